@@ -1,0 +1,56 @@
+#include "app/Arranque.h"
+
+#include "app/InteraccaoOperador.h"
+#include "app/Rotinas.h"
+#include "dataaccess/LeitorConfiguracao.h"
+
+#include <QDir>
+
+#include <cmath>
+
+QString Arranque::FicheiroConfiguracao(const QStringList& argumentos)
+{
+    const QString texto = argumentos.join(u' ');
+    return texto.isEmpty() ? QStringLiteral("Terminal_Obras.oka") : texto;
+}
+
+QString Arranque::CaminhoConfiguracao(const QString& ficheiro)
+{
+    return QDir::isAbsolutePath(ficheiro) ? ficheiro : QDir(PastaPrograma()).filePath(ficheiro);
+}
+
+qint16 Arranque::TipoTerminal(const QString& ficheiro)
+{
+    LeitorConfiguracao leitor(CaminhoConfiguracao(ficheiro));
+    const QString texto = leitor.Ler(QStringLiteral("Ligação"), QStringLiteral("Tipo de Terminal")).trimmed();
+    bool ok = false;
+    const double valor = texto.toDouble(&ok);
+    if (!ok || !std::isfinite(valor))
+        return 0;
+    const double r = std::nearbyint(valor);
+    if (r > 32767)
+        return 32767;
+    if (r < -32768)
+        return -32768;
+    return qint16(r);
+}
+
+Arranque::Resultado Arranque::AbrirBaseDados(const QString& ficheiro, LigacaoDados& ligacao,
+                                             InteraccaoOperador* operador, QString* erro)
+{
+    DefinicoesBD definicoes(CaminhoConfiguracao(ficheiro));
+    if (!definicoes.Ler(erro))
+        return Resultado::FicheiroInvalido;
+    if (definicoes.faltamDefinicoes()) {
+        const QString bdSql = QDir(PastaPrograma()).filePath(QStringLiteral("Catalogos/bd.sql"));
+        if (!operador || !operador->EditarDefinicoesBD(definicoes, bdSql) || definicoes.faltamDefinicoes()) {
+            if (erro)
+                *erro = QStringLiteral("Faltam as definições da base de dados no ficheiro %1 (secção \"%2\").")
+                            .arg(definicoes.Ficheiro, DefinicoesBD::Seccao);
+            return Resultado::DefinicoesEmFalta;
+        }
+    }
+    if (!ligacao.Abrir(definicoes.CadeiaLigacao(), erro))
+        return Resultado::FalhaLigacao;
+    return Resultado::Aberta;
+}

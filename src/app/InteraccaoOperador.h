@@ -1,0 +1,43 @@
+#pragma once
+
+#include "dataaccess/Registos.h"
+
+#include <QList>
+#include <QString>
+
+class DefinicoesBD;
+
+// The five ERP link settings, as the settings dialog edits them.
+struct ValoresKova
+{
+    QString PercursoWindows;
+    QString PercursoLog;
+    QString Empresa;
+    QString UtilizadorKova;
+    QString PasswordKova;
+};
+
+// What the engine, the ERP posting and start-up ask of the person at the terminal. The screens
+// give the touch-dialog implementation; tests give a scripted one. No widget header behind it.
+class InteraccaoOperador
+{
+public:
+    virtual ~InteraccaoOperador() = default;
+
+    // Touch message dialog: image kind 0 notice, 1 question, 2 error; height in twips.
+    virtual void Aviso(const QString& mensagem, int tipoImagem, int altura) = 0;
+    // Yes/no question; true only when the operator touched "Confirma".
+    virtual bool Confirmacao(const QString& mensagem, int tipoImagem, int altura) = 0;
+    // System message box with OK: kind 0 warning, 1 information, 2 error; any other kind shows
+    // nothing and returns 0. Returns the button pressed (1 = OK).
+    virtual int MensagemSistema(const QString& texto, int tipo) = 0;
+    // List picker: shows `linhas` grouped by the column `colunaGrupo`, with the given column
+    // widths in twips; returns the first column of the row touched, "" when closed.
+    virtual QString ListaSelecao(const QString& titulo, int tamanho, const Registos& linhas,
+                                 const QString& colunaGrupo, const QList<int>& largurasColunas) = 0;
+    // ERP settings dialog; true when the operator saved new values into `valores`.
+    virtual bool EditarDefinicoesKova(ValoresKova& valores) = 0;
+    // Database settings dialog; `bdSql` is the schema used to create a new database. True when
+    // the operator saved new settings: they are in `definicoes` and written to its file.
+    virtual bool EditarDefinicoesBD(DefinicoesBD& definicoes, const QString& bdSql) = 0;
+};

@@ -1,0 +1,38 @@
+#include "app/Mod_log.h"
+
+#include "app/Rotinas.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+
+QString LinhaLog(const QString& campo1, const QString& campo2, const QString& campo3, const QString& campo4,
+                 const QString& campo5, const QString& mensagem)
+{
+    const QChar tab(u'\t');
+    return campo1 + tab + campo2 + tab + campo3 + tab + campo4 + tab + campo5 + tab + QStringLiteral("Mensagem:") +
+           mensagem;
+}
+
+bool EscreverLog(const QString& campo1, const QString& campo2, const QString& campo3, const QString& campo4,
+                 const QString& campo5, const QString& mensagem, QString* erro)
+{
+    const QString nome = QDir(PastaPrograma())
+                             .filePath(QStringLiteral("log-%1.txt")
+                                           .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+    QFile f(nome);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        if (erro)
+            *erro = QStringLiteral("Não foi possível escrever no registo diário %1 (%2).").arg(nome, f.errorString());
+        return false;
+    }
+    const QByteArray linha = (LinhaLog(campo1, campo2, campo3, campo4, campo5, mensagem) + QStringLiteral("\r\n"))
+                                 .toLatin1();
+    if (f.write(linha) != linha.size() || !f.flush()) {
+        if (erro)
+            *erro = QStringLiteral("Não foi possível escrever no registo diário %1 (%2).").arg(nome, f.errorString());
+        return false;
+    }
+    f.close();
+    return true;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/Currency.h"
+
+#include <QDateTime>
+#include <QVariant>
+
+class LigacaoDados;
+
+// Time of day of `d` as hh.mmss (14:05:09 is 14.0509).
+Currency HoraEmNumero(const QDateTime& d);
+// hh.mmss to decimal hours, rounded to 4 decimals (1.3015 gives 1.5042).
+Currency HoraParaDecimal(Currency x);
+// Decimal hours to hh.mmss (1.5042 gives 1.3015). Seconds or minutes that round up to 60 carry
+// into the next place, so the result never holds 60 in them.
+Currency DecimalParaHora(Currency x);
+// Indirect-cost rate per hour from the settings row; Null or no row gives 0.
+Currency LerCI(LigacaoDados& ligacao);
+// 0 for Null or blank text, otherwise the value as a 16-bit integer (nearest, halves to even;
+// values outside the range are clamped, text that is not a number gives 0).
+qint16 NumeroOuZero(const QVariant& v);
+
+// Program folder: the executable's folder, or TERMINAL_PASTA when set (installed setups).
+QString PastaPrograma();
+// For tests and tools that need another folder; an empty text restores the default.
+void DefinirPastaPrograma(const QString& pasta);

@@ -1,0 +1,119 @@
+// terminal-admin: database chores for the terminal's configured database.
+//   terminal-admin [-c FILE] init           create the schema
+//   terminal-admin [-c FILE] demo [PASS]    create the schema if needed and load the demo factory
+//   terminal-admin [-c FILE] password CODE  set an employee's password, read from standard input
+#include "app/Arranque.h"
+#include "app/Rotinas.h"
+#include "dataaccess/CifraSenha.h"
+#include "dataaccess/EsquemaBD.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+
+namespace {
+
+QTextStream& err()
+{
+    static QTextStream s(stderr);
+    return s;
+}
+QTextStream& out()
+{
+    static QTextStream s(stdout);
+    return s;
+}
+
+int uso()
+{
+    err() << "Uso: terminal-admin [-c FICHEIRO] init | demo [PALAVRA_PASSE] | password CODIGO\n";
+    return 2;
+}
+
+int init(LigacaoDados& bd, const QStringList&)
+{
+    if (EsquemaBD::Existe(bd)) {
+        err() << "A base de dados já tem as tabelas; nada foi alterado.\n";
+        return 1;
+    }
+    EsquemaBD::Criar(bd);
+    out() << "Tabelas criadas.\n";
+    return 0;
+}
+
+int demo(LigacaoDados& bd, const QStringList& args)
+{
+    if (!EsquemaBD::Existe(bd))
+        EsquemaBD::Criar(bd);
+    const Registos r = bd.consultar(QStringLiteral("SELECT COUNT(*) FROM oka_Funcionarios"));
+    if (r.primeira().inteiro(0) > 0) {
+        err() << "A base de dados já tem dados; os dados de demonstração não foram carregados.\n";
+        return 1;
+    }
+    EsquemaBD::CarregarDemo(bd, args.value(0, QStringLiteral("1234")));
+    out() << "Dados de demonstração carregados.\n";
+    return 0;
+}
+
+int password(LigacaoDados& bd, const QStringList& args)
+{
+    if (args.size() != 1)
+        return uso();
+    QTextStream in(stdin);
+    const QString senha = in.readLine();
+    if (senha.isEmpty()) {
+        err() << "A palavra passe não pode ser vazia.\n";
+        return 1;
+    }
+    const QString hash = CifraSenha::Cifrar(senha);
+    if (hash.isEmpty()) {
+        err() << "Não foi possível cifrar a palavra passe.\n";
+        return 1;
+    }
+    int alteradas = 0;
+    bd.transacao([&] {
+        alteradas = bd.executar(QStringLiteral("UPDATE oka_Funcionarios SET Senha = ? WHERE FuncId = ?"),
+                                {hash, args[0]});
+    });
+    if (alteradas != 1) {
+        err() << "O funcionário " << args[0] << " não existe.\n";
+        return 1;
+    }
+    out() << "Palavra passe alterada.\n";
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    QString ficheiro = QStringLiteral("Terminal_Obras.oka");
+    if (args.size() >= 2 && args[0] == QLatin1String("-c")) {
+        ficheiro = args[1];
+        args = args.mid(2);
+    }
+    if (args.isEmpty())
+        return uso();
+    const std::map<QString, std::function<int(LigacaoDados&, const QStringList&)>> comandos{
+        {QStringLiteral("init"), init}, {QStringLiteral("demo"), demo}, {QStringLiteral("password"), password}};
+    const auto it = comandos.find(args[0]);
+    if (it == comandos.end())
+        return uso();
+    LigacaoDados bd;
+    QString erro;
+    if (Arranque::AbrirBaseDados(ficheiro, bd, nullptr, &erro) != Arranque::Resultado::Aberta) {
+        err() << erro << "\n";
+        return 1;
+    }
+    try {
+        return it->second(bd, args.mid(1));
+    } catch (const ErroBD& e) {
+        err() << "Erro da base de dados: " << e.texto() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,80 @@
+#include "dataaccess/DefinicoesBD.h"
+
+#include "app/Rotinas.h"
+#include "dataaccess/LeitorConfiguracao.h"
+
+#include <QDir>
+
+const QString DefinicoesBD::Seccao = QStringLiteral("Base de Dados");
+
+bool DefinicoesBD::Ler(QString* erro)
+{
+    LeitorConfiguracao leitor(Ficheiro);
+    if (!leitor.carregar(erro))
+        return false;
+    const QString driver = leitor.Ler(Seccao, QStringLiteral("Driver"));
+    Driver = driver.isEmpty() ? QStringLiteral("SQLite") : driver;
+    Servidor = leitor.Ler(Seccao, QStringLiteral("Servidor"));
+    Porta = leitor.Ler(Seccao, QStringLiteral("Porta"));
+    BaseDados = leitor.Ler(Seccao, QStringLiteral("Base de Dados"));
+    Utilizador = leitor.Ler(Seccao, QStringLiteral("Utilizador"));
+    Password = leitor.Ler(Seccao, QStringLiteral("Palavra Passe"));
+    DriverOdbc = leitor.Ler(Seccao, QStringLiteral("Driver ODBC"));
+    return true;
+}
+
+bool DefinicoesBD::Gravar(QString* erro) const
+{
+    LeitorConfiguracao leitor(Ficheiro);
+    leitor.carregar(); // a missing file is created
+    leitor.Escrever(Seccao, QStringLiteral("Driver"), Driver);
+    leitor.Escrever(Seccao, QStringLiteral("Servidor"), Servidor);
+    leitor.Escrever(Seccao, QStringLiteral("Porta"), Porta);
+    leitor.Escrever(Seccao, QStringLiteral("Base de Dados"), BaseDados);
+    leitor.Escrever(Seccao, QStringLiteral("Utilizador"), Utilizador);
+    leitor.Escrever(Seccao, QStringLiteral("Palavra Passe"), Password);
+    if (!DriverOdbc.isEmpty() || leitor.existe(Seccao, QStringLiteral("Driver ODBC")))
+        leitor.Escrever(Seccao, QStringLiteral("Driver ODBC"), DriverOdbc);
+    return leitor.gravar(erro);
+}
+
+bool DefinicoesBD::faltamDefinicoes() const
+{
+    const QString d = Driver.toLower();
+    if (d == QLatin1String("sqlite"))
+        return BaseDados.isEmpty();
+    if (d == QLatin1String("odbc"))
+        return BaseDados.isEmpty() || (!DriverOdbc.isEmpty() && Servidor.isEmpty());
+    return Servidor.isEmpty() || BaseDados.isEmpty() || Utilizador.isEmpty();
+}
+
+ParametrosLigacao DefinicoesBD::CadeiaLigacao() const
+{
+    ParametrosLigacao p;
+    const QString d = Driver.toLower();
+    p.servidor = Servidor;
+    p.utilizador = Utilizador;
+    p.password = Password;
+    bool ok = false;
+    const int porta = Porta.toInt(&ok);
+    if (ok)
+        p.porta = porta;
+    if (d == QLatin1String("postgresql") || d == QLatin1String("qpsql")) {
+        p.driver = QStringLiteral("QPSQL");
+        p.baseDados = BaseDados;
+    } else if (d == QLatin1String("odbc") || d == QLatin1String("qodbc")) {
+        p.driver = QStringLiteral("QODBC");
+        if (!DriverOdbc.isEmpty()) {
+            p.baseDados = QStringLiteral("DRIVER={%1};SERVER=%2;%3DATABASE=%4;")
+                              .arg(DriverOdbc, Servidor, ok ? QStringLiteral("PORT=%1;").arg(porta) : QString(),
+                                   BaseDados);
+        } else {
+            p.baseDados = BaseDados;
+        }
+    } else {
+        p.driver = QStringLiteral("QSQLITE");
+        p.servidor.clear();
+        p.baseDados = QDir::isAbsolutePath(BaseDados) ? BaseDados : QDir(PastaPrograma()).filePath(BaseDados);
+    }
+    return p;
+}

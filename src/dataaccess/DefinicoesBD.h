@@ -1,0 +1,40 @@
+#pragma once
+
+#include "dataaccess/LigacaoDados.h"
+
+#include <QString>
+
+// The database settings kept in the configuration file, section "Base de Dados":
+//   Driver        = SQLite | PostgreSQL | ODBC   (default SQLite)
+//   Servidor      = host name (PostgreSQL, ODBC with "Driver ODBC")
+//   Porta         = port number (optional)
+//   Base de Dados = SQLite file (relative to the program folder), PostgreSQL database,
+//                   or ODBC data source name / full ODBC connection string
+//   Utilizador    = user name
+//   Palavra Passe = password
+//   Driver ODBC   = ODBC driver name, e.g. FreeTDS (optional; without it Base de Dados is a DSN)
+class DefinicoesBD
+{
+public:
+    static const QString Seccao;
+
+    DefinicoesBD() = default;
+    explicit DefinicoesBD(const QString& ficheiro) : Ficheiro(ficheiro) {}
+
+    // Reads the settings; false with a message naming the file when it cannot be read.
+    bool Ler(QString* erro = nullptr);
+    bool Gravar(QString* erro = nullptr) const;
+    // True when a setting the driver needs is empty (SQLite: only the file).
+    bool faltamDefinicoes() const;
+    // The connection parameters for these settings (the connection-string builder).
+    ParametrosLigacao CadeiaLigacao() const;
+
+    QString Ficheiro;
+    QString Driver = QStringLiteral("SQLite");
+    QString Servidor;
+    QString Porta;
+    QString BaseDados;
+    QString Utilizador;
+    QString Password;
+    QString DriverOdbc;
+};

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "dataaccess/ErroBD.h"
+#include "dataaccess/Registos.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+#include <functional>
+
+// SQL family of the server behind a connection; statements are written to run on all three.
+enum class Dialecto { SQLite, PostgreSQL, SqlServer };
+
+// Everything needed to open one connection (what the connection-string builder yields).
+struct ParametrosLigacao
+{
+    QString driver; // "QSQLITE", "QPSQL" or "QODBC"
+    QString servidor;
+    QString baseDados; // SQLite: the file; ODBC: a DSN name or a full ODBC connection string
+    QString utilizador;
+    QString password;
+    int porta = -1;
+    QString opcoes;       // driver connect options
+    QStringList aoLigar;  // statements run after every (re)connection, e.g. SET search_path
+
+    // "Driver ..., Servidor ..., Base de dados ..., Utilizador ...": never the password.
+    QString descricao() const;
+};
+
+// The one database connection of a terminal. Every statement binds its values; rows are read
+// completely before the call returns. Errors are thrown as ErroBD.
+class LigacaoDados
+{
+public:
+    LigacaoDados();
+    ~LigacaoDados();
+    LigacaoDados(const LigacaoDados&) = delete;
+    LigacaoDados& operator=(const LigacaoDados&) = delete;
+
+    // Opens the connection; on failure returns false and puts in `erro` the settings (never the
+    // password) and the driver's text.
+    bool Abrir(const ParametrosLigacao& parametros, QString* erro = nullptr);
+    void Fechar();
+    bool aberta() const;
+    const ParametrosLigacao& parametros() const { return m_parametros; }
+    Dialecto dialecto() const { return m_dialecto; }
+    QString nomeLigacao() const { return m_nome; }
+    QSqlDatabase bd() const;
+
+    // A statement that returns rows (AbrirRecordset / AbrirConsulta). Values bind to "?" in order.
+    Registos consultar(const QString& sql, const QVariantList& valores = {});
+    // A statement without rows (Executar); returns the number of rows it changed.
+    int executar(const QString& sql, const QVariantList& valores = {});
+    // Runs several statements separated by ";" at line ends (schema and data scripts).
+    void executarScript(const QString& script);
+
+    // Runs `corpo` as one transaction: every write lands or none does. When the database reports
+    // a busy database, a deadlock or a key clash (or, on ODBC, any failure) the whole body runs
+    // again, a bounded number of times, after a short random pause; a lost connection is reopened
+    // once. A call inside a running transaction joins it. Other exceptions roll back and pass on.
+    void transacao(const std::function<void()>& corpo);
+    bool emTransacao() const { return m_profundidade > 0; }
+
+    int tentativasMaximas = 8;
+
+private:
+    bool abrirInterno(QString* erro);
+    bool reabrir();
+    ErroBD erroDe(const class QSqlError& e, const QString& sql) const;
+    void comecar();
+    void confirmar();
+    void desfazer();
+
+    QString m_nome;
+    ParametrosLigacao m_parametros;
+    Dialecto m_dialecto = Dialecto::SQLite;
+    int m_profundidade = 0;
+};

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "app/InteraccaoOperador.h"
+#include "dataaccess/DefinicoesBD.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// A scripted operator for engine and ERP tests: records every dialog and gives the answers
+// queued by the test (questions are confirmed unless told otherwise).
+class OperadorFalso : public InteraccaoOperador
+{
+public:
+    struct Dialogo
+    {
+        QString tipo; // "Aviso", "Confirmacao", "MensagemSistema", "ListaSelecao", "Kova", "BD"
+        QString texto;
+        int imagem = 0;
+        int altura = 0;
+    };
+
+    void Aviso(const QString& mensagem, int tipoImagem, int altura) override
+    {
+        dialogos << Dialogo{QStringLiteral("Aviso"), mensagem, tipoImagem, altura};
+    }
+    bool Confirmacao(const QString& mensagem, int tipoImagem, int altura) override
+    {
+        dialogos << Dialogo{QStringLiteral("Confirmacao"), mensagem, tipoImagem, altura};
+        return respostasConfirmacao.isEmpty() ? true : respostasConfirmacao.takeFirst();
+    }
+    int MensagemSistema(const QString& texto, int tipo) override
+    {
+        dialogos << Dialogo{QStringLiteral("MensagemSistema"), texto, tipo, 0};
+        return (tipo >= 0 && tipo <= 2) ? 1 : 0;
+    }
+    QString ListaSelecao(const QString& titulo, int tamanho, const Registos& linhas, const QString& colunaGrupo,
+                         const QList<int>& larguras) override
+    {
+        dialogos << Dialogo{QStringLiteral("ListaSelecao"), titulo, tamanho, 0};
+        ultimaLista = linhas;
+        ultimaColunaGrupo = colunaGrupo;
+        ultimasLarguras = larguras;
+        return escolhaLista;
+    }
+    bool EditarDefinicoesKova(ValoresKova& valores) override
+    {
+        dialogos << Dialogo{QStringLiteral("Kova"), {}, 0, 0};
+        if (!novosValoresKova)
+            return false;
+        valores = *novosValoresKova;
+        return true;
+    }
+    bool EditarDefinicoesBD(DefinicoesBD& definicoes, const QString& bdSql) override
+    {
+        dialogos << Dialogo{QStringLiteral("BD"), bdSql, 0, 0};
+        if (!novasDefinicoesBD)
+            return false;
+        const QString ficheiro = definicoes.Ficheiro;
+        definicoes = *novasDefinicoesBD;
+        definicoes.Ficheiro = ficheiro;
+        definicoes.Gravar();
+        return true;
+    }
+
+    QStringList textos(const QString& tipo) const
+    {
+        QStringList r;
+        for (const Dialogo& d : dialogos)
+            if (d.tipo == tipo)
+                r << d.texto;
+        return r;
+    }
+
+    QList<Dialogo> dialogos;
+    QList<bool> respostasConfirmacao;
+    QString escolhaLista;
+    Registos ultimaLista;
+    QString ultimaColunaGrupo;
+    QList<int> ultimasLarguras;
+    std::optional<ValoresKova> novosValoresKova;
+    std::optional<DefinicoesBD> novasDefinicoesBD;
+};
