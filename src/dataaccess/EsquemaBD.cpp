@@ -4,10 +4,21 @@
 
 #include <QFile>
 
+// The resources live in a static library: register them before the first read.
+static void registarRecursos()
+{
+    static const bool feito = [] {
+        Q_INIT_RESOURCE(db);
+        return true;
+    }();
+    Q_UNUSED(feito);
+}
+
 namespace {
 
 QString lerRecurso(const QString& nome)
 {
+    registarRecursos();
     QFile f(nome);
     if (!f.open(QIODevice::ReadOnly))
         throw ErroBD(QStringLiteral("Recurso %1 em falta").arg(nome));
