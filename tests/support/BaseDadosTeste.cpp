@@ -63,10 +63,11 @@ BaseDadosTeste::BaseDadosTeste(Backend backend, bool criarEsquema) : m_backend(b
         }
         m_parametros.utilizador = env("TERMINAL_PG_USER");
         m_parametros.password = env("TERMINAL_PG_PASSWORD");
-        m_parametros.aoLigar << QStringLiteral("SET search_path TO %1").arg(m_esquemaPg);
+        m_parametros.aoLigar << QStringLiteral("SET client_min_messages TO warning")
+                             << QStringLiteral("SET search_path TO %1").arg(m_esquemaPg);
         // The schema must exist before a connection can select it.
         ParametrosLigacao admin = m_parametros;
-        admin.aoLigar.clear();
+        admin.aoLigar = QStringList{QStringLiteral("SET client_min_messages TO warning")};
         LigacaoDados ligacaoAdmin;
         QString erro;
         if (!ligacaoAdmin.Abrir(admin, &erro))
@@ -91,7 +92,7 @@ BaseDadosTeste::~BaseDadosTeste()
     m_bd.reset();
     if (!m_esquemaPg.isEmpty()) {
         ParametrosLigacao admin = m_parametros;
-        admin.aoLigar.clear();
+        admin.aoLigar = QStringList{QStringLiteral("SET client_min_messages TO warning")};
         LigacaoDados ligacaoAdmin;
         if (ligacaoAdmin.Abrir(admin)) {
             try {
