@@ -35,6 +35,13 @@ public:
     // widths in twips; returns the first column of the row touched, "" when closed.
     virtual QString ListaSelecao(const QString& titulo, int tamanho, const Registos& linhas,
                                  const QString& colunaGrupo, const QList<int>& largurasColunas) = 0;
+    // Keypad dialog with this window caption; the text typed, "" when closed without enter.
+    virtual QString PedirNumero(const QString& titulo) = 0;
+    // On-screen alphabetic keyboard dialog; the text typed, "" when closed.
+    virtual QString PedirTexto(const QString& titulo) = 0;
+    // Suspension-reason dialog over `motivos` (column 0 text, column 1 code); the text of the
+    // reason touched, "" when closed.
+    virtual QString EscolherMotivo(const Registos& motivos, const QString& titulo) = 0;
     // ERP settings dialog; true when the operator saved new values into `valores`.
     virtual bool EditarDefinicoesKova(ValoresKova& valores) = 0;
     // Database settings dialog; `bdSql` is the schema used to create a new database. True when

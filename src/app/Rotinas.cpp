@@ -70,6 +70,11 @@ qint16 NumeroOuZero(const QVariant& v)
     return qint16(r);
 }
 
+QVariant DataHoraBD(const QDateTime& d)
+{
+    return d.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+}
+
 namespace {
 QString& pastaDefinida()
 {

@@ -20,6 +20,12 @@ Currency LerCI(LigacaoDados& ligacao);
 // values outside the range are clamped, text that is not a number gives 0).
 qint16 NumeroOuZero(const QVariant& v);
 
+// A date-time as bound into statements: wall-clock text "yyyy-MM-ddTHH:mm:ss", which every
+// backend reads as local time (QPSQL would convert a QDateTime to UTC).
+QVariant DataHoraBD(const QDateTime& d);
+// A day as bound into statements (day columns hold dates).
+inline QVariant DataBD(const QDate& d) { return d; }
+
 // Program folder: the executable's folder, or TERMINAL_PASTA when set (installed setups).
 QString PastaPrograma();
 // For tests and tools that need another folder; an empty text restores the default.

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // A scripted operator for engine and ERP tests: records every dialog and gives the answers
 // queued by the test (questions are confirmed unless told otherwise).
 class OperadorFalso : public InteraccaoOperador
@@ -43,6 +45,22 @@ public:
         ultimasLarguras = larguras;
         return escolhaLista;
     }
+    QString PedirNumero(const QString& titulo) override
+    {
+        dialogos << Dialogo{QStringLiteral("PedirNumero"), titulo, 0, 0};
+        return numerosDigitados.isEmpty() ? QString() : numerosDigitados.takeFirst();
+    }
+    QString PedirTexto(const QString& titulo) override
+    {
+        dialogos << Dialogo{QStringLiteral("PedirTexto"), titulo, 0, 0};
+        return textosDigitados.isEmpty() ? QString() : textosDigitados.takeFirst();
+    }
+    QString EscolherMotivo(const Registos& motivos, const QString& titulo) override
+    {
+        dialogos << Dialogo{QStringLiteral("EscolherMotivo"), titulo, 0, 0};
+        ultimaLista = motivos;
+        return motivoEscolhido;
+    }
     bool EditarDefinicoesKova(ValoresKova& valores) override
     {
         dialogos << Dialogo{QStringLiteral("Kova"), {}, 0, 0};
@@ -75,6 +93,9 @@ public:
     QList<Dialogo> dialogos;
     QList<bool> respostasConfirmacao;
     QString escolhaLista;
+    QStringList numerosDigitados;
+    QStringList textosDigitados;
+    QString motivoEscolhido;
     Registos ultimaLista;
     QString ultimaColunaGrupo;
     QList<int> ultimasLarguras;
