@@ -119,5 +119,5 @@ Currency Cl_EQP::CustoHoraMaquina(const QString& maquina)
 
 void Cl_EQP::GravaNotasObra(const QString& obra, const QString& texto)
 {
-    bd().executar(QStringLiteral("UPDATE oka_CabOrc SET Notas = ? WHERE Fo = ?"), {texto, obra});
+    bd().executar(QStringLiteral("UPDATE oka_CabOrc SET Notas = ? WHERE Fo = ?"), {TextoBD(texto), obra});
 }

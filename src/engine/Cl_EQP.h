@@ -108,6 +108,8 @@ private:
     };
 
     LigacaoDados& bd() const;
+    // Text written to a column: an empty text is written as '' (a null QString would bind Null).
+    static QVariant TextoBD(const QString& s) { return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s); }
 
     // Start helpers (Cl_EQP.cpp).
     Registos OperacoesIniciadas(const QString& funcionario);

@@ -132,6 +132,18 @@ TEST_P(InicioFim, RecusasDoFimPorOrdem)
     EXPECT_EQ(Fotografia(bd()), antes);
 }
 
+// Unknown operation, no machine, no order header: the line starts all the same (empty name, rate 0).
+TEST_P(InicioFim, CodigosDesconhecidosIniciamLinha)
+{
+    ASSERT_TRUE(eqp.Operacao_Inicio(E1, QStringLiteral("F7"), QStringLiteral("99"), QString(), Em(4, "08:00:00"), msg, true));
+    const Registos l = Linhas(bd(), QStringLiteral("F7"));
+    ASSERT_EQ(l.RecordCount(), 1);
+    EXPECT_FALSE(l[0].nulo("Descritivo") || l[0].nulo("Maquina"));
+    EXPECT_EQ(l[0].texto("Descritivo"), QString());
+    EXPECT_EQ(l[0].moeda("CustoMaquina"), C("0"));
+    EXPECT_EQ(l[0].moeda("CustoHomem"), C("12"));
+}
+
 TEST_P(InicioFim, ApostrofesNosCodigos)
 {
     const QString fo = QStringLiteral("F'1"), func = QStringLiteral("O'Neil"), maq = QStringLiteral("M'2");
@@ -181,6 +193,7 @@ TEST_P(InicioFim, DoisTerminaisAoMesmoTempo)
             ++falhas;
             return;
         }
+        ligacao.tentativasMaximas = 1; // the order lock alone must keep the numbers apart
         Cl_EQP motor;
         motor.setBd_lig(&ligacao);
         QString m;
