@@ -71,7 +71,7 @@ protected:
                 ecra->lbMaquina->text()};
     }
     // The day's log as written (Latin-1, CR LF).
-    QByteArray registo() const
+    QByteArray registo()
     {
         QFile f(QDir(base().pasta()).filePath(
             QStringLiteral("log-%1.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")))));
@@ -92,7 +92,7 @@ protected:
                 .toLatin1();
         EXPECT_EQ(linha.toStdString(), esperada.toStdString());
     }
-    QList<QByteArray> linhasRegisto() const
+    QList<QByteArray> linhasRegisto()
     {
         QList<QByteArray> linhas;
         const QByteArray r = registo();
