@@ -4,8 +4,8 @@
 // read-only; configuration files that are empty, binary or huge. Header only: bench_carga
 // --avarias runs them at length, tests/carga briefly.
 
-#include "comum/Carga.hpp"
-#include "comum/ServidorPg.hpp"
+#include "Carga.hpp"
+#include "ServidorPg.hpp"
 
 #include "app/Arranque.h"
 #include "dataaccess/LeitorConfiguracao.h"
@@ -45,7 +45,7 @@ inline void gerarPequena(const ParametrosLigacao& par, qint64 linhas = 4000)
     GeradorDados::Gerar(l, g);
 }
 
-// PostgreSQL stopped (immediately, as a crash would) a third into a run and started again a
+// PostgreSQL stopped (immediately, as a crash would) a quarter into a run and started again a
 // second later: operations fail with a clear error meanwhile, nothing is half-written, and every
 // terminal records work again once the server is back, without being restarted.
 inline ResultadoAvaria avariaPgReinicio(double segundos, int terminais = 4)
@@ -71,10 +71,10 @@ inline ResultadoAvaria avariaPgReinicio(double segundos, int terminais = 4)
     p.terminais = terminais;
     p.segundos = segundos;
     p.escreverLog = false;
-    const qint64 quando = qint64(segundos * 1000 / 3);
+    const qint64 quando = qint64(segundos * 1000 / 4);
     bool reiniciou = false;
     // Terminal 0 stops the server, waits a second and starts it again; errors stamped from the stop
-    // until 3 s after the start are expected, any other is not.
+    // until 1.5 s after the start are expected, any other is not.
     p.aposOperacao = [&](qint64 ms) {
         if (parado >= 0 || ms < quando)
             return;
@@ -83,19 +83,21 @@ inline ResultadoAvaria avariaPgReinicio(double segundos, int terminais = 4)
         s.parar(true);
         QThread::msleep(1000);
         reiniciou = s.arrancar();
-        fimJanela = ms + qint64(microsDesde(h0) / 1000) + 3000;
+        fimJanela = ms + qint64(microsDesde(h0) / 1000) + 1500;
     };
     const ResultadoCarga c = correrCarga(par, p, [&](qint64 ms) {
         return parado >= 0 && ms >= parado - 50 && (fimJanela < 0 || ms <= fimJanela);
     });
     // Every terminal did work after the window.
     QSet<int> depois;
-    int errosClaros = 0;
+    int errosObscuros = 0;
     for (const Evento& e : c.eventos) {
         if (e.ok && fimJanela >= 0 && e.msDesdeInicio > fimJanela)
             depois.insert(e.terminal);
-        if (e.excepcao && !e.mensagem.trimmed().isEmpty())
-            ++errosClaros;
+        // An error that says nothing would leave the operator guessing.
+        if ((e.excepcao && e.mensagem.trimmed().isEmpty()) ||
+            (!e.mensagensSistema.isEmpty() && e.mensagensSistema.join(QString()).trimmed().isEmpty()))
+            ++errosObscuros;
     }
     r.detalhe = c.relatorio() + QStringLiteral("Servidor parado aos %1 ms, de volta: %2; terminais com trabalho depois: %3 de %4\n")
                                     .arg(parado.load())
@@ -103,7 +105,7 @@ inline ResultadoAvaria avariaPgReinicio(double segundos, int terminais = 4)
                                     .arg(depois.size())
                                     .arg(terminais);
     r.passou = reiniciou && c.violacoes.isEmpty() && c.errosInesperados.isEmpty() && c.errosEsperados > 0 &&
-               errosClaros == c.errosEsperados && depois.size() == terminais;
+               errosObscuros == 0 && depois.size() == terminais;
     return r;
 }
 

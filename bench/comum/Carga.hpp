@@ -9,9 +9,9 @@
 // start or end time) names one operation. That is what lets the check tie every change of a
 // line to the operation that reported it, and prove that refused or failed ones wrote nothing.
 
-#include "comum/LigacaoBench.hpp"
-#include "comum/Medicao.hpp"
-#include "comum/OperadorScript.hpp"
+#include "LigacaoBench.hpp"
+#include "Medicao.hpp"
+#include "OperadorScript.hpp"
 
 #include "app/Mod_log.h"
 #include "app/Rotinas.h"
@@ -134,60 +134,6 @@ struct ParametrosCarga
     std::function<void(qint64)> aposOperacao;
 };
 
-struct ResultadoCarga
-{
-    QList<Evento> eventos;
-    QStringList violacoes;
-    QStringList indeterminados; // commits whose answer was lost with the connection
-    QStringList errosInesperados;
-    int errosEsperados = 0;     // errors while a fault was injected on purpose
-    int falhasLog = 0;
-    QString primeiraFalhaLog;
-    double segundos = 0;
-    std::map<QString, Amostras> latencias;
-    std::map<QString, std::array<int, 3>> contagens; // done, refused, error
-
-    int feitas() const
-    {
-        int n = 0;
-        for (const Evento& e : eventos)
-            n += e.ok ? 1 : 0;
-        return n;
-    }
-
-    QString relatorio() const
-    {
-        Tabela t({QStringLiteral("operação"), QStringLiteral("feitas"), QStringLiteral("recusadas"),
-                  QStringLiteral("erros"), QStringLiteral("mediana"), QStringLiteral("p99"), QStringLiteral("máx")});
-        Amostras todas;
-        for (const auto& [nome, a] : latencias) {
-            const auto& c = contagens.at(nome);
-            t.linha({nome, QString::number(c[0]), QString::number(c[1]), QString::number(c[2]), us(a.mediana()),
-                     us(a.p99()), us(a.maximo())});
-            todas.juntar(a);
-        }
-        QString r = t.texto();
-        r += QStringLiteral("%1 operações em %2 s: %3 por segundo; mediana %4, p99 %5\n")
-                 .arg(eventos.size())
-                 .arg(segundos, 0, 'f', 1)
-                 .arg(segundos > 0 ? eventos.size() / segundos : 0, 0, 'f', 1)
-                 .arg(us(todas.mediana()), us(todas.p99()));
-        r += QStringLiteral("Violações de invariantes: %1\n").arg(violacoes.size());
-        for (int i = 0; i < violacoes.size() && i < 20; ++i)
-            r += QStringLiteral("  ") + violacoes[i] + QLatin1Char('\n');
-        r += QStringLiteral("Erros inesperados: %1\n").arg(errosInesperados.size());
-        for (int i = 0; i < errosInesperados.size() && i < 10; ++i)
-            r += QStringLiteral("  ") + errosInesperados[i] + QLatin1Char('\n');
-        if (errosEsperados)
-            r += QStringLiteral("Erros durante a avaria provocada: %1\n").arg(errosEsperados);
-        if (!indeterminados.isEmpty())
-            r += QStringLiteral("Confirmações sem resposta (ligação perdida no COMMIT): %1\n").arg(indeterminados.size());
-        if (falhasLog)
-            r += QStringLiteral("Falhas de escrita do registo diário notadas: %1 (%2)\n").arg(falhasLog).arg(primeiraFalhaLog);
-        return r;
-    }
-};
-
 namespace detalhe {
 
 inline Currency hh(const QDateTime& t)
@@ -257,6 +203,67 @@ inline Estado fotografia(LigacaoDados& l, const QStringList& funcs)
     return e;
 }
 
+} // namespace detalhe
+
+struct ResultadoCarga
+{
+    QList<Evento> eventos;
+    QStringList violacoes;
+    QStringList indeterminados; // commits whose answer was lost with the connection
+    QStringList errosInesperados;
+    int errosEsperados = 0;     // errors while a fault was injected on purpose
+    int falhasLog = 0;
+    QString primeiraFalhaLog;
+    double segundos = 0;
+    std::map<QString, Amostras> latencias;
+    std::map<QString, std::array<int, 3>> contagens; // done, refused, error
+    // What the check compares against: the test employees and the database before the run.
+    QStringList funcionarios;
+    detalhe::Estado antes;
+
+    int feitas() const
+    {
+        int n = 0;
+        for (const Evento& e : eventos)
+            n += e.ok ? 1 : 0;
+        return n;
+    }
+
+    QString relatorio() const
+    {
+        Tabela t({QStringLiteral("operação"), QStringLiteral("feitas"), QStringLiteral("recusadas"),
+                  QStringLiteral("erros"), QStringLiteral("mediana"), QStringLiteral("p99"), QStringLiteral("máx")});
+        Amostras todas;
+        for (const auto& [nome, a] : latencias) {
+            const auto& c = contagens.at(nome);
+            t.linha({nome, QString::number(c[0]), QString::number(c[1]), QString::number(c[2]), us(a.mediana()),
+                     us(a.p99()), us(a.maximo())});
+            todas.juntar(a);
+        }
+        QString r = t.texto();
+        r += QStringLiteral("%1 operações em %2 s: %3 por segundo; mediana %4, p99 %5\n")
+                 .arg(eventos.size())
+                 .arg(segundos, 0, 'f', 1)
+                 .arg(segundos > 0 ? eventos.size() / segundos : 0, 0, 'f', 1)
+                 .arg(us(todas.mediana()), us(todas.p99()));
+        r += QStringLiteral("Violações de invariantes: %1\n").arg(violacoes.size());
+        for (int i = 0; i < violacoes.size() && i < 20; ++i)
+            r += QStringLiteral("  ") + violacoes[i] + QLatin1Char('\n');
+        r += QStringLiteral("Erros inesperados: %1\n").arg(errosInesperados.size());
+        for (int i = 0; i < errosInesperados.size() && i < 10; ++i)
+            r += QStringLiteral("  ") + errosInesperados[i] + QLatin1Char('\n');
+        if (errosEsperados)
+            r += QStringLiteral("Erros durante a avaria provocada: %1\n").arg(errosEsperados);
+        if (!indeterminados.isEmpty())
+            r += QStringLiteral("Confirmações sem resposta (ligação perdida no COMMIT): %1\n").arg(indeterminados.size());
+        if (falhasLog)
+            r += QStringLiteral("Falhas de escrita do registo diário notadas: %1 (%2)\n").arg(falhasLog).arg(primeiraFalhaLog);
+        return r;
+    }
+};
+
+namespace detalhe {
+
 // One simulated terminal.
 class Terminal
 {
@@ -319,6 +326,8 @@ public:
                 }
             }
             eventos << e;
+            if (e.excepcao)
+                QThread::msleep(100); // the operator reads the error before touching again
             if (m_k == 0 && m_p.aposOperacao)
                 m_p.aposOperacao(e.msDesdeInicio);
         }
@@ -840,6 +849,8 @@ inline ResultadoCarga correrCarga(const ParametrosLigacao& par, ParametrosCarga 
                                   .arg(e.func, e.t.toString(QStringLiteral("hh:mm:ss")),
                                        e.excepcao ? e.mensagem : e.mensagensSistema.join(QStringLiteral(" | ")));
     }
+    r.funcionarios = funcs;
+    r.antes = antes;
     verificar(l, funcs, antes, r);
     return r;
 }
