@@ -13,33 +13,33 @@
 
 namespace {
 
-struct Tecla
+struct DesenhoTecla
 {
     int indice;
     QString legenda;
     int left, top, width, height;
 };
 
-QList<Tecla> Desenho()
+QList<DesenhoTecla> Desenho()
 {
-    QList<Tecla> t;
-    t << Tecla{0, QStringLiteral("|<-->|"), 120, 240, 1035, 1035};
+    QList<DesenhoTecla> t;
+    t << DesenhoTecla{0, QStringLiteral("|<-->|"), 120, 240, 1035, 1035};
     const QString numeros = QStringLiteral("1234567890");
     for (int k = 0; k < 10; ++k)
-        t << Tecla{1 + k, QStringLiteral("&") + numeros[k], 1200 + 1080 * k, 240, 1035, 1035};
-    t << Tecla{ucLogin::TeclaApagar, QStringLiteral("<--"), 12000, 240, 1875, 1035};
+        t << DesenhoTecla{1 + k, QStringLiteral("&") + numeros[k], 1200 + 1080 * k, 240, 1035, 1035};
+    t << DesenhoTecla{ucLogin::TeclaApagar, QStringLiteral("<--"), 12000, 240, 1875, 1035};
     const QString linha1 = QStringLiteral("QWERTYUIOP");
     for (int k = 0; k < 10; ++k)
-        t << Tecla{29 + k, QStringLiteral("&") + linha1[k], 1440 + 1080 * k, 1320, 1035, 1035};
-    t << Tecla{ucLogin::TeclaEnter, QStringLiteral("<--|"), 12480, 1320, 1395, 2115};
+        t << DesenhoTecla{29 + k, QStringLiteral("&") + linha1[k], 1440 + 1080 * k, 1320, 1035, 1035};
+    t << DesenhoTecla{ucLogin::TeclaEnter, QStringLiteral("<--|"), 12480, 1320, 1395, 2115};
     const QString linha2 = QStringLiteral("ASDFGHJKLÇ");
     for (int k = 0; k < 10; ++k)
-        t << Tecla{12 + k, QStringLiteral("&") + linha2[k], 1680 + 1080 * k, 2400, 1035, 1035};
-    t << Tecla{ucLogin::TeclaSair, QStringLiteral("Sair"), 120, 3480, 1035, 1035};
+        t << DesenhoTecla{12 + k, QStringLiteral("&") + linha2[k], 1680 + 1080 * k, 2400, 1035, 1035};
+    t << DesenhoTecla{ucLogin::TeclaSair, QStringLiteral("Sair"), 120, 3480, 1035, 1035};
     const QString linha3 = QStringLiteral("ZXCVBNM");
     for (int k = 0; k < 7; ++k)
-        t << Tecla{22 + k, QStringLiteral("&") + linha3[k], 2040 + 1080 * k, 3480, 1035, 1035};
-    t << Tecla{ucLogin::TeclaEspaco, QStringLiteral("ESPAÇO"), 9600, 3480, 4275, 1035};
+        t << DesenhoTecla{22 + k, QStringLiteral("&") + linha3[k], 2040 + 1080 * k, 3480, 1035, 1035};
+    t << DesenhoTecla{ucLogin::TeclaEspaco, QStringLiteral("ESPAÇO"), 9600, 3480, 4275, 1035};
     return t;
 }
 
@@ -84,7 +84,7 @@ ucLogin::ucLogin(QWidget* parent) : QWidget(parent)
 
 void ucLogin::CriarTeclado()
 {
-    for (const Tecla& t : Desenho()) {
+    for (const DesenhoTecla& t : Desenho()) {
         auto* b = new QPushButton(t.legenda, Frame1);
         b->setObjectName(QStringLiteral("btAlfa%1").arg(t.indice));
         b->setGeometry(Twips::Rect(t.left, t.top, t.width, t.height));
@@ -167,6 +167,23 @@ void ucLogin::CarregarLista()
 }
 
 void ucLogin::TocarTecla(int indice)
+{
+    const auto corpo = [this, indice] { Tecla(indice); };
+    if (m_protector) {
+        m_protector(QStringLiteral("btAlfa_Click"), corpo);
+        return;
+    }
+    try {
+        corpo();
+    } catch (const std::exception& e) {
+        if (m_operador)
+            m_operador->MensagemSistema(QStringLiteral("Erro (%1)\r\nNa função btAlfa_Click do ucLogin")
+                                            .arg(QString::fromUtf8(e.what())),
+                                        2);
+    }
+}
+
+void ucLogin::Tecla(int indice)
 {
     if (indice < 0 || indice >= NumTeclas)
         return;

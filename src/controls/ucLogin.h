@@ -56,6 +56,11 @@ public:
     // Clock for the lockout (tests move it forward).
     void setRelogio(std::function<QDateTime()> relogio) { m_relogio = std::move(relogio); }
 
+    // Runs the key handling; the screen passes its own error handling (a database error while
+    // checking is shown and logged there). Without one, errors are shown as a system message.
+    using Protector = std::function<void(const QString& rotina, const std::function<void()>& corpo)>;
+    void setProtector(Protector p) { m_protector = std::move(p); }
+
     // A key as the operator touches it (index 0 to 41).
     void TocarTecla(int indice);
 
@@ -71,6 +76,7 @@ signals:
 
 private:
     void CriarTeclado();
+    void Tecla(int indice);
     void CarregarLista();
     bool Verificar(QString& codigo, QString& nome, qint16& nivel);
     void Mensagem(const QString& texto);
@@ -85,6 +91,7 @@ private:
     LigacaoDados* m_ligacao = nullptr;
     InteraccaoOperador* m_operador = nullptr;
     std::function<QDateTime()> m_relogio;
+    Protector m_protector;
     QHash<QString, Tentativas> m_tentativas;
     QColor m_backColor;
     QColor m_foreColor;

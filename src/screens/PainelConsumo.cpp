@@ -10,6 +10,7 @@
 #include "engine/Cl_EQP.h"
 #include "erp/cl_GravaKova.h"
 
+#include <QHeaderView>
 #include <QLabel>
 
 #include <memory>
@@ -61,8 +62,10 @@ PainelConsumo::PainelConsumo(QWidget* parent) : QGroupBox(QStringLiteral("Consum
         campo->setObjectName(QStringLiteral("Campo%1").arg(c));
         campo->setFont(FonteTerminal(14, false));
         Campo[std::size_t(c)] = campo;
-        connect(campo, &oka_input::Validate, this, [this, c](bool& cancel) { ValidaCampo(c, cancel); });
-        connect(campo, &oka_input::Tocado, this, [this, c] { CampoTocado(c); });
+        connect(campo, &oka_input::Validate, this,
+                [this, c](bool& cancel) { Correr(QStringLiteral("ValidaCampo"), [&] { ValidaCampo(c, cancel); }); });
+        connect(campo, &oka_input::Tocado, this,
+                [this, c] { Correr(QStringLiteral("Campo_Click"), [&] { CampoTocado(c); }); });
     }
     Campo[Descricao]->setReadOnly(true);
     Campo[Descricao]->setFocusPolicy(Qt::NoFocus);
@@ -87,9 +90,10 @@ PainelConsumo::PainelConsumo(QWidget* parent) : QGroupBox(QStringLiteral("Consum
     CMGRmat->horizontalHeader()->setFont(FonteTerminal(12, true));
     connect(CMGRmat, &GrelhaConsumo::LinhaTocada, this, &PainelConsumo::LinhaTocada);
 
-    connect(btLista, &okaBotao::clicked, this, &PainelConsumo::btLista_Click);
-    connect(btAdd, &okaBotao::clicked, this, &PainelConsumo::btAdd_Click);
-    connect(btCMConf, &okaBotao::clicked, this, &PainelConsumo::btCMConf_Click);
+    connect(btLista, &okaBotao::clicked, this, [this] { Correr(QStringLiteral("btLista_Click"), [this] { btLista_Click(); }); });
+    connect(btAdd, &okaBotao::clicked, this, [this] { btAdd_Click(); });
+    connect(btCMConf, &okaBotao::clicked, this,
+            [this] { Correr(QStringLiteral("btCMConf_Click"), [this] { btCMConf_Click(); }); });
     connect(btCMSair, &okaBotao::clicked, this, &PainelConsumo::btCMSair_Click);
     hide();
 }
@@ -152,6 +156,19 @@ void PainelConsumo::MostraConsumo(const QString& obra, int largura, int altura)
 void PainelConsumo::EscondeConsumo()
 {
     hide();
+}
+
+void PainelConsumo::Correr(const QString& rotina, const std::function<void()>& corpo)
+{
+    if (m_protector) {
+        m_protector(rotina, corpo);
+        return;
+    }
+    try {
+        corpo();
+    } catch (const std::exception& e) {
+        MensagemErro(QStringLiteral("Erro (%1)\r\nNa função %2 do PainelConsumo").arg(QString::fromUtf8(e.what()), rotina));
+    }
 }
 
 void PainelConsumo::MensagemErro(const QString& texto)

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 class Cl_EQP;
 class GrelhaConsumo;
@@ -29,6 +30,11 @@ public:
     void setLigKova(LigacaoKova* ligKova) { m_ligKova = ligKova; }
     void setEQP(Cl_EQP* eqp) { m_eqp = eqp; }
     void setOperador(InteraccaoOperador* operador) { m_operador = operador; }
+
+    // The screen's error handling for the panel's handlers (a database error is shown and
+    // logged there). Without one, errors are shown as a system message.
+    using Protector = std::function<void(const QString& rotina, const std::function<void()>& corpo)>;
+    void setProtector(Protector p) { m_protector = std::move(p); }
 
     // Lays the panel out over a client area of `largura` x `altura` pixels, empties it and
     // shows it for the work order `obra`.
@@ -65,6 +71,7 @@ private:
     void LinhaTocada(int linha);
     void Dispor(int largura, int altura);
     void MensagemErro(const QString& texto);
+    void Correr(const QString& rotina, const std::function<void()>& corpo);
 
     LigacaoDados* m_ligacao = nullptr;
     LigacaoKova* m_ligKova = nullptr;
@@ -72,4 +79,5 @@ private:
     InteraccaoOperador* m_operador = nullptr;
     QString m_obra;
     bool m_aConfirmar = false;
+    Protector m_protector;
 };
