@@ -1,0 +1,153 @@
+// frmTerminal2 walked as an operator would: identification, work panels, Confirmar, Cancel.
+#include "controls/Twips.h"
+#include "controls/okaBotao.h"
+#include "screens/FixturaTerminal2.h"
+#include "screens/PainelConsumo.h"
+
+class EcraT2 : public FixturaTerminal2
+{
+};
+
+TEST_P(EcraT2, IdentificationThenLoginShowsTheWorkPanels)
+{
+    EXPECT_TRUE(emIdentificacao());
+    EXPECT_FALSE(ecra->PainelInfo->isVisible());
+    EXPECT_TRUE(ecra->FrameDataHora->isVisible());
+    EXPECT_EQ(ecra->PainelBotesUtilizadores->textos(), (QStringList{QStringLiteral("Ana Silva"), QStringLiteral("Bruno Costa")}));
+    EXPECT_EQ(ecra->ucLogin->Combo1->count(), 2);
+    // The login control is centred, the employee buttons fill the space above it.
+    EXPECT_EQ(ecra->ucLogin->x(), (ecra->width() - ecra->ucLogin->width()) / 2);
+    EXPECT_EQ(ecra->ucLogin->y(), (ecra->height() - ecra->ucLogin->height()) / 2);
+    EXPECT_EQ(ecra->PainelBotesUtilizadores->geometry(),
+              QRect(ecra->ucLogin->x(), 0, ecra->ucLogin->width(), ecra->ucLogin->y()));
+
+    entrar(QStringLiteral("Ana Silva"), QStringLiteral("999"));
+    EXPECT_EQ(ecra->ucLogin->Combo1->currentText(), QStringLiteral("F1-Ana Silva"));
+    EXPECT_EQ(op.textos(QStringLiteral("Aviso")), QStringList{QStringLiteral("Palavra passe errada !")});
+    EXPECT_TRUE(emIdentificacao());
+
+    ecra->ucLogin->Reset();
+    entrar(QStringLiteral("Ana Silva"));
+    EXPECT_TRUE(emTrabalho());
+    EXPECT_EQ(ecra->UtilizadorActual, QStringLiteral("F1"));
+    EXPECT_EQ(ecra->lbNome->text(), QStringLiteral("Utilizador:Ana Silva"));
+    EXPECT_EQ(ecra->PainelObra->textos(),
+              (QStringList{QStringLiteral("Obra"), QStringLiteral("Obra 1001"), QStringLiteral("Obra 1003")}));
+    EXPECT_EQ(ecra->PainelObra->codigos(),
+              (QStringList{QStringLiteral("OB001"), QStringLiteral("1001"), QStringLiteral("1003")}));
+    EXPECT_EQ(ecra->PainelFuncoes->textos().last(), QStringLiteral("Consumo de Materiais"));
+    EXPECT_EQ(ecra->PainelFuncoes->numeroItens(), 7);
+    EXPECT_EQ(ecra->PainelOperacoes->textos(), (QStringList{QStringLiteral("Corte"), QStringLiteral("Soldadura")}));
+
+    const auto g = frmTerminal2::CalculaGeometria(ecra->Largura(), ecra->Altura(), Twips::DePx(ecra->FrameBase->height()));
+    EXPECT_EQ(ecra->PainelObra->geometry(), Twips::Rect(g.Obra.x(), 0, g.Obra.width(), g.Obra.height()));
+    EXPECT_EQ(ecra->PainelOperacoes->geometry(), Twips::Rect(g.Operacoes.x(), 0, g.Operacoes.width(), g.Operacoes.height()));
+    const auto g1920 = frmTerminal2::CalculaGeometria(28800, 16200, 1815);
+    EXPECT_EQ(g1920.Obra, QRect(0, 0, 9216, 14265));
+    EXPECT_EQ(g1920.Funcoes, QRect(9600, 0, 9216, 14265));
+    EXPECT_EQ(g1920.Operacoes, QRect(19200, 0, 9216, 14265));
+}
+
+TEST_P(EcraT2, StartingAnOperationReturnsToIdentificationARefusalKeepsTheEmployee)
+{
+    entrar(QStringLiteral("Ana Silva"));
+    tocar(ecra->PainelObra, QStringLiteral("Obra 1001"));
+    EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1001"));
+    tocar(ecra->PainelOperacoes, QStringLiteral("Corte"));
+    tocar(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    confirmar();
+    EXPECT_TRUE(emIdentificacao());
+    EXPECT_EQ(ecra->PainelObra->numeroItens(), 0);
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE NoFo = '1001' AND Func = 'F1' AND "
+                                    "Opera = 10 AND Estado = 1 AND (Maquina IS NULL OR Maquina = '')")),
+              1);
+    EXPECT_EQ(ecra->UtilizadorActual, QStringLiteral("F1"));
+
+    // The same start again is refused: the message, and the employee stays logged in.
+    entrar(QStringLiteral("Ana Silva"));
+    tocar(ecra->PainelObra, QStringLiteral("Obra 1001"));
+    tocar(ecra->PainelOperacoes, QStringLiteral("Corte"));
+    tocar(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    op.dialogos.clear();
+    confirmar();
+    EXPECT_EQ(op.textos(QStringLiteral("Aviso")),
+              QStringList{QStringLiteral("Esta Ordem Fabrico já tem esta operação iniciada por este funcionário !")});
+    EXPECT_TRUE(emTrabalho());
+    EXPECT_EQ(ecra->lbObra->text(), QString());
+    EXPECT_EQ(ecra->lbFuncao->text(), QString());
+    EXPECT_EQ(ecra->lbNome->text(), QStringLiteral("Utilizador:Ana Silva"));
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope")), 1);
+}
+
+TEST_P(EcraT2, OrderEntryCancelAndConsumptionWithoutOrder)
+{
+    entrar(QStringLiteral("Bruno Costa"));
+    op.numerosDigitados << QStringLiteral("1002");
+    tocar(ecra->PainelObra, QStringLiteral("Obra"));
+    EXPECT_EQ(op.textos(QStringLiteral("Aviso")), QStringList{QStringLiteral("A Folha de Obra não está em Fabrico !")});
+    EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1002"));
+    op.numerosDigitados << QStringLiteral("4242");
+    tocar(ecra->PainelObra, QStringLiteral("Obra"));
+    EXPECT_EQ(op.dialogos.last().texto, QStringLiteral("A Folha de Obra indicada não existe !"));
+    EXPECT_EQ(op.dialogos.last().imagem, 0);
+    EXPECT_EQ(ecra->lbObra->text(), QString());
+
+    // AC008 with no order: the message, still at work, no panel.
+    tocar(ecra->PainelFuncoes, QStringLiteral("Consumo de Materiais"));
+    confirmar();
+    EXPECT_EQ(op.dialogos.last().texto, QStringLiteral("Deve Indicar a Obra"));
+    EXPECT_EQ(op.dialogos.last().imagem, 2);
+    EXPECT_TRUE(emTrabalho());
+    EXPECT_FALSE(ecra->PainelDonsumo->isVisible());
+
+    // AC008 with an order opens the panel over the whole screen.
+    tocar(ecra->PainelObra, QStringLiteral("Obra 1003"));
+    confirmar();
+    EXPECT_TRUE(ecra->PainelDonsumo->isVisible());
+    EXPECT_EQ(ecra->PainelDonsumo->geometry(), ecra->rect());
+    EXPECT_EQ(ecra->PainelDonsumo->ObraConsumo(), QStringLiteral("1003"));
+    QTest::mouseClick(ecra->PainelDonsumo->btCMSair, Qt::LeftButton);
+    EXPECT_FALSE(ecra->PainelDonsumo->isVisible());
+    EXPECT_TRUE(emIdentificacao());
+
+    // Cancel in the work state logs out and empties the panels.
+    entrar(QStringLiteral("Bruno Costa"));
+    tocar(ecra->PainelObra, QStringLiteral("Obra 1001"));
+    QTest::mouseClick(ecra->btCancelar, Qt::LeftButton);
+    EXPECT_TRUE(emIdentificacao());
+    EXPECT_EQ(ecra->PainelFuncoes->numeroItens(), 0);
+    EXPECT_EQ(ecra->PainelOperacoes->numeroItens(), 0);
+    EXPECT_EQ(ecra->lbObra->text(), QString());
+    EXPECT_EQ(ecra->UtilizadorActual, QStringLiteral("F2"));
+}
+
+namespace {
+// The stand-in, noting when it is disconnected.
+class LigacaoEspiao : public LigacaoKovaBD
+{
+public:
+    explicit LigacaoEspiao(bool& desligado) : m_desligado(desligado) {}
+    void Desligar() override
+    {
+        m_desligado = true;
+        LigacaoKovaBD::Desligar();
+    }
+
+private:
+    bool& m_desligado;
+};
+} // namespace
+
+TEST_P(EcraT2, SairClosesTheScreenTeardownDisconnectsTheErpLink)
+{
+    bool desligado = false;
+    ecra->setLigKova(std::make_unique<LigacaoEspiao>(desligado));
+    // The login control's "Sair" closes the screen.
+    QTest::mouseClick(ecra->ucLogin->btAlfa[ucLogin::TeclaSair], Qt::LeftButton);
+    EXPECT_FALSE(ecra->isVisible());
+    EXPECT_FALSE(desligado);
+    ecra.reset();
+    EXPECT_TRUE(desligado);
+}
+
+INSTANCIAR_BACKENDS(EcraT2);
