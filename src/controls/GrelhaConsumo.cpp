@@ -24,7 +24,10 @@ GrelhaConsumo::GrelhaConsumo(QWidget* parent) : QTableWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setAlternatingRowColors(true);
     verticalHeader()->setVisible(false);
-    horizontalHeader()->setStretchLastSection(true);
+    // Rows tall enough to be touched one by one.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(Twips::Px(600));
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     connect(this, &QTableWidget::cellClicked, this, [this](int linha, int) { emit LinhaTocada(linha); });
     Configurar();
 }
@@ -34,8 +37,24 @@ void GrelhaConsumo::Configurar()
     setRowCount(0);
     setColumnCount(NumColunas);
     setHorizontalHeaderLabels(Titulos);
+    AjustarColunas();
+}
+
+void GrelhaConsumo::AjustarColunas()
+{
+    // The design widths, in their proportions, spread over the width the grid has.
+    int total = 0;
+    for (int w : Larguras)
+        total += w;
+    const int disponivel = viewport()->width();
     for (int c = 0; c < NumColunas; ++c)
-        setColumnWidth(c, Twips::Px(Larguras[c]));
+        setColumnWidth(c, disponivel > Twips::Px(total) ? disponivel * Larguras[c] / total : Twips::Px(Larguras[c]));
+}
+
+void GrelhaConsumo::resizeEvent(QResizeEvent* e)
+{
+    QTableWidget::resizeEvent(e);
+    AjustarColunas();
 }
 
 int GrelhaConsumo::AdicionarLinha(const QStringList& valores)
@@ -71,6 +90,6 @@ QString GrelhaConsumo::Formatar(const QString& texto)
     QString inteiro = QString::number(milesimas / 1000);
     for (int p = int(inteiro.size()) - 3; p > 0; p -= 3)
         inteiro.insert(p, QChar(0x00A0));
-    return (negativo ? QStringLiteral("-") : QString()) + inteiro + QLatin1Char(',') +
+    return (negativo ? QStringLiteral("-") : QString()) + inteiro + QLatin1Char('.') +
            QStringLiteral("%1").arg(milesimas % 1000, 3, 10, QLatin1Char('0'));
 }

@@ -7,7 +7,7 @@
 
 // The grid of consumption lines: six columns (article, description, length, width, quantity,
 // lot). Each cell keeps the text it was given; the three measure columns show it as a number
-// with thousands grouping and three decimals. Not editable in place; a touch on a row raises
+// with thousands grouping and three decimals. Column widths keep the design's proportions. Not editable in place; a touch on a row raises
 // `LinhaTocada` so the owner can offer to remove it.
 class GrelhaConsumo : public QTableWidget
 {
@@ -26,10 +26,16 @@ public:
     QString Texto(int linha, int coluna) const;
     int Linhas() const { return rowCount(); }
 
-    // "##,###.000": thousands grouped, three decimals, Portuguese separators. Text that is not
-    // a number is shown as it is.
+    // "##,###.000": thousands grouped by a (non-breaking) space, three decimals after a point,
+    // the decimal point the keypad types. Text that is not a number is shown as it is.
     static QString Formatar(const QString& texto);
 
 signals:
     void LinhaTocada(int linha);
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void AjustarColunas();
 };

@@ -66,6 +66,8 @@ ucLogin::ucLogin(QWidget* parent) : QWidget(parent)
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setEchoMode(QLineEdit::Password);
+    // The password shows as "*", whatever the style's own mask character.
+    Text1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     Text1->setFont(FonteTerminal(27.75, true));
     Text1->setGeometry(Twips::Rect(9600, 120, 4575, 735));
     // With a keyboard attached, Enter in the password field is the enter key.

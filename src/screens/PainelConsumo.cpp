@@ -31,13 +31,17 @@ std::optional<Currency> Numero(const QString& texto)
 
 } // namespace
 
-PainelConsumo::PainelConsumo(QWidget* parent) : QGroupBox(QStringLiteral("Consumo de Materiais"), parent)
+PainelConsumo::PainelConsumo(QWidget* parent) : QGroupBox(parent)
 {
+    // The panel and the entry frame are borderless: their captions are not drawn; the caption
+    // and the order appear in lbTitulo instead.
     setObjectName(QStringLiteral("PainelDonsumo"));
+    setAccessibleName(QStringLiteral("Consumo de Materiais"));
     setFlat(true);
     setAutoFillBackground(true);
 
     CMFrameBotoes = new QGroupBox(this);
+    CMFrameBotoes->setFont(FonteTerminal(10, false));
     CMFrameBotoes->setObjectName(QStringLiteral("CMFrameBotoes"));
     CMFrameBotoes->resize(Twips::Px(6015), Twips::Px(1815));
     btCMConf = new okaBotao(QStringLiteral("C&onfirmar"), CMFrameBotoes);
@@ -52,8 +56,9 @@ PainelConsumo::PainelConsumo(QWidget* parent) : QGroupBox(QStringLiteral("Consum
     btCMCancelar->setObjectName(QStringLiteral("btCMCancelar"));
     btCMSair->setObjectName(QStringLiteral("btCMSair"));
 
-    CMFrameIntroducao = new QGroupBox(QStringLiteral("Introdução"), this);
+    CMFrameIntroducao = new QGroupBox(this);
     CMFrameIntroducao->setObjectName(QStringLiteral("CMFrameIntroducao"));
+    CMFrameIntroducao->setAccessibleName(QStringLiteral("Introdução"));
     CMFrameIntroducao->setFlat(true);
     for (int c = 0; c < NumCampos; ++c) {
         Titulo[std::size_t(c)] = new QLabel(QString::fromUtf8(Titulos[c]), CMFrameIntroducao);
@@ -83,6 +88,10 @@ PainelConsumo::PainelConsumo(QWidget* parent) : QGroupBox(QStringLiteral("Consum
     lbUnidade = new QLabel(CMFrameIntroducao);
     lbUnidade->setObjectName(QStringLiteral("lbUnidade"));
     lbUnidade->setFont(FonteTerminal(12, true));
+    lbTitulo = new QLabel(CMFrameIntroducao);
+    lbTitulo->setObjectName(QStringLiteral("lbTitulo"));
+    lbTitulo->setFont(FonteTerminal(14, true));
+    lbTitulo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     CMGRmat = new GrelhaConsumo(CMFrameIntroducao);
     CMGRmat->setObjectName(QStringLiteral("CMGRmat"));
@@ -132,6 +141,8 @@ void PainelConsumo::Dispor(int largura, int altura)
     }
     btAdd->setGeometry(x, topoTitulo, larguraAdd, topoCampo + alturaCampo - topoTitulo);
     lbUnidade->setGeometry(margem, topoCampo + alturaCampo + Twips::Px(60), Twips::Px(6000), Twips::Px(400));
+    lbTitulo->setGeometry(larguraIntro / 2, topoCampo + alturaCampo + Twips::Px(60), larguraIntro / 2 - margem,
+                          Twips::Px(480));
 
     CMGRmat->setGeometry(0, Twips::Px(2000), larguraIntro, alturaIntro - Twips::Px(2000));
 }
@@ -139,6 +150,7 @@ void PainelConsumo::Dispor(int largura, int altura)
 void PainelConsumo::MostraConsumo(const QString& obra, int largura, int altura)
 {
     m_obra = obra;
+    lbTitulo->setText(QStringLiteral("Consumo de Materiais - Obra ") + obra);
     Dispor(largura, altura);
     CMGRmat->Configurar();
     for (oka_input* c : Campo)

@@ -55,6 +55,7 @@ public:
     std::array<oka_input*, NumCampos> Campo{};
     std::array<QLabel*, NumCampos> Titulo{};
     QLabel* lbUnidade = nullptr;
+    QLabel* lbTitulo = nullptr;
     GrelhaConsumo* CMGRmat = nullptr;
 
 signals:

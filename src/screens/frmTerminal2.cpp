@@ -12,6 +12,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QScreen>
 
 #include <cmath>
 
@@ -83,6 +84,10 @@ void frmTerminal2::Mostra()
     ucLogin->setLigacao(Ligacao);
     ucLogin->setOperador(operador());
     PainelDonsumo->lbUnidade->clear();
+    // The window takes the screen's size before it is shown, so that the first resize (which
+    // lays the screen out once) already sees the full-screen client area.
+    if (QScreen* ecra = screen())
+        setGeometry(ecra->geometry());
     EcraTerminal::Mostra();
     PainelDonsumo->setLigacao(Ligacao);
     PainelDonsumo->setEQP(EQP.get());

@@ -118,7 +118,7 @@ TEST_P(Consumo, RowsAreAddedRemovedAndPostedOnce)
     ASSERT_EQ(p->CMGRmat->Linhas(), 3);
     EXPECT_EQ(linha(0), (QStringList{QStringLiteral("A1"), QStringLiteral("Chapa"), QStringLiteral("2"),
                                      QStringLiteral("1.5"), QStringLiteral("3"), QString()}));
-    EXPECT_EQ(p->CMGRmat->item(2, GrelhaConsumo::Quantidade)->text(), QStringLiteral("1\u00A0234,500"));
+    EXPECT_EQ(p->CMGRmat->item(2, GrelhaConsumo::Quantidade)->text(), QStringLiteral("1\u00A0234.500"));
     EXPECT_EQ(campo(PainelConsumo::CodArtigo), QString());
 
     // A touch on a row offers to remove it; declined, then accepted.

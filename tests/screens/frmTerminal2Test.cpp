@@ -1,8 +1,17 @@
 // frmTerminal2 walked as an operator would: identification, work panels, Confirmar, Cancel.
+#include "app/Arranque.h"
+#include "app/ui/mod_main.h"
+#include "controls/GrelhaConsumo.h"
 #include "controls/Twips.h"
+#include "controls/oka_input.h"
+#include "dataaccess/EsquemaBD.h"
 #include "controls/okaBotao.h"
 #include "screens/FixturaTerminal2.h"
 #include "screens/PainelConsumo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 class EcraT2 : public FixturaTerminal2
 {
@@ -151,3 +160,81 @@ TEST_P(EcraT2, SairClosesTheScreenTeardownDisconnectsTheErpLink)
 }
 
 INSTANCIAR_BACKENDS(EcraT2);
+
+// Pictures of the ERP terminal for the documentation, from the real start-up on the demo
+// database with the shipped Terminal_ERP.oka. Runs only when TERMINAL_CAPTURAS names the folder
+// to write them to; start it from the build folder on a 1920 x 1080 screen:
+//   QT_QPA_PLATFORM=offscreen:configfile=../tests/screens/ecra-1920x1080.json
+//   TERMINAL_CAPTURAS=../docs tests/tests_screens --gtest_filter='*Capturas*'
+TEST(CapturasTerminal2, LoginAndConsumption)
+{
+    const QString destino = qEnvironmentVariable("TERMINAL_CAPTURAS");
+    if (destino.isEmpty())
+        GTEST_SKIP() << "TERMINAL_CAPTURAS not set";
+    QTemporaryDir pasta;
+    ASSERT_TRUE(QFile::copy(QDir::current().filePath(QStringLiteral("Terminal_ERP.oka")),
+                            pasta.filePath(QStringLiteral("Terminal_ERP.oka"))));
+    DefinirPastaPrograma(pasta.path());
+    {
+        LigacaoDados bd;
+        ASSERT_EQ(Arranque::AbrirBaseDados(QStringLiteral("Terminal_ERP.oka"), bd, nullptr, nullptr),
+                  Arranque::Resultado::Aberta);
+        EsquemaBD::Criar(bd);
+        EsquemaBD::CarregarDemo(bd, QStringLiteral("1234"));
+        bd.Fechar();
+    }
+    OperadorFalso op;
+    ResultadoMain r = Main({QStringLiteral("Terminal_ERP.oka")}, &op);
+    auto* ecra = dynamic_cast<frmTerminal2*>(r.ecra.get());
+    ASSERT_NE(ecra, nullptr);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(ecra->size(), QSize(1920, 1080));
+    ASSERT_TRUE(ecra->LigKova()->ligado());
+    EXPECT_EQ(ecra->FrameDataHora->geometry().bottomRight(), QPoint(1919, 1079));
+
+    const auto tocar = [](PainelBotoes* painel, const QString& texto) {
+        const int k = int(painel->textos().indexOf(texto));
+        ASSERT_GE(k, 0) << texto.toStdString();
+        painel->tocarItem(k + 1);
+    };
+    tocar(ecra->PainelBotesUtilizadores, QStringLiteral("António Silva"));
+    for (int tecla : {1, 2, 3, 4})
+        QTest::mouseClick(ecra->ucLogin->btAlfa[std::size_t(tecla)], Qt::LeftButton);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(ecra->grab().save(QDir(destino).filePath(QStringLiteral("frmTerminal2-login.png"))));
+
+    QTest::mouseClick(ecra->ucLogin->btAlfa[ucLogin::TeclaEnter], Qt::LeftButton);
+    ASSERT_TRUE(ecra->PainelObra->isVisible());
+    tocar(ecra->PainelObra, QStringLiteral("Obra 26002"));
+    tocar(ecra->PainelOperacoes, ecra->PainelOperacoes->textos().value(0));
+    tocar(ecra->PainelFuncoes, QStringLiteral("Consumo de Materiais"));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(ecra->grab().save(QDir(destino).filePath(QStringLiteral("frmTerminal2-trabalho.png"))));
+
+    QTest::mouseClick(ecra->btConfirmar, Qt::LeftButton);
+    PainelConsumo* p = ecra->PainelDonsumo;
+    ASSERT_TRUE(p->isVisible());
+    const auto linha = [&](const QString& artigo, const QString& comp, const QString& larg, const QString& qtd) {
+        op.textosDigitados << artigo;
+        QTest::mouseClick(p->Campo[PainelConsumo::CodArtigo], Qt::LeftButton);
+        if (!comp.isEmpty()) {
+            op.numerosDigitados << comp << larg;
+            QTest::mouseClick(p->Campo[PainelConsumo::Comprimento], Qt::LeftButton);
+            QTest::mouseClick(p->Campo[PainelConsumo::Largura], Qt::LeftButton);
+        } else {
+            op.numerosDigitados << qtd;
+            QTest::mouseClick(p->Campo[PainelConsumo::Quantidade], Qt::LeftButton);
+        }
+    };
+    linha(QStringLiteral("CHP03S235"), QStringLiteral("1.5"), QStringLiteral("2"), QString());
+    QTest::mouseClick(p->btAdd, Qt::LeftButton);
+    linha(QStringLiteral("IPE100"), QString(), QString(), QStringLiteral("12"));
+    QTest::mouseClick(p->btAdd, Qt::LeftButton);
+    linha(QStringLiteral("CHI2-304"), QStringLiteral("1.2"), QStringLiteral("0.8"), QString());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(p->CMGRmat->Linhas(), 2);
+    ASSERT_TRUE(ecra->grab().save(QDir(destino).filePath(QStringLiteral("frmTerminal2-consumo.png"))));
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")), QStringList());
+    r.ecra.reset();
+    DefinirPastaPrograma(QString());
+}
