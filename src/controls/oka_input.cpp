@@ -19,12 +19,24 @@ bool oka_input::Validar()
     m_aValidar = false;
     if (cancel && isEnabled() && isVisible())
         setFocus(Qt::OtherFocusReason);
+    else
+        setModified(false);
     return !cancel;
+}
+
+void oka_input::focusInEvent(QFocusEvent* e)
+{
+    QLineEdit::focusInEvent(e);
+    m_comFoco = true;
 }
 
 void oka_input::focusOutEvent(QFocusEvent* e)
 {
     QLineEdit::focusOutEvent(e);
+    // A field that a refused validation took the focus back from never really had it.
+    if (!m_comFoco)
+        return;
+    m_comFoco = false;
     // Leaving the field for another control validates; the window losing the focus (a dialog,
     // another application) does not.
     if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason)

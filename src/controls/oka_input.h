@@ -27,10 +27,12 @@ signals:
     void Tocado();
 
 protected:
+    void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
 
 private:
     bool m_entradaPorToque = false;
     bool m_aValidar = false;
+    bool m_comFoco = false;
 };

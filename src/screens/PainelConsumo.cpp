@@ -100,7 +100,7 @@ PainelConsumo::PainelConsumo(QWidget* parent) : QGroupBox(parent)
     connect(CMGRmat, &GrelhaConsumo::LinhaTocada, this, &PainelConsumo::LinhaTocada);
 
     connect(btLista, &okaBotao::clicked, this, [this] { Correr(QStringLiteral("btLista_Click"), [this] { btLista_Click(); }); });
-    connect(btAdd, &okaBotao::clicked, this, [this] { btAdd_Click(); });
+    connect(btAdd, &okaBotao::clicked, this, [this] { Correr(QStringLiteral("btAdd_Click"), [this] { btAdd_Click(); }); });
     connect(btCMConf, &okaBotao::clicked, this,
             [this] { Correr(QStringLiteral("btCMConf_Click"), [this] { btCMConf_Click(); }); });
     connect(btCMSair, &okaBotao::clicked, this, &PainelConsumo::btCMSair_Click);
@@ -268,8 +268,20 @@ void PainelConsumo::btLista_Click()
     }
 }
 
+bool PainelConsumo::ValidarCampoActivo()
+{
+    // The touch buttons take no focus: a value typed on a keyboard is validated here, as leaving
+    // the field would have done, before the button acts.
+    for (oka_input* c : Campo)
+        if (c->hasFocus() && c->isModified())
+            return c->Validar();
+    return true;
+}
+
 void PainelConsumo::btAdd_Click()
 {
+    if (!ValidarCampoActivo())
+        return;
     const QString quantidade = Campo[Quantidade]->text().trimmed();
     const auto valor = Numero(quantidade);
     if (quantidade.isEmpty() || !valor || *valor == Currency(0))
@@ -303,7 +315,7 @@ void PainelConsumo::btCMConf_Click()
 {
     // A second touch while the first is still posting (dialogs run their own event loop) is
     // ignored, so the list goes to the ERP once.
-    if (m_aConfirmar)
+    if (m_aConfirmar || !ValidarCampoActivo())
         return;
     m_aConfirmar = true;
     struct Fim

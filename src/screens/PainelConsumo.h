@@ -66,6 +66,7 @@ signals:
 private:
     void btLista_Click();
     void btAdd_Click();
+    bool ValidarCampoActivo();
     void btCMConf_Click();
     void btCMSair_Click();
     void CampoTocado(int Index);

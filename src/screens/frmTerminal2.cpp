@@ -38,6 +38,8 @@ frmTerminal2::frmTerminal2(QWidget* parent) : EcraTerminal(parent)
     PainelFuncoes->setObjectName(QStringLiteral("PainelFuncoes"));
     PainelOperacoes->setObjectName(QStringLiteral("PainelOperacoes"));
 
+    Menu_exit->setText(QStringLiteral("Sair"));
+
     // Design state: the work panels, the information frame and the consumption panel hidden.
     for (QWidget* w : {static_cast<QWidget*>(PainelObra), static_cast<QWidget*>(PainelFuncoes),
                        static_cast<QWidget*>(PainelOperacoes), static_cast<QWidget*>(PainelInfo),

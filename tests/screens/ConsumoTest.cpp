@@ -201,4 +201,35 @@ TEST_P(Consumo, EmptyConfirmationAndSairPostNothing)
     EXPECT_EQ(p->ObraConsumo(), QStringLiteral("1003"));
 }
 
+TEST_P(Consumo, KeyboardEntryIsValidatedOnLeavingAndBeforeAButtonActs)
+{
+    QApplication::setActiveWindow(ecra.get());
+    oka_input* codigo = p->Campo[PainelConsumo::CodArtigo];
+    codigo->setFocus();
+    ASSERT_TRUE(codigo->hasFocus());
+    QTest::keyClicks(codigo, QStringLiteral("A2"));
+    QTest::keyClick(codigo, Qt::Key_Tab);
+    EXPECT_EQ(campo(PainelConsumo::Descricao), QStringLiteral("Tubo"));
+
+    // An unknown code typed, then "Adicionar Artigo" touched: refused before anything is added,
+    // and the field keeps the focus.
+    p->Campo[PainelConsumo::Quantidade]->setText(QStringLiteral("1"));
+    codigo->setFocus();
+    codigo->clear();
+    QTest::keyClicks(codigo, QStringLiteral("XX"));
+    QTest::mouseClick(p->btAdd, Qt::LeftButton);
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")), QStringList{QStringLiteral("O Artigo indicado não existe !")});
+    EXPECT_EQ(p->CMGRmat->Linhas(), 0);
+    EXPECT_TRUE(codigo->hasFocus());
+
+    // A width typed as text is emptied on leaving and keeps the focus, without a message.
+    oka_input* largura = p->Campo[PainelConsumo::Largura];
+    largura->setFocus();
+    QTest::keyClicks(largura, QStringLiteral("x"));
+    QTest::keyClick(largura, Qt::Key_Tab);
+    EXPECT_EQ(campo(PainelConsumo::Largura), QString());
+    EXPECT_TRUE(largura->hasFocus());
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 1);
+}
+
 INSTANCIAR_BACKENDS(Consumo);
