@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include "app/Rotinas.h"
 #include "dataaccess/LigacaoDados.h"
 
 namespace {
@@ -189,8 +190,7 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
                                           "MOEDA, PROCESSO, EMPRESA, UTILIZADOR, CRIADO) "
                                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                            {cab.TipoDoc, int(cab.Serie), int(cab.Ano), numero, cab.Armazem, cab.Sector, data, cab.Moeda,
-                            processo, m_empresa, m_utilizador,
-                            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))});
+                            processo, m_empresa, m_utilizador, DataHoraBD(QDateTime::currentDateTime())});
             for (int i = 1; i <= n; ++i) {
                 m_bd->executar(QStringLiteral("INSERT INTO STKDOCLIN (TIPODOC, SERIE, ANO, NUMDOC, LINHA, ARTIGO, "
                                               "ARMAZEM, QUANT, PRECO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
