@@ -1,0 +1,26 @@
+#include "controls/Fontes.h"
+
+#include <QFontDatabase>
+#include <QStringList>
+
+namespace {
+const QString& familiaTerminal()
+{
+    static const QString familia = [] {
+        const QStringList familias = QFontDatabase::families();
+        for (const QString& f : familias)
+            if (f.compare(QLatin1String("Verdana"), Qt::CaseInsensitive) == 0)
+                return f;
+        return QStringLiteral("DejaVu Sans");
+    }();
+    return familia;
+}
+} // namespace
+
+QFont FonteTerminal(double pontos, bool negrito)
+{
+    QFont f(familiaTerminal());
+    f.setPointSizeF(pontos);
+    f.setBold(negrito);
+    return f;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPushButton>
+#include <QString>
+
+// The touch button: a large push button with a caption (an "&" marks the access key), a tag
+// that carries the button's code, an optional picture (the icon), a clearly visible pressed
+// state and an optional beep when touched.
+class okaBotao : public QPushButton
+{
+    Q_OBJECT
+    Q_PROPERTY(QString Tag READ tag WRITE setTag)
+    Q_PROPERTY(bool beep READ beep WRITE setBeep)
+
+public:
+    explicit okaBotao(QWidget* pai = nullptr);
+    explicit okaBotao(const QString& caption, QWidget* pai = nullptr);
+
+    QString Tag;
+
+    QString tag() const { return Tag; }
+    void setTag(const QString& t) { Tag = t; }
+    bool beep() const { return m_beep; }
+    void setBeep(bool b) { m_beep = b; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    bool m_beep = false;
+};
