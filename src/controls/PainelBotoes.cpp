@@ -111,11 +111,11 @@ void PainelBotoes::aplicarTamanho()
     m_deslocamento = 0;
     // The strip keeps the height of the loaded list, so its last rows stay within reach after
     // a resize; an empty panel's strip is the viewport.
-    if (m_itens.isEmpty())
+    if (m_numeroItens == 0)
         m_alturaFaixa = alturaVisor();
     m_btPageDown->setEnabled(false);
     m_btPageUp->setEnabled(false);
-    if (!m_itens.isEmpty())
+    if (m_numeroItens > 0)
         actualizarPaginas();
     disporBotoes();
 }
@@ -129,36 +129,50 @@ void PainelBotoes::actualizarPaginas()
 
 void PainelBotoes::ResetBotoes()
 {
-    m_itens.clear();
+    m_numeroItens = 0;
+    m_textos.clear();
+    m_codigos.clear();
+    m_registos = Registos();
     m_itemDoSlot.fill(-1);
     disporBotoes();
 }
 
 bool PainelBotoes::CarregarBotoes_Recordset(const Registos& rs)
 {
-    QVector<Item> itens;
-    itens.reserve(rs.RecordCount());
-    const bool temCodigo = rs.colunas().size() > 1;
-    for (const Registos::Linha& l : rs)
-        itens.push_back(Item{l.texto(0), temCodigo ? l.texto(1) : QString()});
-    carregar(std::move(itens));
+    m_registos = rs;
+    m_deRegistos = true;
+    m_textos.clear();
+    m_codigos.clear();
+    carregar(rs.RecordCount());
     return false;
 }
 
 bool PainelBotoes::CarregarBotoes_Lista(const QStringList& Textos, const QStringList& Codigos)
 {
-    QVector<Item> itens;
-    itens.reserve(qMax<qsizetype>(0, Textos.size() - 1));
-    for (qsizetype i = 1; i < Textos.size(); ++i)
-        itens.push_back(Item{Textos[i], Codigos.value(i)});
-    carregar(std::move(itens));
+    m_textos = Textos;
+    m_codigos = Codigos;
+    m_deRegistos = false;
+    m_registos = Registos();
+    carregar(int(qMax<qsizetype>(0, Textos.size() - 1)));
     return false;
 }
 
-void PainelBotoes::carregar(QVector<Item>&& itens)
+QString PainelBotoes::textoItem(int i) const
+{
+    return m_deRegistos ? m_registos[i].texto(0) : m_textos.value(i + 1);
+}
+
+QString PainelBotoes::codigoItem(int i) const
+{
+    if (!m_deRegistos)
+        return m_codigos.value(i + 1);
+    return m_registos.colunas().size() > 1 ? m_registos[i].texto(1) : QString();
+}
+
+void PainelBotoes::carregar(int numeroItens)
 {
     aplicarTamanho();
-    m_itens = std::move(itens);
+    m_numeroItens = numeroItens;
     m_itemDoSlot.fill(-1);
 
     const double v = larguraVisor();
@@ -166,7 +180,7 @@ void PainelBotoes::carregar(QVector<Item>&& itens)
     const double grelha = double(m_colunas) * LarguraBotao + double(m_colunas - 1) * (PassoColuna - LarguraBotao);
     m_margem = arredondarPar((v - grelha) / 2);
 
-    const double topoUltimo = m_itens.isEmpty() ? 0 : geometriaItem(int(m_itens.size())).top();
+    const double topoUltimo = m_numeroItens == 0 ? 0 : geometriaItem(m_numeroItens).top();
     m_alturaFaixa = topoUltimo + AlturaBotao + FolgaFinal;
     actualizarPaginas();
 
@@ -176,7 +190,7 @@ void PainelBotoes::carregar(QVector<Item>&& itens)
 
 QRectF PainelBotoes::geometriaItem(int k) const
 {
-    if (k < 1 || k > m_itens.size())
+    if (k < 1 || k > m_numeroItens)
         return {};
     const int i = k - 1;
     const int linha = m_colunas > 0 ? i / m_colunas : i;
@@ -215,7 +229,7 @@ void PainelBotoes::moverFaixa(int deslocamento)
 // button while it stays in view, so scrolling only touches the rows that come in.
 void PainelBotoes::disporBotoes()
 {
-    const int n = int(m_itens.size());
+    const int n = m_numeroItens;
     const int porLinha = qMax(1, m_colunas);
     const int linhas = (n + porLinha - 1) / porLinha;
     const double visor = alturaVisor();
@@ -249,11 +263,10 @@ void PainelBotoes::disporBotoes()
         const int slot = i % passo;
         usado[slot] = true;
         okaBotao* b = m_pool[slot];
-        const Item& it = m_itens[i];
         if (m_itemDoSlot[slot] != i) {
             m_itemDoSlot[slot] = i;
-            b->setText(it.texto);
-            b->setTag(it.codigo);
+            b->setText(textoItem(i));
+            b->setTag(codigoItem(i));
         }
         const QRectF g = geometriaItem(i + 1);
         b->setGeometry(Twips::Rect(g.left(), g.top() + m_deslocamento, g.width(), g.height()));
@@ -272,27 +285,26 @@ void PainelBotoes::disporBotoes()
 void PainelBotoes::botaoTocado(int slot)
 {
     const int i = m_itemDoSlot.value(slot, -1);
-    if (i < 0 || i >= m_itens.size())
+    if (i < 0 || i >= m_numeroItens)
         return;
-    const Item it = m_itens[i];
-    emit clicou(it.texto, it.codigo);
+    const QString nome = textoItem(i);
+    const QString codigo = codigoItem(i);
+    emit clicou(nome, codigo);
 }
 
 QStringList PainelBotoes::textos() const
 {
     QStringList r;
-    r.reserve(m_itens.size());
-    for (const Item& it : m_itens)
-        r << it.texto;
+    for (int i = 0; i < m_numeroItens; ++i)
+        r << textoItem(i);
     return r;
 }
 
 QStringList PainelBotoes::codigos() const
 {
     QStringList r;
-    r.reserve(m_itens.size());
-    for (const Item& it : m_itens)
-        r << it.codigo;
+    for (int i = 0; i < m_numeroItens; ++i)
+        r << codigoItem(i);
     return r;
 }
 
