@@ -1,15 +1,15 @@
 // Loading and paging PainelBotoes with 100 and with 10,000 items: medians over repeated runs,
 // their ratios and the number of button widgets alive.
-#include "controls/PainelBotoes.h"
-#include "controls/okaBotao.h"
-
-#include <QApplication>
-#include <QElapsedTimer>
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include "controls/PainelBotoes.h"
+#include "controls/okaBotao.h"
 
 namespace {
 
@@ -129,8 +129,7 @@ Resultado correr(int n)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
     const Resultado a = correr(100);

@@ -1,11 +1,5 @@
 #include "controls/ListaSelecao.h"
 
-#include "controls/Ecra.h"
-#include "controls/Fontes.h"
-#include "controls/Twips.h"
-#include "controls/frmTecladoAlfa.h"
-#include "controls/okaBotao.h"
-
 #include <QAbstractTableModel>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -17,7 +11,11 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-
+#include "controls/Ecra.h"
+#include "controls/Fontes.h"
+#include "controls/Twips.h"
+#include "controls/frmTecladoAlfa.h"
+#include "controls/okaBotao.h"
 
 namespace {
 
@@ -28,8 +26,7 @@ QString chaveBusca(const QString& s)
     QString r;
     r.reserve(d.size());
     for (QChar c : d)
-        if (c.category() != QChar::Mark_NonSpacing)
-            r += c;
+        if (c.category() != QChar::Mark_NonSpacing) r += c;
     return r.toCaseFolded();
 }
 
@@ -100,8 +97,7 @@ public:
                         passa = false;
                         break;
                     }
-                if (passa)
-                    g.visiveis << r;
+                if (passa) g.visiveis << r;
             }
         }
         montarVista();
@@ -114,8 +110,7 @@ public:
     {
         QList<int> r;
         for (int g = 0; g < m_grupos.size(); ++g)
-            if (!m_grupos[g].visiveis.isEmpty())
-                r << g;
+            if (!m_grupos[g].visiveis.isEmpty()) r << g;
         return r;
     }
     const Grupo& grupo(int g) const { return m_grupos[g]; }
@@ -131,8 +126,7 @@ public:
     int columnCount(const QModelIndex& pai = {}) const override { return pai.isValid() ? 0 : m_colunas; }
     QVariant data(const QModelIndex& i, int papel) const override
     {
-        if (!i.isValid() || i.row() >= m_vista.size())
-            return {};
+        if (!i.isValid() || i.row() >= m_vista.size()) return {};
         const int v = m_vista[i.row()];
         const bool titulo = v < 0;
         if (papel == Qt::DisplayRole) {
@@ -142,16 +136,13 @@ public:
             }
             return m_linhas[v].texto(i.column());
         }
-        if (papel == Qt::FontRole && titulo)
-            return FonteTerminal(11, true);
-        if (papel == Qt::BackgroundRole && titulo)
-            return QColor(0xdd, 0xe6, 0xf3);
+        if (papel == Qt::FontRole && titulo) return FonteTerminal(11, true);
+        if (papel == Qt::BackgroundRole && titulo) return QColor(0xdd, 0xe6, 0xf3);
         return {};
     }
     QVariant headerData(int s, Qt::Orientation o, int papel) const override
     {
-        if (o == Qt::Horizontal && papel == Qt::DisplayRole)
-            return m_cabecalhos.value(s);
+        if (o == Qt::Horizontal && papel == Qt::DisplayRole) return m_cabecalhos.value(s);
         return {};
     }
     Qt::ItemFlags flags(const QModelIndex& i) const override
@@ -166,8 +157,7 @@ private:
         m_linhasTitulo.clear();
         for (int g = 0; g < m_grupos.size(); ++g) {
             const Grupo& gr = m_grupos[g];
-            if (gr.visiveis.isEmpty())
-                continue;
+            if (gr.visiveis.isEmpty()) continue;
             if (m_agrupado) {
                 m_linhasTitulo << int(m_vista.size());
                 m_vista << -(g + 1);
@@ -226,8 +216,7 @@ ListaSelecao::ListaSelecao(QWidget* pai) : QDialog(pai)
     connect(m_filtro, &QLineEdit::textChanged, this, &ListaSelecao::filtrar);
     connect(m_filtro, &QLineEdit::returnPressed, this, [this] {
         // Enter with exactly one row left picks it.
-        if (m_modelo->totalVisiveis() != 1)
-            return;
+        if (m_modelo->totalVisiveis() != 1) return;
         for (int v = 0; v < m_modelo->rowCount(); ++v)
             if (m_modelo->linhaDe(v) >= 0) {
                 Codigo = m_modelo->codigo(m_modelo->linhaDe(v));
@@ -266,8 +255,7 @@ void ListaSelecao::filtrar(const QString& texto)
 QStringList ListaSelecao::grupos() const
 {
     QStringList r;
-    if (!m_modelo->agrupado())
-        return r;
+    if (!m_modelo->agrupado()) return r;
     for (int g : m_modelo->gruposMostrados())
         r << m_modelo->grupo(g).titulo;
     return r;
@@ -277,8 +265,7 @@ QStringList ListaSelecao::codigosDoGrupo(int grupo) const
 {
     QStringList r;
     const QList<int> mostrados = m_modelo->gruposMostrados();
-    if (grupo < 0 || grupo >= mostrados.size())
-        return r;
+    if (grupo < 0 || grupo >= mostrados.size()) return r;
     for (int linha : m_modelo->grupo(mostrados[grupo]).visiveis)
         r << m_modelo->codigo(linha);
     return r;
@@ -293,13 +280,11 @@ bool ListaSelecao::tocarCodigo(const QString& codigo)
 {
     for (int v = 0; v < m_modelo->rowCount(); ++v) {
         const int linha = m_modelo->linhaDe(v);
-        if (linha < 0 || m_modelo->codigo(linha) != codigo)
-            continue;
+        if (linha < 0 || m_modelo->codigo(linha) != codigo) continue;
         const QModelIndex i = m_modelo->index(v, 0);
         m_grelha->scrollTo(i);
         const QRect r = m_grelha->visualRect(i);
-        if (!r.isValid())
-            return false;
+        if (!r.isValid()) return false;
         const QPoint ponto = r.center();
         const QPoint global = m_grelha->viewport()->mapToGlobal(ponto);
         QMouseEvent prime(QEvent::MouseButtonPress, ponto, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -314,8 +299,7 @@ bool ListaSelecao::tocarCodigo(const QString& codigo)
 void ListaSelecao::linhaTocada(const QModelIndex& i)
 {
     const int linha = m_modelo->linhaDe(i.row());
-    if (linha < 0)
-        return;
+    if (linha < 0) return;
     Codigo = m_modelo->codigo(linha);
     accept();
 }
@@ -325,8 +309,7 @@ void ListaSelecao::abrirTeclado()
     frmTecladoAlfa teclado(this);
     teclado.setWindowTitle(windowTitle());
     teclado.setTextoInicial(m_filtro->text());
-    if (teclado.exec() == QDialog::Accepted)
-        m_filtro->setText(teclado.Texto);
+    if (teclado.exec() == QDialog::Accepted) m_filtro->setText(teclado.Texto);
 }
 
 QString ListaSelecao::Mostrar()
@@ -374,8 +357,7 @@ bool ListaSelecao::eventFilter(QObject* o, QEvent* e)
             auto* me = static_cast<QMouseEvent*>(e);
             if (me->buttons() & Qt::LeftButton) {
                 const int dy = int(me->globalPosition().y()) - m_yInicio;
-                if (!m_arrastando && std::abs(dy) > 12)
-                    m_arrastando = true;
+                if (!m_arrastando && std::abs(dy) > 12) m_arrastando = true;
                 if (m_arrastando) {
                     m_grelha->verticalScrollBar()->setValue(m_valorInicio - dy);
                     return true;

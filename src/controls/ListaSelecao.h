@@ -1,11 +1,11 @@
 #pragma once
 
-#include "dataaccess/Registos.h"
-
 #include <QDialog>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include "dataaccess/Registos.h"
 
 class QLineEdit;
 class QTableView;

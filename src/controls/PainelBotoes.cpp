@@ -1,15 +1,15 @@
 #include "controls/PainelBotoes.h"
 
-#include "controls/Fontes.h"
-#include "controls/Twips.h"
-#include "controls/okaBotao.h"
+#include <cmath>
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygonF>
 
-#include <cmath>
+#include "controls/Fontes.h"
+#include "controls/Twips.h"
+#include "controls/okaBotao.h"
 
 namespace {
 
@@ -18,10 +18,8 @@ double arredondarPar(double v)
 {
     const double f = std::floor(v);
     const double resto = v - f;
-    if (resto > 0.5)
-        return f + 1;
-    if (resto < 0.5)
-        return f;
+    if (resto > 0.5) return f + 1;
+    if (resto < 0.5) return f;
     return std::fmod(f, 2.0) == 0 ? f : f + 1;
 }
 
@@ -97,8 +95,7 @@ void PainelBotoes::resizeEvent(QResizeEvent* e)
 // to do.
 void PainelBotoes::aplicarTamanho()
 {
-    if (size() == m_tamanhoAplicado)
-        return;
+    if (size() == m_tamanhoAplicado) return;
     m_tamanhoAplicado = size();
     const double w = larguraTwips();
     const double h = alturaTwips();
@@ -111,12 +108,10 @@ void PainelBotoes::aplicarTamanho()
     m_deslocamento = 0;
     // The strip keeps the height of the loaded list, so its last rows stay within reach after
     // a resize; an empty panel's strip is the viewport.
-    if (m_numeroItens == 0)
-        m_alturaFaixa = alturaVisor();
+    if (m_numeroItens == 0) m_alturaFaixa = alturaVisor();
     m_btPageDown->setEnabled(false);
     m_btPageUp->setEnabled(false);
-    if (m_numeroItens > 0)
-        actualizarPaginas();
+    if (m_numeroItens > 0) actualizarPaginas();
     disporBotoes();
 }
 
@@ -164,8 +159,7 @@ QString PainelBotoes::textoItem(int i) const
 
 QString PainelBotoes::codigoItem(int i) const
 {
-    if (!m_deRegistos)
-        return m_codigos.value(i + 1);
+    if (!m_deRegistos) return m_codigos.value(i + 1);
     return m_registos.colunas().size() > 1 ? m_registos[i].texto(1) : QString();
 }
 
@@ -190,8 +184,7 @@ void PainelBotoes::carregar(int numeroItens)
 
 QRectF PainelBotoes::geometriaItem(int k) const
 {
-    if (k < 1 || k > m_numeroItens)
-        return {};
+    if (k < 1 || k > m_numeroItens) return {};
     const int i = k - 1;
     const int linha = m_colunas > 0 ? i / m_colunas : i;
     const int coluna = m_colunas > 0 ? i % m_colunas : 0;
@@ -200,21 +193,17 @@ QRectF PainelBotoes::geometriaItem(int k) const
 
 void PainelBotoes::PageUp()
 {
-    if (!m_btPageUp->isEnabled())
-        return;
+    if (!m_btPageUp->isEnabled()) return;
     int d = m_deslocamento - PassoLinha;
-    if (m_alturaFaixa + d < alturaVisor())
-        d = int(std::lround(alturaVisor() - m_alturaFaixa));
+    if (m_alturaFaixa + d < alturaVisor()) d = int(std::lround(alturaVisor() - m_alturaFaixa));
     moverFaixa(d);
 }
 
 void PainelBotoes::PageDown()
 {
-    if (!m_btPageDown->isEnabled())
-        return;
+    if (!m_btPageDown->isEnabled()) return;
     int d = m_deslocamento + PassoLinha;
-    if (d > 0)
-        d = 0;
+    if (d > 0) d = 0;
     moverFaixa(d);
 }
 
@@ -270,23 +259,19 @@ void PainelBotoes::disporBotoes()
         }
         const QRectF g = geometriaItem(i + 1);
         b->setGeometry(Twips::Rect(g.left(), g.top() + m_deslocamento, g.width(), g.height()));
-        if (b->isHidden())
-            b->show();
+        if (b->isHidden()) b->show();
     }
     for (int s = 0; s < m_pool.size(); ++s) {
-        if (usado[s])
-            continue;
+        if (usado[s]) continue;
         m_itemDoSlot[s] = -1;
-        if (!m_pool[s]->isHidden())
-            m_pool[s]->hide();
+        if (!m_pool[s]->isHidden()) m_pool[s]->hide();
     }
 }
 
 void PainelBotoes::botaoTocado(int slot)
 {
     const int i = m_itemDoSlot.value(slot, -1);
-    if (i < 0 || i >= m_numeroItens)
-        return;
+    if (i < 0 || i >= m_numeroItens) return;
     const QString nome = textoItem(i);
     const QString codigo = codigoItem(i);
     emit clicou(nome, codigo);
@@ -317,14 +302,12 @@ okaBotao* PainelBotoes::botaoDoItem(int k) const
 void PainelBotoes::tocarItem(int k)
 {
     const QRectF g = geometriaItem(k);
-    if (g.isEmpty())
-        return;
+    if (g.isEmpty()) return;
     if (g.top() + m_deslocamento < 0)
         moverFaixa(int(-g.top()));
     else if (g.top() + AlturaBotao + m_deslocamento > alturaVisor())
         moverFaixa(int(std::lround(alturaVisor() - g.top() - PassoLinha)));
-    if (okaBotao* b = botaoDoItem(k))
-        b->click();
+    if (okaBotao* b = botaoDoItem(k)) b->click();
 }
 
 // A vertical swipe over the buttons scrolls by whole rows, as the page buttons do; the touch
@@ -344,8 +327,7 @@ bool PainelBotoes::eventFilter(QObject* o, QEvent* e)
     }
     case QEvent::MouseMove: {
         auto* me = static_cast<QMouseEvent*>(e);
-        if (!m_premido || !(me->buttons() & Qt::LeftButton))
-            break;
+        if (!m_premido || !(me->buttons() & Qt::LeftButton)) break;
         const int y = int(me->globalPosition().y());
         if (!m_arrastando && std::abs(y - m_yInicio) >= qMax(8, Twips::Px(PassoLinha) / 3)) {
             m_arrastando = true;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "dataaccess/Registos.h"
-
 #include <QList>
 #include <QRectF>
 #include <QSize>
@@ -9,6 +7,8 @@
 #include <QStringList>
 #include <QVector>
 #include <QWidget>
+
+#include "dataaccess/Registos.h"
 
 class okaBotao;
 

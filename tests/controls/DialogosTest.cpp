@@ -1,3 +1,9 @@
+#include <QLabel>
+#include <QMessageBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
 #include "AjudaModal.h"
 #include "controls/InteraccaoTouch.h"
 #include "controls/PainelBotoes.h"
@@ -8,12 +14,6 @@
 #include "controls/frmTeclado.h"
 #include "controls/frmTecladoAlfa.h"
 #include "controls/okaBotao.h"
-
-#include <QLabel>
-#include <QMessageBox>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 TEST(frmAviso, ConfirmacaoVerdadeSoEmConfirma)
 {
@@ -125,9 +125,12 @@ TEST(frmMotSus, DevolveOTextoDoMotivoOuVazio)
 {
     InteraccaoTouch op;
     const Registos motivos({QStringLiteral("Descricao"), QStringLiteral("Codigo")},
-                           {{QStringLiteral("Falta de material"), 1}, {QStringLiteral("Avaria"), 2},
-                            {QStringLiteral("Aguarda cliente"), 3}, {QStringLiteral("Outro"), 4},
-                            {QStringLiteral("Férias"), 5}, {QStringLiteral("Qualidade"), 6},
+                           {{QStringLiteral("Falta de material"), 1},
+                            {QStringLiteral("Avaria"), 2},
+                            {QStringLiteral("Aguarda cliente"), 3},
+                            {QStringLiteral("Outro"), 4},
+                            {QStringLiteral("Férias"), 5},
+                            {QStringLiteral("Qualidade"), 6},
                             {QStringLiteral("Ferramenta"), 7}});
     QString titulo;
     QuandoModal<frmMotSus>([&](frmMotSus* f) {

@@ -1,15 +1,16 @@
-#include "AjudaModal.h"
-#include "controls/InteraccaoTouch.h"
 #include "controls/ListaSelecao.h"
-#include "controls/Twips.h"
 
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QTest>
 #include <QTableView>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include "AjudaModal.h"
+#include "controls/InteraccaoTouch.h"
+#include "controls/Twips.h"
 
 namespace {
 Registos artigos()
@@ -61,8 +62,9 @@ TEST(ListaSelecao, ToqueDevolveCodigoEFecharDevolveVazio)
         QTest::keyClicks(l->filtro(), QStringLiteral("porca"));
         EXPECT_TRUE(l->tocarCodigo(QStringLiteral("P-08")));
     });
-    EXPECT_EQ(op.ListaSelecao(QStringLiteral("Lista de Artigos"), 10000, artigos(), QStringLiteral("Familia"), larguras),
-              QStringLiteral("P-08"));
+    EXPECT_EQ(
+        op.ListaSelecao(QStringLiteral("Lista de Artigos"), 10000, artigos(), QStringLiteral("Familia"), larguras),
+        QStringLiteral("P-08"));
     EXPECT_EQ(titulo, QStringLiteral("Lista de Artigos"));
 
     // A touch on a group title picks nothing; closing gives "".
@@ -73,16 +75,17 @@ TEST(ListaSelecao, ToqueDevolveCodigoEFecharDevolveVazio)
         EXPECT_TRUE(l->isVisible());
         l->close();
     });
-    EXPECT_EQ(op.ListaSelecao(QStringLiteral("Lista de Artigos"), 10000, artigos(), QStringLiteral("Familia"), larguras),
-              QString());
+    EXPECT_EQ(
+        op.ListaSelecao(QStringLiteral("Lista de Artigos"), 10000, artigos(), QStringLiteral("Familia"), larguras),
+        QString());
 }
 
 TEST(ListaSelecao, VinteMilLinhas)
 {
     QList<QVariantList> linhas;
     for (int i = 0; i < 20000; ++i)
-        linhas.push_back({QStringLiteral("A%1").arg(i, 5, 10, QLatin1Char('0')), QStringLiteral("Artigo número %1").arg(i),
-                          QStringLiteral("Família %1").arg(i / 100)});
+        linhas.push_back({QStringLiteral("A%1").arg(i, 5, 10, QLatin1Char('0')),
+                          QStringLiteral("Artigo número %1").arg(i), QStringLiteral("Família %1").arg(i / 100)});
     const Registos rs({QStringLiteral("Codigo"), QStringLiteral("Descricao"), QStringLiteral("Familia")}, linhas);
 
     ListaSelecao l;

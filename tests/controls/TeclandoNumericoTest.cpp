@@ -1,12 +1,13 @@
 #include "controls/TeclandoNumerico.h"
-#include "controls/Twips.h"
-#include "controls/okaBotao.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include "controls/Twips.h"
+#include "controls/okaBotao.h"
 
 namespace {
 void tocar(TeclandoNumerico& t, const QStringList& tags)
