@@ -74,6 +74,26 @@ void PainelBotoes::setTamanhoTwips(double largura, double altura)
     aplicarTamanho();
 }
 
+void PainelBotoes::setGeometriaTwips(double esquerda, double topo, double largura, double altura)
+{
+    move(Twips::Px(esquerda), Twips::Px(topo));
+    setTamanhoTwips(largura, altura);
+}
+
+QColor PainelBotoes::BackColor() const
+{
+    return palette().color(QPalette::Window);
+}
+
+void PainelBotoes::setBackColor(const QColor& cor)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, cor);
+    setPalette(p);
+    setAutoFillBackground(true);
+    m_contentor->setPalette(p);
+}
+
 double PainelBotoes::larguraTwips() const
 {
     return size() == m_pxExacto ? m_largTwExacta : Twips::DePx(width());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QList>
 #include <QRectF>
 #include <QSize>
@@ -19,6 +20,7 @@ class okaBotao;
 class PainelBotoes : public QWidget
 {
     Q_OBJECT
+    Q_PROPERTY(QColor BackColor READ BackColor WRITE setBackColor)
 
 public:
     static constexpr int LarguraBotao = 1335;
@@ -33,6 +35,12 @@ public:
     // Sizes the panel to an exact size in twips (the pixel size follows); without it the size
     // in twips is taken from the pixel size.
     void setTamanhoTwips(double largura, double altura);
+    // Places and sizes the panel in its parent, in twips.
+    void setGeometriaTwips(double esquerda, double topo, double largura, double altura);
+
+    // Background of the panel and of the viewport.
+    QColor BackColor() const;
+    void setBackColor(const QColor& cor);
 
     // Removes every loaded button.
     void ResetBotoes();
