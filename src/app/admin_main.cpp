@@ -2,10 +2,14 @@
 //   terminal-admin [-c FILE] init           create the schema
 //   terminal-admin [-c FILE] demo [PASS]    create the schema if needed and load the demo factory
 //   terminal-admin [-c FILE] password CODE  set an employee's password, read from standard input
+//   terminal-admin [-c FILE] gerar [--ordens N] [--linhas N] [--funcionarios N] [--operacoes N]
+//                  [--maquinas N] [--artigos N] [--semente N] [--senha P]
+//                                           fill an empty database with a generated factory
 #include "app/Arranque.h"
 #include "app/Rotinas.h"
 #include "dataaccess/CifraSenha.h"
 #include "dataaccess/EsquemaBD.h"
+#include "dataaccess/GeradorDados.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -29,7 +33,9 @@ QTextStream& out()
 
 int uso()
 {
-    err() << "Uso: terminal-admin [-c FICHEIRO] init | demo [PALAVRA_PASSE] | password CODIGO\n";
+    err() << "Uso: terminal-admin [-c FICHEIRO] init | demo [PALAVRA_PASSE] | password CODIGO\n"
+             "       terminal-admin [-c FICHEIRO] gerar [--ordens N] [--linhas N] [--funcionarios N]\n"
+             "                      [--operacoes N] [--maquinas N] [--artigos N] [--semente N] [--senha P]\n";
     return 2;
 }
 
@@ -86,6 +92,50 @@ int password(LigacaoDados& bd, const QStringList& args)
     return 0;
 }
 
+int gerar(LigacaoDados& bd, const QStringList& args)
+{
+    ParametrosGerador p;
+    for (int i = 0; i < args.size(); i += 2) {
+        if (i + 1 >= args.size())
+            return uso();
+        const QString& nome = args[i];
+        const QString& valor = args[i + 1];
+        bool ok = true;
+        const qint64 n = valor.toLongLong(&ok);
+        if (nome == QLatin1String("--senha")) {
+            p.senha = valor;
+            continue;
+        }
+        if (!ok || n < 0)
+            return uso();
+        if (nome == QLatin1String("--ordens"))
+            p.ordens = int(n);
+        else if (nome == QLatin1String("--linhas"))
+            p.linhas = n;
+        else if (nome == QLatin1String("--funcionarios"))
+            p.funcionarios = int(n);
+        else if (nome == QLatin1String("--operacoes"))
+            p.operacoes = int(n);
+        else if (nome == QLatin1String("--maquinas"))
+            p.maquinas = int(n);
+        else if (nome == QLatin1String("--artigos"))
+            p.artigos = int(n);
+        else if (nome == QLatin1String("--semente"))
+            p.semente = quint32(n);
+        else
+            return uso();
+    }
+    const ResultadoGerador r = GeradorDados::Gerar(bd, p, [](const QString& t) {
+        out() << t << "\n";
+        out().flush();
+    });
+    out() << "Gerados " << r.ordens << " ordens (" << r.ordensAbertas << " em fabrico), " << r.linhas
+          << " linhas de mão de obra (" << r.linhasEmCurso << " em curso, " << r.linhasFimDia << " em fim de dia, "
+          << r.linhasPreparadas << " preparadas), " << r.materiais << " linhas de material, " << r.artigos
+          << " artigos em " << QString::number(r.segundos, 'f', 1) << " s.\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -100,7 +150,8 @@ int main(int argc, char** argv)
     if (args.isEmpty())
         return uso();
     const std::map<QString, std::function<int(LigacaoDados&, const QStringList&)>> comandos{
-        {QStringLiteral("init"), init}, {QStringLiteral("demo"), demo}, {QStringLiteral("password"), password}};
+        {QStringLiteral("init"), init}, {QStringLiteral("demo"), demo}, {QStringLiteral("password"), password},
+        {QStringLiteral("gerar"), gerar}};
     const auto it = comandos.find(args[0]);
     if (it == comandos.end())
         return uso();

@@ -1,0 +1,95 @@
+#pragma once
+// Where a benchmark runs: "sqlite:FILE" or "pg:SCHEMA" (PostgreSQL named by the TERMINAL_PG_*
+// variables, in a schema of its own). Header only.
+
+#include "dataaccess/LigacaoDados.h"
+
+#include <QFile>
+#include <QString>
+
+#include <stdexcept>
+
+namespace bench {
+
+inline bool pgConfigurado()
+{
+    return !qEnvironmentVariable("TERMINAL_PG_HOST").isEmpty();
+}
+
+// PostgreSQL parameters for `esquema` on the server named by host/port/db/user.
+inline ParametrosLigacao parametrosPg(const QString& host, int porta, const QString& bd, const QString& utilizador,
+                                      const QString& esquema)
+{
+    ParametrosLigacao p;
+    p.driver = QStringLiteral("QPSQL");
+    p.servidor = host;
+    p.porta = porta;
+    p.baseDados = bd;
+    p.utilizador = utilizador;
+    p.aoLigar << QStringLiteral("SET client_min_messages TO warning");
+    if (!esquema.isEmpty())
+        p.aoLigar << QStringLiteral("SET search_path TO %1").arg(esquema);
+    return p;
+}
+
+inline ParametrosLigacao parametrosPgAmbiente(const QString& esquema)
+{
+    ParametrosLigacao p =
+        parametrosPg(qEnvironmentVariable("TERMINAL_PG_HOST"), qEnvironmentVariable("TERMINAL_PG_PORT").toInt(),
+                     qEnvironmentVariable("TERMINAL_PG_DB"), qEnvironmentVariable("TERMINAL_PG_USER"), esquema);
+    p.password = qEnvironmentVariable("TERMINAL_PG_PASSWORD");
+    return p;
+}
+
+inline ParametrosLigacao parametrosSqlite(const QString& ficheiro)
+{
+    ParametrosLigacao p;
+    p.driver = QStringLiteral("QSQLITE");
+    p.baseDados = ficheiro;
+    return p;
+}
+
+// Empties the place a database will be generated in: removes the SQLite file (and its WAL), or
+// drops and creates the PostgreSQL schema.
+inline void recriar(const ParametrosLigacao& p)
+{
+    if (p.driver == QLatin1String("QSQLITE")) {
+        for (const char* sufixo : {"", "-wal", "-shm", "-journal"})
+            QFile::remove(p.baseDados + QLatin1String(sufixo));
+        return;
+    }
+    QString esquema;
+    for (const QString& s : p.aoLigar)
+        if (s.startsWith(QLatin1String("SET search_path TO ")))
+            esquema = s.mid(19);
+    if (esquema.isEmpty())
+        return;
+    ParametrosLigacao admin = p;
+    admin.aoLigar = QStringList{QStringLiteral("SET client_min_messages TO warning")};
+    LigacaoDados l;
+    QString erro;
+    if (!l.Abrir(admin, &erro))
+        throw std::runtime_error(erro.toStdString());
+    l.executar(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(esquema));
+    l.executar(QStringLiteral("CREATE SCHEMA %1").arg(esquema));
+}
+
+// "sqlite:FILE" or "pg:SCHEMA"; throws on anything else.
+inline ParametrosLigacao parametrosDe(const QString& especificacao)
+{
+    if (especificacao.startsWith(QLatin1String("sqlite:")))
+        return parametrosSqlite(especificacao.mid(7));
+    if (especificacao.startsWith(QLatin1String("pg:"))) {
+        if (!pgConfigurado())
+            throw std::runtime_error("pg: needs TERMINAL_PG_HOST, TERMINAL_PG_PORT, TERMINAL_PG_DB, TERMINAL_PG_USER");
+        return parametrosPgAmbiente(especificacao.mid(3));
+    }
+    throw std::runtime_error("database must be sqlite:FILE or pg:SCHEMA");
+}
+
+inline QString nomeBackend(const ParametrosLigacao& p)
+{
+    return p.driver == QLatin1String("QSQLITE") ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL");
+}
+
+} // namespace bench

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Configures and builds everything into build/ (or the folder in TERMINAL_BUILD_DIR).
+# Extra arguments go to CMake, e.g. -DCMAKE_BUILD_TYPE=Debug.
+set -euo pipefail
+
+RAIZ="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${TERMINAL_BUILD_DIR:-$RAIZ/build}"
+JOBS="${TERMINAL_JOBS:-2}"
+
+cmake -S "$RAIZ" -B "$BUILD" -G Ninja "$@"
+ninja -C "$BUILD" -j"$JOBS"

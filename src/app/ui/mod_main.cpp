@@ -1,0 +1,81 @@
+#include "app/ui/mod_main.h"
+
+#include "app/Arranque.h"
+#include "app/InteraccaoOperador.h"
+#include "app/Rotinas.h"
+#include "dataaccess/DefinicoesBD.h"
+#include "dataaccess/LigacaoDados.h"
+#include "erp/AbrirLigacaoKova.h"
+#include "erp/LigacaoKova.h"
+#include "screens/frmTerminal.h"
+#include "screens/frmTerminal2.h"
+
+#include <QDir>
+#include <QGuiApplication>
+
+namespace {
+
+// Opens the connection. Missing settings open the settings dialog; a connection that fails is
+// reported (never with the password) and the dialog is offered again. False when the operator
+// gives up.
+bool AbrirBaseDados(const QString& ficheiro, LigacaoDados& ligacao, InteraccaoOperador* operador)
+{
+    const QString bdSql = QDir(PastaPrograma()).filePath(QStringLiteral("Catalogos/bd.sql"));
+    for (;;) {
+        DefinicoesBD definicoes(Arranque::CaminhoConfiguracao(ficheiro));
+        QString erro;
+        const bool lidas = definicoes.Ler(&erro);
+        if (lidas && definicoes.faltamDefinicoes()) {
+            if (!operador->EditarDefinicoesBD(definicoes, bdSql))
+                return false;
+            continue;
+        }
+        if (lidas) {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            const Arranque::Resultado r = Arranque::AbrirBaseDados(ficheiro, ligacao, nullptr, &erro);
+            QGuiApplication::restoreOverrideCursor();
+            if (r == Arranque::Resultado::Aberta)
+                return true;
+        }
+        if (!operador->Confirmacao(erro + QStringLiteral("\r\n\r\nAlterar as definições da ligação?"), 2, 6690))
+            return false;
+        if (!operador->EditarDefinicoesBD(definicoes, bdSql))
+            return false;
+    }
+}
+
+} // namespace
+
+ResultadoMain Main(const QStringList& argumentos, InteraccaoOperador* operador)
+{
+    ResultadoMain resultado;
+    const QString ficheiro = Arranque::FicheiroConfiguracao(argumentos);
+    auto ligacao = std::make_unique<LigacaoDados>();
+    if (!AbrirBaseDados(ficheiro, *ligacao, operador)) {
+        resultado.codigoSaida = 1;
+        return resultado;
+    }
+    const qint16 tipo = Arranque::TipoTerminal(ficheiro);
+    if (tipo != 0) {
+        std::unique_ptr<LigacaoKova> link;
+        // A refused connection has been reported; the screen is shown with the link as it is.
+        AbrirLigacaoKova(link, ficheiro, operador);
+        if (link)
+            link->setBaseDados(ligacao.get());
+        auto ecra = std::make_unique<frmTerminal2>();
+        ecra->setFicheiroConfiguracao(ficheiro);
+        ecra->setOperador(operador);
+        ecra->setLigacao(std::move(ligacao));
+        ecra->setLigKova(std::move(link));
+        ecra->Mostra();
+        resultado.ecra = std::move(ecra);
+    } else {
+        auto ecra = std::make_unique<frmTerminal>();
+        ecra->setFicheiroConfiguracao(ficheiro);
+        ecra->setOperador(operador);
+        ecra->setLigacao(std::move(ligacao));
+        ecra->Mostra();
+        resultado.ecra = std::move(ecra);
+    }
+    return resultado;
+}

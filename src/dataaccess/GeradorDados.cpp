@@ -1,0 +1,433 @@
+#include "dataaccess/GeradorDados.h"
+
+#include "app/Rotinas.h"
+#include "dataaccess/CifraSenha.h"
+#include "dataaccess/EsquemaBD.h"
+
+#include <QElapsedTimer>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace {
+
+// Multi-row INSERTs with bound values: a full statement of `porInsert` rows is prepared once and
+// executed again and again; the remainder goes in one shorter statement.
+class InsercaoEmMassa
+{
+public:
+    InsercaoEmMassa(LigacaoDados& bd, const QString& tabela, const QStringList& colunas, int porInsert)
+        : m_bd(bd), m_tabela(tabela), m_colunas(colunas), m_porInsert(std::max(1, porInsert))
+    {
+        m_valores.reserve(m_porInsert * colunas.size());
+    }
+
+    void adicionar(const QVariantList& linha)
+    {
+        Q_ASSERT(linha.size() == m_colunas.size());
+        m_valores += linha;
+        if (m_valores.size() >= m_porInsert * m_colunas.size())
+            despejar();
+    }
+
+    void despejar()
+    {
+        if (m_valores.isEmpty())
+            return;
+        const int linhas = int(m_valores.size() / m_colunas.size());
+        QSqlQuery* q;
+        QSqlQuery resto(m_bd.bd());
+        if (linhas == m_porInsert) {
+            if (!m_cheia) {
+                m_cheia = std::make_unique<QSqlQuery>(m_bd.bd());
+                preparar(*m_cheia, linhas);
+            }
+            q = m_cheia.get();
+        } else {
+            preparar(resto, linhas);
+            q = &resto;
+        }
+        for (int i = 0; i < m_valores.size(); ++i)
+            q->bindValue(i, m_valores[i]);
+        if (!q->exec())
+            throw ErroBD(QStringLiteral("%1: %2").arg(m_tabela, q->lastError().text()),
+                         q->lastError().nativeErrorCode());
+        m_valores.clear();
+    }
+
+    // The prepared statement belongs to the connection's current transaction on some drivers:
+    // dropped at each commit.
+    void libertar() { m_cheia.reset(); }
+
+private:
+    void preparar(QSqlQuery& q, int linhas)
+    {
+        const QString uma = QLatin1Char('(') + QStringList(m_colunas.size(), QStringLiteral("?")).join(u',') +
+                            QLatin1Char(')');
+        QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(m_tabela, m_colunas.join(u','));
+        sql.reserve(sql.size() + linhas * (uma.size() + 1));
+        for (int i = 0; i < linhas; ++i) {
+            if (i)
+                sql += QLatin1Char(',');
+            sql += uma;
+        }
+        if (!q.prepare(sql))
+            throw ErroBD(QStringLiteral("%1: %2").arg(m_tabela, q.lastError().text()),
+                         q.lastError().nativeErrorCode());
+    }
+
+    LigacaoDados& m_bd;
+    QString m_tabela;
+    QStringList m_colunas;
+    int m_porInsert;
+    QVariantList m_valores;
+    std::unique_ptr<QSqlQuery> m_cheia;
+};
+
+// Runs the inserts of one table in transactions of about `porTransacao` rows.
+class Lotes
+{
+public:
+    Lotes(LigacaoDados& bd, InsercaoEmMassa& ins, qint64 porTransacao) : m_bd(bd), m_ins(ins), m_por(porTransacao) {}
+    ~Lotes()
+    {
+        if (m_aberta) {
+            m_ins.libertar();
+            QSqlQuery(m_bd.bd()).exec(QStringLiteral("ROLLBACK"));
+        }
+    }
+    void adicionar(const QVariantList& linha)
+    {
+        if (!m_aberta)
+            comecar();
+        m_ins.adicionar(linha);
+        if (++m_contadas >= m_por)
+            fim();
+    }
+    void fim()
+    {
+        if (!m_aberta)
+            return;
+        m_ins.despejar();
+        m_ins.libertar();
+        executar(QStringLiteral("COMMIT"));
+        m_aberta = false;
+        m_contadas = 0;
+    }
+
+private:
+    void comecar()
+    {
+        executar(m_bd.dialecto() == Dialecto::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+        m_aberta = true;
+    }
+    void executar(const QString& sql)
+    {
+        QSqlQuery q(m_bd.bd());
+        if (!q.exec(sql))
+            throw ErroBD(QStringLiteral("%1: %2").arg(sql, q.lastError().text()), q.lastError().nativeErrorCode());
+    }
+
+    LigacaoDados& m_bd;
+    InsercaoEmMassa& m_ins;
+    qint64 m_por;
+    qint64 m_contadas = 0;
+    bool m_aberta = false;
+};
+
+Currency hhmmss(int segundosDoDia)
+{
+    const int h = segundosDoDia / 3600, m = (segundosDoDia / 60) % 60, s = segundosDoDia % 60;
+    return Currency::fromRaw(qint64(h) * 10000 + m * 100 + s);
+}
+
+// Money with two decimals between a and b (in cents).
+Currency centimos(std::mt19937& rng, int a, int b)
+{
+    return Currency::fromRaw(qint64(std::uniform_int_distribution<int>(a, b)(rng)) * 100);
+}
+
+const char* const kNomesOperacoes[] = {"Corte", "Dobragem", "Soldadura", "Pintura", "Montagem", "Furação",
+                                       "Torneamento", "Fresagem", "Polimento", "Embalagem", "Controlo",
+                                       "Rebarbagem"};
+const char* const kNomesMaquinas[] = {"Guilhotina", "Quinadora", "Soldadora", "Cabine de pintura", "Torno",
+                                      "Fresadora", "Engenho de furar", "Prensa", "Laser", "Serrote"};
+const char* const kMotivos[] = {"Falta de material", "Avaria da máquina", "Aguarda desenho", "Falta de ferramenta",
+                                "Prioridade de outra obra", "Aguarda controlo", "Cliente pediu alteração",
+                                "Fim de turno"};
+const char* const kUnidades[] = {"UN", "KG", "M", "M2", "L"};
+
+} // namespace
+
+QString GeradorDados::NumeroOrdem(int i)
+{
+    return QString::number(100000 + i);
+}
+
+QString GeradorDados::CodigoFuncionario(int i)
+{
+    return QStringLiteral("F%1").arg(i + 1, 4, 10, QLatin1Char('0'));
+}
+
+QString GeradorDados::CodigoMaquina(int i)
+{
+    return QStringLiteral("M%1").arg(i + 1, 3, 10, QLatin1Char('0'));
+}
+
+QString GeradorDados::CodigoArtigo(int i)
+{
+    return QStringLiteral("A%1").arg(i + 1, 6, 10, QLatin1Char('0'));
+}
+
+QString GeradorDados::Armazem()
+{
+    return QStringLiteral("A1");
+}
+
+ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& p,
+                                     const std::function<void(const QString&)>& progresso)
+{
+    QElapsedTimer relogio;
+    relogio.start();
+    auto avisar = [&](const QString& t) {
+        if (progresso)
+            progresso(QStringLiteral("[%1 s] %2").arg(relogio.elapsed() / 1000.0, 0, 'f', 1).arg(t));
+    };
+    if (p.ordens < 1 || p.ordens > 899999 || p.linhas < 0 || p.funcionarios < 1 || p.operacoes < 1 ||
+        p.maquinas < 1 || p.artigos < 1 || p.funcionarios > 9999 || p.maquinas > 999 || p.artigos > 999999)
+        throw ErroBD(QStringLiteral("Dimensões fora dos limites do gerador"));
+    if (!EsquemaBD::Existe(bd))
+        EsquemaBD::Criar(bd);
+    const Registos ja = bd.consultar(QStringLiteral(
+        "SELECT (SELECT COUNT(*) FROM oka_Funcionarios), (SELECT COUNT(*) FROM oka_CabOrc), "
+        "(SELECT COUNT(*) FROM oka_Contador)"));
+    if (ja.primeira().inteiro(0) > 0 || ja.primeira().inteiro(1) > 0 || ja.primeira().inteiro(2) > 0)
+        throw ErroBD(QStringLiteral("A base de dados já tem dados; o gerador só preenche uma base de dados vazia."));
+    if (bd.dialecto() == Dialecto::SQLite)
+        bd.executar(QStringLiteral("PRAGMA cache_size=-200000"));
+
+    std::mt19937 rng(p.semente);
+    auto uniforme = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+    auto probabilidade = [&] { return std::uniform_real_distribution<double>(0, 1)(rng); };
+    ResultadoGerador r;
+    const Currency ci = Currency(5);
+    const int porIns = p.linhasPorInsert;
+    const qint64 porTr = p.linhasPorTransacao;
+
+    // Settings, reasons, employees, operations, machines.
+    bd.transacao([&] {
+        bd.executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI, ArmMp, Artigos, DocSc, SerieSc, SectorMp, Moeda) "
+                                   "VALUES (1, ?, ?, ?, ?, 1, ?, ?)"),
+                    {ci.paraBD(), Armazem(), QStringLiteral("G10"), QStringLiteral("SC"), QStringLiteral("PROD"),
+                     QStringLiteral("EUR")});
+        int n = 0;
+        for (const char* m : kMotivos)
+            bd.executar(QStringLiteral("INSERT INTO oka_Motivos (codigo, Motivo) VALUES (?, ?)"),
+                        {QString::number(++n), QString::fromUtf8(m)});
+    });
+    const QString hash = CifraSenha::Cifrar(p.senha);
+    std::vector<Currency> custoFunc(p.funcionarios), custoMaq(p.maquinas);
+    std::vector<QString> nomeOper(p.operacoes);
+    {
+        InsercaoEmMassa ins(bd, QStringLiteral("oka_Funcionarios"),
+                            {"FuncId", "FuncNome", "Senha", "Nivel", "CustoHora"}, porIns);
+        Lotes lotes(bd, ins, porTr);
+        for (int i = 0; i < p.funcionarios; ++i) {
+            custoFunc[i] = centimos(rng, 850, 2500);
+            lotes.adicionar({CodigoFuncionario(i), QStringLiteral("Funcionário %1").arg(i + 1), hash,
+                             i % 25 == 0 ? 1 : 0, custoFunc[i].paraBD()});
+        }
+        lotes.fim();
+    }
+    {
+        InsercaoEmMassa ins(bd, QStringLiteral("oka_Operacoes"), {"OperId", "OperNome"}, porIns);
+        Lotes lotes(bd, ins, porTr);
+        for (int i = 0; i < p.operacoes; ++i) {
+            nomeOper[i] = QStringLiteral("%1 %2").arg(QString::fromUtf8(kNomesOperacoes[i % 12])).arg(i / 12 + 1);
+            lotes.adicionar({i + 1, nomeOper[i]});
+        }
+        lotes.fim();
+    }
+    {
+        InsercaoEmMassa ins(bd, QStringLiteral("oka_Maquinas"), {"MaqId", "MaqNome", "CustoHora"}, porIns);
+        Lotes lotes(bd, ins, porTr);
+        for (int i = 0; i < p.maquinas; ++i) {
+            custoMaq[i] = centimos(rng, 500, 6000);
+            lotes.adicionar({CodigoMaquina(i),
+                             QStringLiteral("%1 %2").arg(QString::fromUtf8(kNomesMaquinas[i % 10])).arg(i / 10 + 1),
+                             custoMaq[i].paraBD()});
+        }
+        lotes.fim();
+    }
+    avisar(QStringLiteral("catálogos"));
+
+    // Articles, families and stock: one article in twenty is a descriptor (no stock).
+    std::vector<bool> descritor(p.artigos);
+    std::vector<QString> nomeArt(p.artigos), unidadeArt(p.artigos), fornecArt(p.artigos);
+    {
+        InsercaoEmMassa fam(bd, QStringLiteral("FAMILIA"), {"GRUPO", "COD", "DESCR"}, porIns);
+        Lotes lf(bd, fam, porTr);
+        for (int g = 1; g <= 10; ++g)
+            for (int f = 1; f <= 5; ++f)
+                lf.adicionar({QStringLiteral("G%1").arg(g, 2, 10, QLatin1Char('0')), QStringLiteral("F%1").arg(f),
+                              QStringLiteral("Família %1.%2").arg(g).arg(f)});
+        lf.fim();
+        InsercaoEmMassa art(bd, QStringLiteral("ARTIGOS"),
+                            {"CODIGO", "NOME", "GRUPO", "FAMILIA", "FACTEMB", "ARTOUDES", "UNBASE", "Fornec"}, porIns);
+        Lotes la(bd, art, porTr);
+        for (int i = 0; i < p.artigos; ++i) {
+            descritor[i] = i % 20 == 19;
+            nomeArt[i] = QStringLiteral("Artigo %1").arg(i + 1);
+            unidadeArt[i] = QString::fromLatin1(kUnidades[i % 5]);
+            fornecArt[i] = QStringLiteral("FOR%1").arg(i % 50 + 1, 3, 10, QLatin1Char('0'));
+            la.adicionar({CodigoArtigo(i), nomeArt[i], QStringLiteral("G%1").arg(i % 10 + 1, 2, 10, QLatin1Char('0')),
+                          QStringLiteral("F%1").arg((i / 10) % 5 + 1), 1.0, descritor[i] ? 1 : 0, unidadeArt[i],
+                          fornecArt[i]});
+        }
+        la.fim();
+        InsercaoEmMassa stk(bd, QStringLiteral("ARTARM"), {"ARTIGO", "ARMAZEM", "EXISTENC"}, porIns);
+        Lotes ls(bd, stk, porTr);
+        for (int i = 0; i < p.artigos; ++i)
+            if (!descritor[i])
+                ls.adicionar({CodigoArtigo(i), Armazem(), Currency(uniforme(1000, 100000)).paraBD()});
+        ls.fim();
+        r.artigos = p.artigos;
+    }
+    avisar(QStringLiteral("%1 artigos").arg(p.artigos));
+
+    // Orders: the newest tenth is in production, the rest is closed history over two years.
+    const int nOrdens = p.ordens;
+    const int nAbertas = std::max(1, nOrdens / 10);
+    const int nFechadas = nOrdens - nAbertas;
+    // Employees [0, emCurso) have one running line today; [emCurso, emCurso + fimDia) one line
+    // interrupted at yesterday's day end; the others none.
+    const int emCurso = std::min(p.funcionarios * 2 / 5, nAbertas * 3);
+    const int fimDia = std::min(p.funcionarios / 20, p.funcionarios - emCurso);
+    std::vector<std::vector<int>> especiaisPorOrdem(nAbertas);
+    for (int e = 0; e < emCurso + fimDia; ++e)
+        especiaisPorOrdem[e % nAbertas].push_back(e);
+
+    std::vector<Currency> prod(nOrdens), ind(nOrdens);
+    std::vector<QDate> ultimoDia(nOrdens);
+    {
+        InsercaoEmMassa ins(bd, QStringLiteral("oka_LinFo_Ope"),
+                            {"NoFo", "NoLinha", "Data", "HoraInicio", "HoraFim", "Total", "Opera", "Descritivo",
+                             "Maquina", "Func", "CustoHomem", "CustoMaquina", "Estado"},
+                            porIns);
+        Lotes lotes(bd, ins, porTr);
+        const qint64 base = p.linhas / nOrdens, resto = p.linhas % nOrdens;
+        for (int o = 0; o < nOrdens; ++o) {
+            const QString fo = NumeroOrdem(o);
+            const qint64 k = base + (o < resto ? 1 : 0);
+            const bool aberta = o >= nFechadas;
+            QDate diaOrdem = aberta ? p.hoje.addDays(-uniforme(1, 10))
+                                    : p.hoje.addDays(-11 - qint64(730) * (nFechadas - 1 - o) / std::max(1, nFechadas));
+            ultimoDia[o] = diaOrdem;
+            int linha = 0;
+            auto escrever = [&](const QVariant& data, Currency ini, Currency fim, int oper, int maq, const QVariant& func,
+                                int funcIdx, int estado) {
+                const Currency total =
+                    fim == Currency() ? Currency() : DecimalParaHora(HoraParaDecimal(fim) - HoraParaDecimal(ini));
+                const Currency ch = funcIdx >= 0 ? custoFunc[funcIdx] : Currency();
+                const Currency cm = maq >= 0 ? custoMaq[maq] : Currency();
+                if (total > Currency()) {
+                    const Currency h = HoraParaDecimal(total);
+                    prod[o] += (ch + cm) * h;
+                    ind[o] += h * ci;
+                }
+                lotes.adicionar({fo, ++linha, data, ini.paraBD(), fim.paraBD(), total.paraBD(), oper + 1,
+                                 nomeOper[oper], maq >= 0 ? QVariant(CodigoMaquina(maq)) : QVariant(QMetaType(QMetaType::QString)),
+                                 func, ch.paraBD(), cm.paraBD(), estado});
+                ++r.linhas;
+            };
+            qint64 restantes = k;
+            if (aberta) {
+                // Prepared lines come first (the office writes them when the order is released).
+                for (int j = 0; j < 2 && restantes >= 4; ++j, --restantes) {
+                    escrever(DataBD(diaOrdem), Currency(), Currency(), uniforme(0, p.operacoes - 1), -1,
+                             QVariant(QMetaType(QMetaType::QString)), -1, 0);
+                    ++r.linhasPreparadas;
+                }
+                for (int e : especiaisPorOrdem[o - nFechadas]) {
+                    if (restantes < 1)
+                        break;
+                    --restantes;
+                    const int oper = uniforme(0, p.operacoes - 1), maq = uniforme(0, p.maquinas - 1);
+                    if (e < emCurso) {
+                        escrever(DataBD(p.hoje), hhmmss(uniforme(6 * 3600, 8 * 3600)), Currency(), oper, maq,
+                                 CodigoFuncionario(e), e, 1);
+                        ++r.linhasEmCurso;
+                    } else {
+                        const int ini = uniforme(13 * 3600, 15 * 3600);
+                        escrever(DataBD(p.hoje.addDays(-1)), hhmmss(ini), hhmmss(ini + uniforme(600, 3 * 3600)), oper,
+                                 maq, CodigoFuncionario(e), e, 8);
+                        ++r.linhasFimDia;
+                    }
+                }
+            }
+            for (; restantes > 0; --restantes) {
+                const int f = uniforme(0, p.funcionarios - 1), maq = uniforme(0, p.maquinas - 1);
+                const int ini = uniforme(6 * 3600, 17 * 3600);
+                const int fim = std::min(ini + uniforme(300, 4 * 3600), 23 * 3600 + 59 * 60 + 59);
+                const double pe = probabilidade();
+                const int estado = pe < 0.85 ? 2 : pe < 0.88 ? 4 : pe < 0.93 ? 9 : 10;
+                const QDate dia = diaOrdem.addDays(-uniforme(0, 5));
+                escrever(DataBD(dia), hhmmss(ini), hhmmss(fim), uniforme(0, p.operacoes - 1), maq,
+                         CodigoFuncionario(f), f, estado);
+            }
+        }
+        lotes.fim();
+    }
+    avisar(QStringLiteral("%1 linhas de mão de obra").arg(r.linhas));
+
+    // Material lines, then the headers with their costs.
+    std::vector<Currency> mat(nOrdens), out(nOrdens);
+    {
+        InsercaoEmMassa ins(bd, QStringLiteral("oka_LinFo_Apr"),
+                            {"NoFo", "NoLinha", "Artigo", "Nome", "QtdOr", "Comp", "Unidade", "Fornecedor", "DocSaida",
+                             "PrUnit", "VossoNum", "Factor", "Larg", "Armazem"},
+                            porIns);
+        Lotes lotes(bd, ins, porTr);
+        for (int o = 0; o < nOrdens; ++o)
+            for (int j = 0; j < p.materiaisPorOrdem; ++j) {
+                const int a = uniforme(0, p.artigos - 1);
+                const Currency q = Currency(uniforme(1, 20));
+                const Currency pu = centimos(rng, 50, 9999);
+                (descritor[a] ? out[o] : mat[o]) += q * pu;
+                lotes.adicionar({NumeroOrdem(o), j + 1, CodigoArtigo(a), nomeArt[a], q.paraBD(), Currency().paraBD(),
+                                 unidadeArt[a], fornecArt[a], QStringLiteral("%1").arg(o % 100000), pu.paraBD(),
+                                 QStringLiteral("0"), Currency().paraBD(), Currency().paraBD(), Armazem()});
+                ++r.materiais;
+            }
+        lotes.fim();
+    }
+    {
+        InsercaoEmMassa ins(bd, QStringLiteral("oka_CabOrc"),
+                            {"Fo", "EstadoFo", "SubEstado", "DataActual", "Notas", "Processo", "TotalCustoProd",
+                             "TotalCustoInd", "CustoMat", "TotalCustoOut"},
+                            porIns);
+        Lotes lotes(bd, ins, porTr);
+        for (int o = 0; o < nOrdens; ++o) {
+            const bool aberta = o >= nFechadas;
+            lotes.adicionar({NumeroOrdem(o), aberta ? 1 : 4, aberta ? uniforme(0, 4) : 5,
+                             DataHoraBD(QDateTime(ultimoDia[o], QTime(18, 0))), QVariant(QMetaType(QMetaType::QString)),
+                             QStringLiteral("PR%1").arg(o + 1), prod[o].paraBD(), ind[o].paraBD(), mat[o].paraBD(),
+                             out[o].paraBD()});
+            ++r.ordens;
+            if (aberta)
+                ++r.ordensAbertas;
+        }
+        lotes.fim();
+    }
+    avisar(QStringLiteral("%1 ordens, %2 linhas de material").arg(r.ordens).arg(r.materiais));
+    if (bd.dialecto() == Dialecto::PostgreSQL)
+        bd.executar(QStringLiteral("ANALYZE"));
+    else if (bd.dialecto() == Dialecto::SQLite)
+        bd.executar(QStringLiteral("ANALYZE"));
+    r.segundos = relogio.elapsed() / 1000.0;
+    return r;
+}

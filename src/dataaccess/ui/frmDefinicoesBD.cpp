@@ -1,0 +1,191 @@
+#include "dataaccess/ui/frmDefinicoesBD.h"
+
+#include "dataaccess/EsquemaBD.h"
+#include "dataaccess/LigacaoDados.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QStringList Drivers{QStringLiteral("SQLite"), QStringLiteral("PostgreSQL"), QStringLiteral("ODBC")};
+
+} // namespace
+
+frmDefinicoesBD::frmDefinicoesBD(const DefinicoesBD& definicoes, const QString& bdSql, QWidget* parent)
+    : QDialog(parent), m_ficheiro(definicoes.Ficheiro), m_bdSql(bdSql)
+{
+    setWindowTitle(QStringLiteral("Ligação ao Servidor SQL"));
+    setModal(true);
+    QFont fonte(QStringLiteral("Verdana"), 12);
+    setFont(fonte);
+
+    cbDriver = new QComboBox(this);
+    cbDriver->addItems(Drivers);
+    txtServidor = new QLineEdit(definicoes.Servidor, this);
+    txtPorta = new QLineEdit(definicoes.Porta, this);
+    txtBaseDados = new QLineEdit(definicoes.BaseDados, this);
+    txtUtilizador = new QLineEdit(definicoes.Utilizador, this);
+    txtPassword = new QLineEdit(definicoes.Password, this);
+    txtPassword->setEchoMode(QLineEdit::Password);
+    txtDriverOdbc = new QLineEdit(definicoes.DriverOdbc, this);
+    txtDriverOdbc->setPlaceholderText(QStringLiteral("vazio: Base de Dados é um DSN"));
+    lbBaseDados = new QLabel(QStringLiteral("Base de Dados"), this);
+
+    int indice = 0;
+    for (int i = 0; i < Drivers.size(); ++i)
+        if (Drivers[i].compare(definicoes.Driver, Qt::CaseInsensitive) == 0)
+            indice = i;
+    cbDriver->setCurrentIndex(indice);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Driver"), cbDriver);
+    form->addRow(QStringLiteral("Servidor"), txtServidor);
+    form->addRow(QStringLiteral("Porta"), txtPorta);
+    form->addRow(lbBaseDados, txtBaseDados);
+    form->addRow(QStringLiteral("Utilizador"), txtUtilizador);
+    form->addRow(QStringLiteral("Palavra Passe"), txtPassword);
+    form->addRow(QStringLiteral("Driver ODBC"), txtDriverOdbc);
+
+    lbEstado = new QLabel(this);
+    lbEstado->setWordWrap(true);
+    lbEstado->setMinimumHeight(80);
+
+    btTestar = new QPushButton(QStringLiteral("Testar Ligação"), this);
+    btCriar = new QPushButton(QStringLiteral("Criar Base de Dados"), this);
+    btGravar = new QPushButton(QStringLiteral("Gravar"), this);
+    btCancelar = new QPushButton(QStringLiteral("Cancelar"), this);
+    for (QPushButton* b : {btTestar, btCriar, btGravar, btCancelar}) {
+        b->setMinimumHeight(56);
+        b->setAutoDefault(false);
+    }
+    auto* botoes = new QHBoxLayout;
+    botoes->addWidget(btTestar);
+    botoes->addWidget(btCriar);
+    botoes->addStretch();
+    botoes->addWidget(btGravar);
+    botoes->addWidget(btCancelar);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(lbEstado);
+    layout->addLayout(botoes);
+    setMinimumWidth(720);
+
+    connect(cbDriver, &QComboBox::currentIndexChanged, this, [this] { mudouDriver(); });
+    connect(btTestar, &QPushButton::clicked, this, [this] { TestarLigacao(); });
+    connect(btCriar, &QPushButton::clicked, this, [this] { CriarBaseDados(); });
+    connect(btGravar, &QPushButton::clicked, this, [this] { Gravar(); });
+    connect(btCancelar, &QPushButton::clicked, this, &QDialog::reject);
+    mudouDriver();
+}
+
+DefinicoesBD frmDefinicoesBD::definicoes() const
+{
+    DefinicoesBD d(m_ficheiro);
+    d.Driver = cbDriver->currentText();
+    d.Servidor = txtServidor->text().trimmed();
+    d.Porta = txtPorta->text().trimmed();
+    d.BaseDados = txtBaseDados->text().trimmed();
+    d.Utilizador = txtUtilizador->text().trimmed();
+    d.Password = txtPassword->text();
+    d.DriverOdbc = txtDriverOdbc->text().trimmed();
+    return d;
+}
+
+void frmDefinicoesBD::mudouDriver()
+{
+    const QString driver = cbDriver->currentText();
+    const bool sqlite = driver == QLatin1String("SQLite");
+    txtServidor->setEnabled(!sqlite);
+    txtPorta->setEnabled(!sqlite);
+    txtUtilizador->setEnabled(!sqlite);
+    txtPassword->setEnabled(!sqlite);
+    txtDriverOdbc->setEnabled(driver == QLatin1String("ODBC"));
+    lbBaseDados->setText(sqlite ? QStringLiteral("Ficheiro") : QStringLiteral("Base de Dados"));
+}
+
+void frmDefinicoesBD::mostrarEstado(const QString& texto, bool erro)
+{
+    lbEstado->setStyleSheet(erro ? QStringLiteral("color: #b00000;") : QStringLiteral("color: #006000;"));
+    lbEstado->setText(texto);
+}
+
+bool frmDefinicoesBD::TestarLigacao()
+{
+    const DefinicoesBD d = definicoes();
+    if (d.faltamDefinicoes()) {
+        mostrarEstado(QStringLiteral("Faltam definições: indique o servidor, a base de dados e o utilizador."), true);
+        return false;
+    }
+    const ParametrosLigacao p = d.CadeiaLigacao();
+    // Opening an SQLite file that does not exist would create it: only "Criar" may do that.
+    if (p.driver == QLatin1String("QSQLITE") && !QFileInfo::exists(p.baseDados)) {
+        mostrarEstado(QStringLiteral("O ficheiro %1 não existe.").arg(p.baseDados), true);
+        return false;
+    }
+    LigacaoDados ligacao;
+    QString erro;
+    if (!ligacao.Abrir(p, &erro)) {
+        mostrarEstado(erro, true);
+        return false;
+    }
+    if (EsquemaBD::Existe(ligacao))
+        mostrarEstado(QStringLiteral("Ligação estabelecida (%1).").arg(p.descricao()), false);
+    else
+        mostrarEstado(QStringLiteral("Ligação estabelecida, mas a base de dados não tem as tabelas do terminal."),
+                      true);
+    return true;
+}
+
+bool frmDefinicoesBD::CriarBaseDados()
+{
+    const DefinicoesBD d = definicoes();
+    if (d.faltamDefinicoes()) {
+        mostrarEstado(QStringLiteral("Faltam definições: indique o servidor, a base de dados e o utilizador."), true);
+        return false;
+    }
+    LigacaoDados ligacao;
+    QString erro;
+    if (!ligacao.Abrir(d.CadeiaLigacao(), &erro)) {
+        mostrarEstado(erro, true);
+        return false;
+    }
+    if (EsquemaBD::Existe(ligacao)) {
+        mostrarEstado(QStringLiteral("A base de dados já tem as tabelas; nada foi alterado."), true);
+        return false;
+    }
+    try {
+        // The catalogue script is the SQLite schema; the other servers get their own dialect.
+        QFile script(m_bdSql);
+        if (ligacao.dialecto() == Dialecto::SQLite && script.open(QIODevice::ReadOnly)) {
+            const QString texto = QString::fromUtf8(script.readAll());
+            ligacao.transacao([&] { ligacao.executarScript(texto); });
+        } else {
+            EsquemaBD::Criar(ligacao);
+        }
+    } catch (const ErroBD& e) {
+        mostrarEstado(QStringLiteral("Não foi possível criar as tabelas: %1").arg(e.texto()), true);
+        return false;
+    }
+    mostrarEstado(QStringLiteral("Base de dados criada."), false);
+    return true;
+}
+
+bool frmDefinicoesBD::Gravar()
+{
+    QString erro;
+    if (!definicoes().Gravar(&erro)) {
+        mostrarEstado(erro, true);
+        return false;
+    }
+    accept();
+    return true;
+}

@@ -1,0 +1,89 @@
+#include "dataaccess/LigacaoDados.h"
+#include "engine/Cl_EQP.h"
+
+bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QString& outMensagem)
+{
+    if (inOperador.isEmpty()) {
+        outMensagem = QStringLiteral("Operador não indentificado !");
+        return false;
+    }
+    bool houve = false;
+    bd().transacao([&] {
+        const QList<LinhaAberta> linhas = LinhasDe(
+            bd().consultar(QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope"
+                                          " WHERE Func = ? AND HoraFim = 0 AND Total = 0 ORDER BY NoFo, NoLinha"),
+                           {inOperador}));
+        houve = !linhas.isEmpty();
+        for (const LinhaAberta& l : linhas) {
+            FecharLinha(l, inDataHora, 8);
+            ActualizaSubEstado(l.NoFo, 0, inDataHora);
+        }
+    });
+    if (houve)
+        outMensagem.clear();
+    else
+        outMensagem = QStringLiteral("Não existem Folhas de Obra deste Operador iniciadas!");
+    return houve;
+}
+
+bool Cl_EQP::Dia_Inicio(const QString& inUtilizador, const QDateTime& inDataHora, QString& outMensagemErro)
+{
+    if (inUtilizador.isEmpty()) {
+        outMensagemErro = QStringLiteral("Operador não indentificado !");
+        return false;
+    }
+    QString lista;
+    if (ExisteOperacaoIniciada(inUtilizador, lista)) {
+        outMensagemErro =
+            QStringLiteral("Utilizador com uma ordem já inciada!\r\n Não é possivel abrir o dia !\r\n") + lista;
+        return false;
+    }
+    bool houve = false;
+    const QString mensagemAntes = outMensagemErro;
+    bd().transacao([&] {
+        outMensagemErro = mensagemAntes;
+        const Registos r = bd().consultar(QStringLiteral("SELECT NoFo, NoLinha, Opera, Maquina FROM oka_LinFo_Ope"
+                                                         " WHERE Estado = 8 AND Func = ? ORDER BY NoFo, NoLinha"),
+                                          {inUtilizador});
+        houve = !r.vazio();
+        for (const auto& l : r) {
+            Operacao_Inicio(inUtilizador, l.texto("NoFo"), l.texto("Opera"), l.texto("Maquina"), inDataHora,
+                            outMensagemErro, false);
+            bd().executar(QStringLiteral("UPDATE oka_LinFo_Ope SET Estado = 10 WHERE NoFo = ? AND NoLinha = ?"),
+                          {l.texto("NoFo"), l.inteiro("NoLinha")});
+        }
+    });
+    if (!houve) outMensagemErro = QStringLiteral("Não existem operações para iniciar para este funcionario!");
+    return houve;
+}
+
+bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, QString& outMensagem)
+{
+    return TerminaTodasOperacoes(inUtilizador, QDateTime::currentDateTime(), outMensagem);
+}
+
+bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, const QDateTime& inDataHora, QString& outMensagem)
+{
+    QStringList obras, falhadas;
+    bd().transacao([&] {
+        obras.clear();
+        falhadas.clear();
+        for (const auto& l : OperacoesIniciadas(inUtilizador))
+            if (!obras.contains(l.texto("Fo"))) obras << l.texto("Fo");
+        for (const QString& obra : obras) {
+            QString mensagem;
+            if (!Obra_Terminar(inUtilizador, obra, inDataHora, mensagem)) falhadas << obra;
+        }
+    });
+    if (obras.isEmpty()) {
+        outMensagem = QStringLiteral("Não existem operações iniciadas por este Operador!");
+        return false;
+    }
+    if (!falhadas.isEmpty()) {
+        outMensagem = QStringLiteral("Não foi possivel terminar as operações da obra ") +
+                      falhadas.join(QStringLiteral(", ")) + QStringLiteral(" !");
+        return false;
+    }
+    outMensagem.clear();
+    return true;
+}

@@ -1,0 +1,94 @@
+#include "dataaccess/LigacaoDados.h"
+#include "engine/Cl_EQP.h"
+
+namespace {
+const QString semFolhas = QStringLiteral("Não existem Folhas de Obra deste Operador iniciadas!");
+
+bool verificar(const QString& inOperador, const QString& inObra, QString& outMensagem)
+{
+    if (inOperador.isEmpty())
+        outMensagem = QStringLiteral("Operador não indentificado !");
+    else if (inObra.isEmpty())
+        outMensagem = QStringLiteral("Obra não indentificada !");
+    else
+        return true;
+    return false;
+}
+} // namespace
+
+// Closes the open lines (HoraFim = 0 and Total = 0, any day) of the order, of `operador` when given;
+// then, when there were any, the order's sub-state, the notes when given, and the cost roll-up.
+bool Cl_EQP::MudarEstadoObra(const QString* operador, const QString& obra, const QDateTime& dataHora, int estadoLinha,
+                             qint32 subEstado, const QString* notas, const QString& semLinhas, QString& outMensagem)
+{
+    bool houve = false;
+    bd().transacao([&] {
+        QString sql = QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope"
+                                     " WHERE NoFo = ? AND HoraFim = 0 AND Total = 0");
+        QVariantList valores{obra};
+        if (operador) {
+            sql += QStringLiteral(" AND Func = ?");
+            valores << *operador;
+        }
+        const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(sql + QStringLiteral(" ORDER BY NoLinha"), valores));
+        houve = !linhas.isEmpty();
+        for (const LinhaAberta& l : linhas)
+            FecharLinha(l, dataHora, estadoLinha);
+        if (!houve) return;
+        ActualizaSubEstado(obra, subEstado, dataHora);
+        if (notas) GravaNotasObra(obra, *notas);
+        CalculaCustosObra(obra);
+    });
+    if (houve)
+        outMensagem.clear();
+    else if (!semLinhas.isEmpty())
+        outMensagem = semLinhas;
+    return houve || semLinhas.isEmpty();
+}
+
+bool Cl_EQP::Obra_Suspender(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
+                            const QString& inMotivo, QString& outMensagem)
+{
+    return verificar(inOperador, inObra, outMensagem) &&
+           MudarEstadoObra(&inOperador, inObra, inDataHora, 9, 2, &inMotivo,
+                           QStringLiteral("Não existem Operações para suspender nesta Folhas de Obra deste Operador!"),
+                           outMensagem);
+}
+
+bool Cl_EQP::Obra_PorTerminar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
+                              QString& outMensagem)
+{
+    return verificar(inOperador, inObra, outMensagem) &&
+           MudarEstadoObra(&inOperador, inObra, inDataHora, 2, 3, nullptr, semFolhas, outMensagem);
+}
+
+bool Cl_EQP::Obra_PorControlar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
+                               QString& outMensagem)
+{
+    return verificar(inOperador, inObra, outMensagem) &&
+           MudarEstadoObra(&inOperador, inObra, inDataHora, 2, 4, nullptr, semFolhas, outMensagem);
+}
+
+bool Cl_EQP::Obra_Terminar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
+                           QString& outMensagem)
+{
+    return MudarEstadoObra(&inOperador, inObra, inDataHora, 2, 5, nullptr,
+                           QStringLiteral("Não existem Operações iniciadas nesta Folhas de Obra por este Operador !"),
+                           outMensagem);
+}
+
+bool Cl_EQP::Obra_NaoConforme(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
+                              QString& outMensagem)
+{
+    return verificar(inOperador, inObra, outMensagem) &&
+           MudarEstadoObra(&inOperador, inObra, inDataHora, 4, 7, nullptr, semFolhas, outMensagem);
+}
+
+bool Cl_EQP::Obra_SubContrato(const QString& inObra, const QDateTime& inDataHora, QString& outMensagem)
+{
+    if (inObra.isEmpty()) {
+        outMensagem = QStringLiteral("Obra não indentificada !");
+        return false;
+    }
+    return MudarEstadoObra(nullptr, inObra, inDataHora, 2, 6, nullptr, QString(), outMensagem);
+}

@@ -1,0 +1,86 @@
+#include "app/Rotinas.h"
+#include "dataaccess/LigacaoDados.h"
+#include "engine/Cl_EQP.h"
+#include "engine/cl_Operacoes.h"
+
+// Elapsed time as hh.mmss. Within the line's day, the difference of the two clock times; a started
+// line closed on a later day counts the whole days between. Never negative: an end that is not
+// after the start gives 0.
+Currency Cl_EQP::Duracao(const LinhaAberta& linha, const QDateTime& fim)
+{
+    Currency horas = HoraParaDecimal(HoraEmNumero(fim)) - HoraParaDecimal(linha.HoraInicio);
+    if (linha.HoraInicio > Currency() && linha.Data.isValid())
+        horas += Currency(24) * Currency(int(linha.Data.daysTo(fim.date())));
+    return horas > Currency() ? DecimalParaHora(horas) : Currency();
+}
+
+void Cl_EQP::FecharLinha(const LinhaAberta& linha, const QDateTime& fim, int estado)
+{
+    bd().executar(
+        QStringLiteral("UPDATE oka_LinFo_Ope SET HoraFim = ?, Total = ?, Estado = ? WHERE NoFo = ? AND NoLinha = ?"),
+        {HoraEmNumero(fim).paraBD(), Duracao(linha, fim).paraBD(), estado, linha.NoFo, linha.NoLinha});
+}
+
+// Rows with NoFo, NoLinha, Data, HoraInicio.
+QList<Cl_EQP::LinhaAberta> Cl_EQP::LinhasDe(const Registos& r)
+{
+    QList<LinhaAberta> linhas;
+    for (const auto& l : r)
+        linhas << LinhaAberta{l.texto("NoFo"), qint32(l.inteiro("NoLinha")), l.data("Data"), l.moeda("HoraInicio")};
+    return linhas;
+}
+
+bool Cl_EQP::Operacao_fim(const QString& inUtilizador, const QString& inObra, const QString& inOperacao,
+                          const QString& inMaquina, const QDateTime& inDataHora, QString& outMensagem)
+{
+    if (inUtilizador.isEmpty()) {
+        outMensagem = QStringLiteral("Operador não indentificado !");
+        return false;
+    }
+    if (inObra.isEmpty()) {
+        outMensagem = QStringLiteral("Obra não indentificada !");
+        return false;
+    }
+    if (inOperacao.trimmed().toInt() == 0) {
+        outMensagem = QStringLiteral("Operacao não indentificada !");
+        return false;
+    }
+    if (inMaquina.isEmpty()) {
+        outMensagem = QStringLiteral("Maquina não indentificada !");
+        return false;
+    }
+    bool fechou = false;
+    bd().transacao([&] {
+        const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(
+            QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope"
+                           " WHERE NoFo = ? AND Data = ? AND Maquina = ? AND Func = ? AND Estado = 1 AND Opera = ?"
+                           " ORDER BY NoLinha"),
+            {inObra, DataBD(inDataHora.date()), inMaquina, inUtilizador, IdOperacaoBD(inOperacao)}));
+        fechou = !linhas.isEmpty();
+        if (!fechou) return;
+        FecharLinha(linhas.first(), inDataHora, 2);
+        CalculaCustosObra(inObra);
+    });
+    if (!fechou)
+        outMensagem =
+            QStringLiteral("Não existem operações iniciadas nesta Obra que correspondam a informação introduzida !");
+    return fechou;
+}
+
+// Production and indirect costs of the order from all its lines with Total > 0.
+bool Cl_EQP::CalculaCustosObra(const QString& obra)
+{
+    const Currency ci = LerCI(bd());
+    Currency producao, indirecto;
+    const Registos r = bd().consultar(
+        QStringLiteral("SELECT Total, CustoHomem, CustoMaquina FROM oka_LinFo_Ope WHERE NoFo = ? AND Total > 0"),
+        {obra});
+    for (const auto& l : r) {
+        const Currency h = HoraParaDecimal(l.moeda("Total"));
+        producao += (l.moeda("CustoHomem") + l.moeda("CustoMaquina")) * h;
+        indirecto += h * ci;
+    }
+    bd().executar(QStringLiteral("UPDATE oka_CabOrc SET TotalCustoProd = ?, TotalCustoInd = ? WHERE Fo = ?"),
+                  {producao.paraBD(), indirecto.paraBD(), obra});
+    return true;
+}

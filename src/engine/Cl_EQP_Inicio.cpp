@@ -1,0 +1,84 @@
+#include "app/InteraccaoOperador.h"
+#include "app/Rotinas.h"
+#include "dataaccess/LigacaoDados.h"
+#include "engine/Cl_EQP.h"
+#include "engine/cl_Operacoes.h"
+
+bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra, const QString& inOperacao,
+                             const QString& inMaquina, const QDateTime& inDataHora, QString& outMensagem,
+                             bool FazTestes)
+{
+    const QString crlf = QStringLiteral("\r\n");
+    if (FazTestes) {
+        if (inUtilizador.isEmpty()) {
+            outMensagem = QStringLiteral("Operador não indentificado !");
+            return false;
+        }
+        if (inObra.isEmpty()) {
+            outMensagem = QStringLiteral("Obra não indentificada !");
+            return false;
+        }
+        if (inOperacao.isEmpty()) {
+            outMensagem = QStringLiteral("Operacao não indentificada !");
+            return false;
+        }
+        QString lista;
+        if (ExisteOperacaoIniciada(inUtilizador, lista)) {
+            outMensagem = QStringLiteral("Utilizador com uma ordem já inciada!") + crlf + lista;
+            if (m_operador && !m_operador->Confirmacao(outMensagem, 1, 3345)) {
+                outMensagem.clear();
+                return false;
+            }
+        }
+        if (ExisteObrasEmFimDia(inUtilizador, lista)) {
+            outMensagem = QStringLiteral("Utilizador com ordens em Fim de Dia !") + crlf +
+                          QStringLiteral("Não é possivel inciar operações.") + crlf + lista;
+            return false;
+        }
+    }
+
+    const QVariant operacao = IdOperacaoBD(inOperacao);
+    bool iniciou = false;
+    bd().transacao([&] {
+        iniciou = false;
+        BloquearOrdem(inObra);
+        // The office's prepared line for this operation, whoever starts it.
+        const Registos preparada = bd().consultar(QStringLiteral("SELECT NoLinha FROM oka_LinFo_Ope"
+                                                                 " WHERE NoFo = ? AND Opera = ? AND HoraInicio = 0"
+                                                                 " AND Total = 0 ORDER BY NoLinha"),
+                                                  {inObra, operacao});
+        if (preparada.vazio()) {
+            const Registos duplicada = bd().consultar(QStringLiteral("SELECT NoLinha FROM oka_LinFo_Ope"
+                                                                     " WHERE NoFo = ? AND Data = ? AND Opera = ?"
+                                                                     " AND Func = ? AND Estado = 1"),
+                                                      {inObra, DataBD(inDataHora.date()), operacao, inUtilizador});
+            if (!duplicada.vazio()) return;
+        }
+        const QVariantList valores{DataBD(inDataHora.date()),
+                                   HoraEmNumero(inDataHora).paraBD(),
+                                   operacao,
+                                   TextoBD(LerNomeOperacao(inOperacao)),
+                                   TextoBD(inMaquina),
+                                   TextoBD(inUtilizador),
+                                   ProximoNumeroLinha(inObra),
+                                   CustoHoraMaquina(inMaquina).paraBD(),
+                                   CustoHoraFuncionario(inUtilizador).paraBD(),
+                                   inObra};
+        if (preparada.vazio()) {
+            bd().executar(QStringLiteral("INSERT INTO oka_LinFo_Ope (Data, HoraInicio, Opera, Descritivo, Maquina,"
+                                         " Func, NoLinha, CustoMaquina, CustoHomem, NoFo, Estado, HoraFim, Total)"
+                                         " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, 0, 0)"),
+                          valores);
+        } else {
+            bd().executar(QStringLiteral("UPDATE oka_LinFo_Ope SET Data = ?, HoraInicio = ?, Opera = ?, Descritivo = ?,"
+                                         " Maquina = ?, Func = ?, NoLinha = ?, CustoMaquina = ?, CustoHomem = ?,"
+                                         " Estado = 1, HoraFim = 0, Total = 0 WHERE NoFo = ? AND NoLinha = ?"),
+                          valores + QVariantList{preparada.primeira().inteiro(0)});
+        }
+        ActualizaSubEstado(inObra, 1, inDataHora);
+        iniciou = true;
+    });
+    if (!iniciou)
+        outMensagem = QStringLiteral("Esta Ordem Fabrico já tem esta operação iniciada por este funcionário !");
+    return iniciou;
+}

@@ -1,0 +1,253 @@
+#include "erp/LigacaoKovaBD.h"
+
+#include <cmath>
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include "app/Rotinas.h"
+#include "dataaccess/LigacaoDados.h"
+
+namespace {
+
+// A refusal found while checking a posting; nothing has been written when it is thrown.
+struct Recusa
+{
+    qint32 numero;
+    QString texto;
+};
+
+// Widths of the document's text columns.
+constexpr int LarguraTipoDoc = 10;
+constexpr int LarguraArmazem = 6;
+constexpr int LarguraSector = 20;
+constexpr int LarguraMoeda = 5;
+constexpr int LarguraProcesso = 30;
+constexpr int LarguraEmpresa = 50;
+
+// Values beyond this cannot be held as money.
+constexpr double LimiteValor = 9.0e14;
+
+} // namespace
+
+QString LigacaoKovaBD::NomeFicheiroLog(const QDate& dia)
+{
+    return QStringLiteral("kova-%1.log").arg(dia.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+bool LigacaoKovaBD::falha(qint32 numero, const QString& texto)
+{
+    m_erro = numero;
+    m_textoErro = texto;
+    return false;
+}
+
+void LigacaoKovaBD::UltimoErro(qint32& numero, QString& texto)
+{
+    numero = m_erro;
+    texto = m_textoErro;
+}
+
+bool LigacaoKovaBD::baseDadosResponde()
+{
+    if (!m_bd) return falha(BaseDadosIndisponivel, QStringLiteral("Não foi indicada a base de dados do ERP."));
+    try {
+        m_bd->consultar(QStringLiteral("SELECT COUNT(*) FROM STKDOC"));
+        return true;
+    } catch (const ErroBD& e) {
+        return falha(BaseDadosIndisponivel, QStringLiteral("A base de dados do ERP não responde: %1").arg(e.texto()));
+    }
+}
+
+void LigacaoKovaBD::setBaseDados(LigacaoDados* bd)
+{
+    m_bd = bd;
+    // Given after Ligar (as start-up does): the database is checked now.
+    if (m_ligado && !baseDadosResponde()) m_ligado = false;
+}
+
+bool LigacaoKovaBD::Ligar(const QString& PercursoWindows, const QString& PercursoLog, const QString& Empresa,
+                          const QString& Utilizador, const QString& Password)
+{
+    m_ligado = false;
+    m_erro = SemErro;
+    m_textoErro.clear();
+    m_logPendente.clear();
+    if (PercursoWindows.isEmpty() || !QFileInfo(PercursoWindows).isDir())
+        return falha(PercursoInexistente, QStringLiteral("O percurso \"%1\" não existe.").arg(PercursoWindows));
+    if (Empresa.trimmed().isEmpty()) return falha(DadosLigacaoEmFalta, QStringLiteral("Não foi indicada a empresa."));
+    if (Utilizador.trimmed().isEmpty())
+        return falha(DadosLigacaoEmFalta, QStringLiteral("Não foi indicado o utilizador."));
+    if (Password.isEmpty()) return falha(DadosLigacaoEmFalta, QStringLiteral("Não foi indicada a password."));
+    if (m_bd && !baseDadosResponde()) return false;
+    m_percursoLog = PercursoLog;
+    m_empresa = Empresa.left(LarguraEmpresa);
+    m_utilizador = Utilizador.left(LarguraEmpresa);
+    m_ligado = true;
+    return true;
+}
+
+void LigacaoKovaBD::Desligar()
+{
+    m_ligado = false;
+    m_logPendente.clear();
+}
+
+bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const QString& processo,
+                                    const QStringList& artigos, const QList<double>& quantidades,
+                                    const QList<double>& precos, AuxiliarMovimento& aux, ResultadoMovimento& res)
+{
+    Q_UNUSED(aux);
+    res = ResultadoMovimento{};
+    m_erro = SemErro;
+    m_textoErro.clear();
+    if (!m_ligado || !m_bd) return falha(NaoLigado, QStringLiteral("Não existe ligação ao ERP."));
+    if (tipo != SaidaStock)
+        return falha(TipoNaoSuportado, QStringLiteral("O tipo de movimento %1 não é suportado.").arg(tipo));
+
+    // The header.
+    const QDate data = QDate::fromString(cab.Data, QStringLiteral("yyyy-MM-dd"));
+    if (cab.TipoDoc.trimmed().isEmpty())
+        return falha(CabecalhoIncompleto, QStringLiteral("Não foi indicado o tipo de documento."));
+    if (cab.Armazem.trimmed().isEmpty())
+        return falha(CabecalhoIncompleto, QStringLiteral("Não foi indicado o armazém."));
+    if (!data.isValid())
+        return falha(CabecalhoIncompleto, QStringLiteral("A data do movimento \"%1\" não é válida.").arg(cab.Data));
+    const struct
+    {
+        const QString& valor;
+        int largura;
+        const char* nome;
+    } campos[] = {{cab.TipoDoc, LarguraTipoDoc, "tipo de documento"},
+                  {cab.Armazem, LarguraArmazem, "armazém"},
+                  {cab.Sector, LarguraSector, "sector"},
+                  {cab.Moeda, LarguraMoeda, "moeda"},
+                  {processo, LarguraProcesso, "processo"}};
+    for (const auto& c : campos)
+        if (c.valor.size() > c.largura)
+            return falha(CabecalhoIncompleto, QStringLiteral("O %1 \"%2\" tem mais de %3 caracteres.")
+                                                  .arg(QString::fromUtf8(c.nome), c.valor)
+                                                  .arg(c.largura));
+
+    // The lines, from index 1; quantities and prices become money before anything else.
+    const int n = int(qMax<qsizetype>(0, artigos.size() - 1));
+    if (quantidades.size() <= n || precos.size() <= n)
+        return falha(LinhasIncompletas, QStringLiteral("Faltam quantidades ou preços nas linhas do movimento."));
+    QList<Currency> qtd(n + 1), preco(n + 1);
+    for (int i = 1; i <= n; ++i) {
+        if (!std::isfinite(quantidades[i]) || std::fabs(quantidades[i]) > LimiteValor)
+            return falha(QuantidadeInvalida, QStringLiteral("A quantidade da linha %1 não é válida.").arg(i));
+        if (!std::isfinite(precos[i]) || std::fabs(precos[i]) > LimiteValor)
+            return falha(LinhasIncompletas, QStringLiteral("O preço da linha %1 não é válido.").arg(i));
+        qtd[i] = Currency::fromDouble(quantidades[i]);
+        preco[i] = Currency::fromDouble(precos[i]);
+    }
+
+    const bool transacaoDeFora = m_bd->emTransacao();
+    QString linhaLog;
+    try {
+        m_bd->transacao([&] {
+            res = ResultadoMovimento{};
+            // Every check before the first write.
+            QStringList ordem;
+            QHash<QString, Currency> pedido;
+            for (int i = 1; i <= n; ++i) {
+                const QString& artigo = artigos[i];
+                if (qtd[i] <= Currency())
+                    throw Recusa{QuantidadeInvalida, QStringLiteral("A quantidade %1 do artigo %2 (linha %3) não é "
+                                                                    "superior a zero.")
+                                                         .arg(qtd[i].toString(), artigo)
+                                                         .arg(i)};
+                const Registos a =
+                    m_bd->consultar(QStringLiteral("SELECT ARTOUDES FROM ARTIGOS WHERE CODIGO = ?"), {artigo});
+                if (a.vazio()) throw Recusa{ArtigoInexistente, QStringLiteral("O artigo %1 não existe.").arg(artigo)};
+                if (a.primeira().inteiro(0) != 0)
+                    throw Recusa{ArtigoDescritivo,
+                                 QStringLiteral("O artigo %1 é um descritivo e não movimenta stock.").arg(artigo)};
+                if (!pedido.contains(artigo)) ordem << artigo;
+                pedido[artigo] += qtd[i];
+            }
+            for (const QString& artigo : ordem) {
+                const Registos s =
+                    m_bd->consultar(QStringLiteral("SELECT EXISTENC FROM ARTARM WHERE ARTIGO = ? AND ARMAZEM = ?"),
+                                    {artigo, cab.Armazem});
+                const Currency existe = s.vazio() ? Currency() : s.primeira().moeda(0);
+                if (existe < pedido[artigo])
+                    throw Recusa{StockInsuficiente,
+                                 QStringLiteral("Stock insuficiente do artigo %1 no armazém %2: existem %3, pedido %4.")
+                                     .arg(artigo, cab.Armazem, existe.toString(), pedido[artigo].toString())};
+            }
+
+            const Registos m = m_bd->consultar(
+                QStringLiteral("SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"),
+                {cab.TipoDoc, int(cab.Serie), int(cab.Ano)});
+            const qint32 numero = qint32((m.vazio() ? 0 : m.primeira().inteiro(0)) + 1);
+            m_bd->executar(QStringLiteral("INSERT INTO STKDOC (TIPODOC, SERIE, ANO, NUMDOC, ARMAZEM, SECTOR, DATA, "
+                                          "MOEDA, PROCESSO, EMPRESA, UTILIZADOR, CRIADO) "
+                                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                           {cab.TipoDoc, int(cab.Serie), int(cab.Ano), numero, cab.Armazem, cab.Sector, data, cab.Moeda,
+                            processo, m_empresa, m_utilizador, DataHoraBD(QDateTime::currentDateTime())});
+            for (int i = 1; i <= n; ++i) {
+                m_bd->executar(QStringLiteral("INSERT INTO STKDOCLIN (TIPODOC, SERIE, ANO, NUMDOC, LINHA, ARTIGO, "
+                                              "ARMAZEM, QUANT, PRECO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                               {cab.TipoDoc, int(cab.Serie), int(cab.Ano), numero, i, artigos[i], cab.Armazem,
+                                qtd[i].paraBD(), preco[i].paraBD()});
+                // The guard keeps stock from going negative when another posting took it meanwhile;
+                // the whole transaction then runs again and the check above refuses it.
+                const int mudou = m_bd->executar(QStringLiteral("UPDATE ARTARM SET EXISTENC = EXISTENC - ? "
+                                                                "WHERE ARTIGO = ? AND ARMAZEM = ? AND EXISTENC >= ?"),
+                                                 {qtd[i].paraBD(), artigos[i], cab.Armazem, qtd[i].paraBD()});
+                if (mudou != 1)
+                    throw ErroBD(QStringLiteral("O stock do artigo %1 mudou durante a gravação.").arg(artigos[i]), {},
+                                 ErroBD::Tipo::Repetivel);
+            }
+            res.TipoDoc = cab.TipoDoc;
+            res.Serie = cab.Serie;
+            res.Ano = cab.Ano;
+            res.NumeroDocumento = numero;
+            res.Linhas = n;
+            linhaLog = QStringLiteral("%1\t%2\t%3\tDocumento %4 %5/%6 nº %7\tArmazém %8\tProcesso %9\t%10 linha(s)")
+                           .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), m_empresa,
+                                m_utilizador, cab.TipoDoc)
+                           .arg(cab.Serie)
+                           .arg(cab.Ano)
+                           .arg(numero)
+                           .arg(cab.Armazem, processo)
+                           .arg(n);
+        });
+    } catch (const Recusa& r) {
+        res = ResultadoMovimento{};
+        return falha(r.numero, r.texto);
+    } catch (const ErroBD& e) {
+        // Inside the caller's transaction the caller decides (run it again, or undo it).
+        if (transacaoDeFora) throw;
+        res = ResultadoMovimento{};
+        return falha(ErroBaseDados, QStringLiteral("Erro da base de dados: %1").arg(e.texto()));
+    }
+    if (transacaoDeFora)
+        m_logPendente << linhaLog;
+    else
+        escreverLog({linhaLog});
+    return true;
+}
+
+void LigacaoKovaBD::TransacaoTerminada(bool confirmada)
+{
+    const QStringList linhas = m_logPendente;
+    m_logPendente.clear();
+    if (confirmada) escreverLog(linhas);
+}
+
+void LigacaoKovaBD::escreverLog(const QStringList& linhas)
+{
+    if (linhas.isEmpty() || m_percursoLog.isEmpty() || !QFileInfo(m_percursoLog).isDir()) return;
+    // The log is a courtesy: a posting stands even when its line cannot be written.
+    QFile f(QDir(m_percursoLog).filePath(NomeFicheiroLog(QDate::currentDate())));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return;
+    for (const QString& l : linhas)
+        f.write((l + QStringLiteral("\r\n")).toUtf8());
+}

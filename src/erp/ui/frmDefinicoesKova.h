@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/InteraccaoOperador.h"
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+// ERP link settings dialog: the five settings, the password hidden.
+class frmDefinicoesKova : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit frmDefinicoesKova(const ValoresKova& valores, QWidget* parent = nullptr);
+
+    ValoresKova valores() const;
+
+    QLineEdit* txtPercursoWindows;
+    QLineEdit* txtPercursoLog;
+    QLineEdit* txtEmpresa;
+    QLineEdit* txtUtilizador;
+    QLineEdit* txtPassword;
+    QPushButton* btGravar;
+    QPushButton* btCancelar;
+};

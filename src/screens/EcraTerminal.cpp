@@ -1,0 +1,413 @@
+#include "screens/EcraTerminal.h"
+
+#include "app/Arranque.h"
+#include "app/InteraccaoOperador.h"
+#include "app/Mod_log.h"
+#include "app/Rotinas.h"
+#include "controls/Fontes.h"
+#include "controls/Twips.h"
+#include "controls/okaBotao.h"
+#include "dataaccess/DefinicoesBD.h"
+#include "dataaccess/ErroBD.h"
+#include "dataaccess/LigacaoDados.h"
+#include "engine/Cl_EQP.h"
+#include "engine/cl_Motivos.h"
+#include "screens/InteraccaoEcra.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QResizeEvent>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+
+// Design sizes of the bottom strip, in twips.
+constexpr double LarguraInfo = 4455;
+constexpr double LarguraBase = 6015;
+constexpr double LarguraDataHora = 4455;
+constexpr double AlturaFaixa = 1815;
+
+QLabel* novaEtiqueta(QWidget* pai, double pontos)
+{
+    auto* l = new QLabel(pai);
+    l->setFont(FonteTerminal(pontos, true));
+    return l;
+}
+
+} // namespace
+
+EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
+{
+    setWindowTitle(QStringLiteral("Terminal"));
+    setAutoFillBackground(true);
+
+    PainelInfo = new QGroupBox(QStringLiteral("Painel de Informação"), this);
+    PainelInfo->setFont(FonteTerminal(10, false));
+    lbNome = novaEtiqueta(PainelInfo, 12);
+    lbObra = novaEtiqueta(PainelInfo, 12);
+    lbFuncao = novaEtiqueta(PainelInfo, 12);
+    lbOperacao = novaEtiqueta(PainelInfo, 12);
+    lbMaquina = novaEtiqueta(PainelInfo, 12);
+    lbNome->setObjectName(QStringLiteral("lbNome"));
+    lbObra->setObjectName(QStringLiteral("lbObra"));
+    lbFuncao->setObjectName(QStringLiteral("lbFuncao"));
+    lbOperacao->setObjectName(QStringLiteral("lbOperacao"));
+    lbMaquina->setObjectName(QStringLiteral("lbMaquina"));
+
+    FrameBase = new QGroupBox(QStringLiteral("Funções Base"), this);
+    FrameBase->setFont(FonteTerminal(10, false));
+    btConfirmar = new okaBotao(FrameBase);
+    btConfirmar->setText(QStringLiteral("&Confirmar"));
+    btCancelar = new okaBotao(FrameBase);
+    btCancelar->setText(QStringLiteral("C&ancelar"));
+    btSair = new okaBotao(FrameBase);
+    btSair->setText(QStringLiteral("&Sair"));
+    for (okaBotao* b : {btConfirmar, btCancelar, btSair})
+        b->setFont(FonteTerminal(12, true));
+
+    FrameDataHora = new QGroupBox(this);
+    lbHora = novaEtiqueta(FrameDataHora, 24);
+    lbData = novaEtiqueta(FrameDataHora, 12);
+    lbHora->setAlignment(Qt::AlignCenter);
+    lbData->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    btConfigurar = new okaBotao(FrameDataHora);
+    btConfigurar->setText(QStringLiteral("&Configurar"));
+    btConfigurar->setFont(FonteTerminal(9, false));
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+
+    Menu = new QMenu(QStringLiteral("Configuração"), this);
+    Menu->setFont(FonteTerminal(12, false));
+    Menu_SQL = Menu->addAction(QStringLiteral("Ligação ao Servidor SQL"));
+    Menu->addSeparator();
+    Menu_exit = Menu->addAction(QStringLiteral("&Sair"));
+
+    // Design positions; CarregaPainel* place the frames once the client area is known.
+    PainelInfo->setGeometry(Twips::Rect(0, 0, LarguraInfo, AlturaFaixa));
+    FrameBase->setGeometry(Twips::Rect(0, 0, LarguraBase, AlturaFaixa));
+    FrameDataHora->setGeometry(Twips::Rect(0, 0, LarguraDataHora, AlturaFaixa));
+    const double larguraBotao = (LarguraBase - 4 * 120) / 3;
+    int i = 0;
+    for (okaBotao* b : {btConfirmar, btCancelar, btSair})
+        b->setGeometry(Twips::Rect(120 + i++ * (larguraBotao + 120), 300, larguraBotao, AlturaFaixa - 420));
+    lbHora->setGeometry(Twips::Rect(60, 360, LarguraDataHora - 120, 975));
+    lbData->setGeometry(Twips::Rect(60, 1200, LarguraDataHora - 120, 560));
+    btConfigurar->setGeometry(Twips::Rect(LarguraDataHora - 1800, 60, 1740, 360));
+
+    connect(btConfirmar, &QPushButton::clicked, this, [this] { Confirmar(); });
+    connect(btCancelar, &QPushButton::clicked, this, [this] { Cancelar(); });
+    connect(btSair, &QPushButton::clicked, this, [this] { Sair(); });
+    connect(btConfigurar, &QPushButton::clicked, this, [this] { Menu->popup(QCursor::pos()); });
+    connect(Menu_SQL, &QAction::triggered, this, [this] { AbrirDefinicoesBD(); });
+    connect(Menu_exit, &QAction::triggered, this, [this] { SairMenu(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { DataHora(); });
+
+    Timer1->start();
+    DataHora();
+}
+
+EcraTerminal::~EcraTerminal()
+{
+    EQP.reset();
+    if (m_ligacaoPropria)
+        m_ligacaoPropria->Fechar();
+}
+
+void EcraTerminal::setLigacao(LigacaoDados* ligacao)
+{
+    m_ligacaoPropria.reset();
+    Ligacao = ligacao;
+}
+
+void EcraTerminal::setLigacao(std::unique_ptr<LigacaoDados> ligacao)
+{
+    m_ligacaoPropria = std::move(ligacao);
+    Ligacao = m_ligacaoPropria.get();
+}
+
+void EcraTerminal::setOperador(InteraccaoOperador* operador)
+{
+    m_operador = operador;
+    if (EQP)
+        EQP->setOperador(operador);
+}
+
+InteraccaoOperador* EcraTerminal::operador()
+{
+    if (!m_operador) {
+        m_operadorProprio = std::make_unique<InteraccaoEcra>(this);
+        m_operador = m_operadorProprio.get();
+    }
+    return m_operador;
+}
+
+void EcraTerminal::Mostra()
+{
+    EQP = std::make_unique<Cl_EQP>();
+    EQP->setBd_lig(Ligacao);
+    EQP->setOperador(operador());
+    showFullScreen();
+}
+
+double EcraTerminal::Largura() const
+{
+    return Twips::DePx(width());
+}
+
+double EcraTerminal::Altura() const
+{
+    return Twips::DePx(height());
+}
+
+double EcraTerminal::AlturaPaineis() const
+{
+    return Altura() - (Twips::DePx(FrameBase->height()) + 120);
+}
+
+void EcraTerminal::resizeEvent(QResizeEvent* evento)
+{
+    QWidget::resizeEvent(evento);
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        setWindowState(windowState() | Qt::WindowFullScreen);
+        return;
+    }
+    if (!EcraCarregado) {
+        CarregaEcra();
+        EcraCarregado = true;
+    }
+}
+
+void EcraTerminal::CarregaPainelBase()
+{
+    const double W = Largura();
+    const double H = Altura();
+    const double altura = Twips::DePx(FrameBase->height());
+    const double largura = Twips::DePx(FrameBase->width());
+    FrameBase->move(Twips::Px((W - largura) / 2), Twips::Px(H - altura));
+    FrameBase->update();
+}
+
+void EcraTerminal::CarregaPainelHora()
+{
+    const double W = Largura();
+    const double H = Altura();
+    FrameDataHora->move(Twips::Px(W - Twips::DePx(FrameDataHora->width())),
+                        Twips::Px(H - Twips::DePx(FrameDataHora->height())));
+}
+
+void EcraTerminal::CarregaPainelInfo()
+{
+    const double H = Altura();
+    const double altura = Twips::DePx(PainelInfo->height());
+    const double largura = std::nearbyint(Twips::DePx(FrameBase->x()) - 140);
+    PainelInfo->setGeometry(0, Twips::Px(H - altura), Twips::Px(largura), PainelInfo->height());
+    // The lines take the frame's width, so that long captions are not cut.
+    const int larguraLinha = PainelInfo->width() - 2 * Twips::Px(60);
+    int topo = 60;
+    for (QLabel* l : {lbNome, lbObra, lbFuncao, lbOperacao, lbMaquina}) {
+        l->setGeometry(Twips::Px(60), Twips::Px(topo), larguraLinha, Twips::Px(300));
+        topo += 360;
+    }
+}
+
+void EcraTerminal::DataHora()
+{
+    static const QLocale pt(QLocale::Portuguese, QLocale::Portugal);
+    lbHora->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
+    const QString dia = pt.toString(QDate::currentDate(), QStringLiteral("dddd dd"));
+    const QString mes = pt.toString(QDate::currentDate(), QStringLiteral("MMMM  yyyy"));
+    lbData->setText(dia + QStringLiteral(" de ") + mes);
+}
+
+void EcraTerminal::MostraInfo()
+{
+    lbNome->setText(NomeUtilizador.isEmpty() ? QString() : QStringLiteral("Utilizador:") + NomeUtilizador);
+    lbObra->setText(Obra.isEmpty() ? QString() : QStringLiteral("Obra:") + Obra);
+    lbFuncao->setText(Funcao.isEmpty() ? QString() : QStringLiteral("Função:") + DescricaoFuncao);
+    lbOperacao->setText(Operacao.isEmpty() ? QString() : QStringLiteral("Operação:") + DescricaoOperacao);
+    lbMaquina->setText(Maquina.isEmpty() ? QString() : QStringLiteral("Maquina:") + DescricaoMaquina);
+}
+
+void EcraTerminal::Limpar()
+{
+    Operacao.clear();
+    DescricaoOperacao.clear();
+    Funcao.clear();
+    DescricaoFuncao.clear();
+    Maquina.clear();
+    DescricaoMaquina.clear();
+    MotivoSuspensao.clear();
+    Utilizador.clear();
+    NomeUtilizador.clear();
+    Obra.clear();
+    MostraInfo();
+}
+
+QString EcraTerminal::Agora()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy - hh:mm:ss"));
+}
+
+void EcraTerminal::Confirmar()
+{
+    QApplication::beep();
+    const QString quando = Agora();
+    const QString nome = lbNome->text();
+    const QString obra = lbObra->text();
+    const QString funcao = lbFuncao->text();
+    const QString maquina = lbMaquina->text();
+    QString mensagem;
+    try {
+        AntesDeDespachar();
+        const QString codigo = Funcao;
+        bool resultado = false;
+        switch (Despachar(codigo, resultado, mensagem)) {
+        case Despacho::Motor:
+            AposMotor(codigo, resultado, mensagem);
+            break;
+        case Despacho::Desconhecida:
+            operador()->Aviso(QStringLiteral("Função não implementada ! <") + codigo + QStringLiteral(">"), 2,
+                              AlturaDialogo);
+            break;
+        case Despacho::Nenhum:
+            break;
+        }
+    } catch (const std::exception& e) {
+        mensagem = textoErro(QStringLiteral("Confirmar"), e);
+        operador()->MensagemSistema(mensagem, 2);
+        mensagem.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    }
+    Registar(quando, nome, obra, funcao, maquina, mensagem);
+}
+
+EcraTerminal::Despacho EcraTerminal::Despachar(const QString& codigo, bool& resultado, QString& mensagem)
+{
+    return DespacharComum(codigo, resultado, mensagem);
+}
+
+EcraTerminal::Despacho EcraTerminal::DespacharComum(const QString& codigo, bool& resultado, QString& mensagem)
+{
+    if (codigo.isEmpty())
+        return Despacho::Nenhum;
+    const QDateTime agora = QDateTime::currentDateTime();
+    if (codigo == QLatin1String("AC001"))
+        resultado = EQP->Obra_Suspender(Utilizador, Obra, agora, MotivoSuspensao, mensagem);
+    else if (codigo == QLatin1String("AC002"))
+        resultado = EQP->Obra_PorTerminar(Utilizador, Obra, agora, mensagem);
+    else if (codigo == QLatin1String("AC003"))
+        resultado = EQP->Obra_PorControlar(Utilizador, Obra, agora, mensagem);
+    else if (codigo == QLatin1String("AC004"))
+        resultado = EQP->Obra_Terminar(Utilizador, Obra, agora, mensagem);
+    else if (codigo == QLatin1String("AC005"))
+        resultado = EQP->Obra_NaoConforme(Utilizador, Obra, agora, mensagem);
+    else if (codigo == QLatin1String("AC006"))
+        resultado = EQP->Obra_SubContrato(Obra, agora, mensagem);
+    else if (codigo == QLatin1String("AC007"))
+        resultado = EQP->Operacao_Inicio(Utilizador, Obra, Operacao, Maquina, agora, mensagem, true);
+    else if (codigo == QLatin1String("OB002"))
+        resultado = EQP->Dia_Inicio(Utilizador, agora, mensagem);
+    else if (codigo == QLatin1String("OB003"))
+        resultado = EQP->Dia_Fim(Utilizador, agora, mensagem);
+    else
+        return Despacho::Desconhecida;
+    return Despacho::Motor;
+}
+
+bool EcraTerminal::EscolhaFuncaoEcra(const QString&, QString&)
+{
+    return false;
+}
+
+void EcraTerminal::EscolheuFuncao(const QString& Nome, const QString& Codigo)
+{
+    Proteger(QStringLiteral("PainelFuncoes"), [&] {
+        QString codigo = Codigo;
+        if (!EscolhaFuncaoEcra(Nome, codigo)) {
+            if (codigo == QLatin1String("AC001")) {
+                cl_Motivos motivos;
+                motivos.setBid_lig(Ligacao);
+                const Registos lista = motivos.Lista_Motivos();
+                if (!lista.vazio())
+                    MotivoSuspensao = operador()->EscolherMotivo(lista, QStringLiteral("MOTIVO DA SUSPENSÃO"));
+                DescricaoFuncao = Nome + QStringLiteral("(") + MotivoSuspensao + QStringLiteral(")");
+            } else {
+                DescricaoFuncao = Nome;
+            }
+        }
+        Funcao = codigo;
+        MostraInfo();
+    });
+}
+
+void EcraTerminal::Cancelar()
+{
+    QApplication::beep();
+    Limpar();
+    MostraInfo();
+}
+
+void EcraTerminal::Sair()
+{
+    QApplication::beep();
+    close();
+}
+
+void EcraTerminal::SairMenu()
+{
+    QApplication::beep();
+    close();
+}
+
+void EcraTerminal::AbrirDefinicoesBD()
+{
+    // New settings take effect at the next start; the open connection is left alone.
+    DefinicoesBD definicoes(Arranque::CaminhoConfiguracao(m_ficheiroConfiguracao));
+    definicoes.Ler();
+    operador()->EditarDefinicoesBD(definicoes, QDir(PastaPrograma()).filePath(QStringLiteral("Catalogos/bd.sql")));
+}
+
+QString EcraTerminal::textoErro(const QString& rotina, const std::exception& e) const
+{
+    QString texto;
+    if (const auto* erroBD = dynamic_cast<const ErroBD*>(&e)) {
+        texto = erroBD->codigoNativo().isEmpty()
+                    ? QStringLiteral("Erro (%1)").arg(erroBD->texto())
+                    : QStringLiteral("Erro %1 (%2)").arg(erroBD->codigoNativo(), erroBD->texto());
+    } else {
+        texto = QStringLiteral("Erro (%1)").arg(QString::fromUtf8(e.what()));
+    }
+    return texto + QStringLiteral("\r\nNa função %1 do %2").arg(rotina, QString::fromLatin1(metaObject()->className()));
+}
+
+void EcraTerminal::Proteger(const QString& rotina, const std::function<void()>& corpo)
+{
+    try {
+        corpo();
+    } catch (const std::exception& e) {
+        QString mensagem = textoErro(rotina, e);
+        operador()->MensagemSistema(mensagem, 2);
+        mensagem.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        Registar(Agora(), lbNome->text(), lbObra->text(), lbFuncao->text(), lbMaquina->text(), mensagem);
+    }
+}
+
+void EcraTerminal::Registar(const QString& quando, const QString& nome, const QString& obra, const QString& funcao,
+                            const QString& maquina, const QString& mensagem)
+{
+    QString erro;
+    if (EscreverLog(quando, nome, obra, funcao, maquina, mensagem, &erro))
+        return;
+    const QDate hoje = QDate::currentDate();
+    if (m_diaAvisoLog == hoje)
+        return;
+    m_diaAvisoLog = hoje;
+    operador()->MensagemSistema(erro, 0);
+}

@@ -1,0 +1,146 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class Cl_EQP;
+class InteraccaoOperador;
+class LigacaoDados;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QTimer;
+class okaBotao;
+
+// The frame both terminal screens share: the bottom strip (information lines, Confirmar /
+// Cancelar / Sair, clock with the configuration menu), the selection state, Confirmar with
+// its dispatch to the engine and the daily log. Each screen adds its panels (CarregaEcra) and
+// its own part of the dispatch. Every dialog goes through the operator interface.
+class EcraTerminal : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit EcraTerminal(QWidget* parent = nullptr);
+    ~EcraTerminal() override;
+
+    // The database connection; the screen does not close it.
+    void setLigacao(LigacaoDados* ligacao);
+    // The process's connection handed over by start-up; closed when the screen is destroyed.
+    void setLigacao(std::unique_ptr<LigacaoDados> ligacao);
+    void setOperador(InteraccaoOperador* operador);
+    InteraccaoOperador* operador();
+    // Configuration file name as given on the command line (for the settings menu entry).
+    void setFicheiroConfiguracao(const QString& ficheiro) { m_ficheiroConfiguracao = ficheiro; }
+    const QString& ficheiroConfiguracao() const { return m_ficheiroConfiguracao; }
+
+    // Creates the engine on the connection and shows the screen full-screen; the first resize
+    // of the maximised window lays out and loads the panels.
+    virtual void Mostra();
+
+    void DataHora();
+    void MostraInfo();
+    // Clears the selection and rewrites the information lines.
+    void Limpar();
+    void CarregaPainelBase();
+    void CarregaPainelHora();
+    void CarregaPainelInfo();
+
+    // Client area in twips, and the height of the panel area above the bottom strip.
+    double Largura() const;
+    double Altura() const;
+    double AlturaPaineis() const;
+
+    // Handlers of the frame's buttons and menu entries.
+    void Confirmar();
+    virtual void Cancelar();
+    virtual void Sair();
+    void AbrirDefinicoesBD();
+    virtual void SairMenu();
+    // A touch on the function panel: selects a function (reasons dialog for a suspension).
+    void EscolheuFuncao(const QString& Nome, const QString& Codigo);
+
+    // Selection state.
+    QString Utilizador;
+    QString NomeUtilizador;
+    QString Obra;
+    QString Funcao;
+    QString DescricaoFuncao;
+    QString Operacao;
+    QString DescricaoOperacao;
+    QString Maquina;
+    QString DescricaoMaquina;
+    QString MotivoSuspensao;
+    QString ObraConsumo;
+    bool EcraCarregado = false;
+
+    LigacaoDados* Ligacao = nullptr;
+    std::unique_ptr<Cl_EQP> EQP;
+
+    QGroupBox* PainelInfo;
+    QLabel* lbNome;
+    QLabel* lbObra;
+    QLabel* lbFuncao;
+    QLabel* lbOperacao;
+    QLabel* lbMaquina;
+    QGroupBox* FrameBase;
+    okaBotao* btConfirmar;
+    okaBotao* btCancelar;
+    okaBotao* btSair;
+    QGroupBox* FrameDataHora;
+    QLabel* lbHora;
+    QLabel* lbData;
+    okaBotao* btConfigurar;
+    QTimer* Timer1;
+    QMenu* Menu;
+    QAction* Menu_SQL;
+    QAction* Menu_exit;
+
+    static constexpr int AlturaDialogo = 3345;
+    static constexpr int AlturaDialogoLista = 6690;
+
+protected:
+    enum class Despacho
+    {
+        Nenhum,      // nothing to run (empty code, or the screen handled it without the engine)
+        Motor,       // an engine operation ran: its result and message are filled
+        Desconhecida // no such function on this screen
+    };
+
+    // Lays out and loads the screen's panels and the bottom strip; runs once.
+    virtual void CarregaEcra() = 0;
+    // Runs the function `codigo`; the default knows the engine operations shared by both screens.
+    virtual Despacho Despachar(const QString& codigo, bool& resultado, QString& mensagem);
+    Despacho DespacharComum(const QString& codigo, bool& resultado, QString& mensagem);
+    // Called by Confirmar before the dispatch.
+    virtual void AntesDeDespachar() {}
+    // What the screen does after an engine operation answered.
+    virtual void AposMotor(const QString& codigo, bool resultado, const QString& mensagem) = 0;
+    // A function touch the screen handles itself; true when it set DescricaoFuncao (and may
+    // have emptied `codigo`).
+    virtual bool EscolhaFuncaoEcra(const QString& Nome, QString& codigo);
+
+    // Runs a handler; a database or other error is shown as an error, written to the daily log
+    // and the terminal carries on.
+    void Proteger(const QString& rotina, const std::function<void()>& corpo);
+    // Writes one daily-log line; when the log cannot be written the operator is told once a day.
+    void Registar(const QString& quando, const QString& nome, const QString& obra, const QString& funcao,
+                  const QString& maquina, const QString& mensagem);
+    static QString Agora();
+
+    void resizeEvent(QResizeEvent* evento) override;
+
+private:
+    QString textoErro(const QString& rotina, const std::exception& e) const;
+
+    std::unique_ptr<LigacaoDados> m_ligacaoPropria;
+    InteraccaoOperador* m_operador = nullptr;
+    std::unique_ptr<InteraccaoOperador> m_operadorProprio;
+    QString m_ficheiroConfiguracao = QStringLiteral("Terminal_Obras.oka");
+    QDate m_diaAvisoLog;
+};

@@ -1,0 +1,38 @@
+#include "screens/InteraccaoEcra.h"
+
+#include "dataaccess/ui/frmDefinicoesBD.h"
+#include "erp/ui/frmDefinicoesKova.h"
+
+#include <QGuiApplication>
+
+namespace {
+
+// A dialog opened while start-up shows the busy pointer gets the normal one.
+class PonteiroNormal
+{
+public:
+    PonteiroNormal() { QGuiApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~PonteiroNormal() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+bool InteraccaoEcra::EditarDefinicoesKova(ValoresKova& valores)
+{
+    PonteiroNormal ponteiro;
+    frmDefinicoesKova dialogo(valores);
+    if (dialogo.exec() != QDialog::Accepted)
+        return false;
+    valores = dialogo.valores();
+    return true;
+}
+
+bool InteraccaoEcra::EditarDefinicoesBD(DefinicoesBD& definicoes, const QString& bdSql)
+{
+    PonteiroNormal ponteiro;
+    frmDefinicoesBD dialogo(definicoes, bdSql);
+    if (dialogo.exec() != QDialog::Accepted)
+        return false;
+    definicoes = dialogo.definicoes();
+    return true;
+}

@@ -1,0 +1,231 @@
+#include "screens/frmTerminal.h"
+
+#include "app/InteraccaoOperador.h"
+#include "controls/PainelBotoes.h"
+#include "controls/Twips.h"
+#include "engine/Cl_EQP.h"
+#include "engine/cl_Funcionarios.h"
+#include "engine/cl_Maquinas.h"
+#include "engine/cl_Operacoes.h"
+
+#include <QGroupBox>
+
+#include <cmath>
+
+namespace {
+
+// Whole twips, halves to the even neighbour, as a 16-bit value.
+int inteiro16(double valor)
+{
+    const double r = std::nearbyint(valor);
+    return int(qint16(qBound(-32768.0, r, 32767.0)));
+}
+
+int inteiro(double valor)
+{
+    return int(std::nearbyint(valor));
+}
+
+} // namespace
+
+frmTerminal::frmTerminal(QWidget* parent) : EcraTerminal(parent)
+{
+    PainelUtilizadores = new PainelBotoes(this);
+    PainelObras = new PainelBotoes(this);
+    PainelFuncoes = new PainelBotoes(this);
+    PainelOperacoes = new PainelBotoes(this);
+    PainelMaquinas = new PainelBotoes(this);
+    PainelUtilizadores->setObjectName(QStringLiteral("PainelUtilizadores"));
+    PainelObras->setObjectName(QStringLiteral("PainelObras"));
+    PainelFuncoes->setObjectName(QStringLiteral("PainelFuncoes"));
+    PainelOperacoes->setObjectName(QStringLiteral("PainelOperacoes"));
+    PainelMaquinas->setObjectName(QStringLiteral("PainelMaquinas"));
+
+    connect(PainelUtilizadores, &PainelBotoes::clicou, this,
+            [this](const QString& n, const QString& c) { EscolheuUtilizador(n, c); });
+    connect(PainelObras, &PainelBotoes::clicou, this,
+            [this](const QString& n, const QString& c) { EscolheuObra(n, c); });
+    connect(PainelFuncoes, &PainelBotoes::clicou, this,
+            [this](const QString& n, const QString& c) { EscolheuFuncao(n, c); });
+    connect(PainelOperacoes, &PainelBotoes::clicou, this,
+            [this](const QString& n, const QString& c) { EscolheuOperacao(n, c); });
+    connect(PainelMaquinas, &PainelBotoes::clicou, this,
+            [this](const QString& n, const QString& c) { EscolheuMaquina(n, c); });
+}
+
+frmTerminal::Geometria frmTerminal::CalculaGeometria(double W, double H, double alturaFrameBase)
+{
+    const double P = H - (alturaFrameBase + 120);
+    const int coluna = inteiro16(W * 20 / 100);
+    Geometria g;
+    g.Utilizadores = QRect(0, 0, coluna, inteiro(P));
+    g.Obras = QRect(g.Utilizadores.width(), 0, coluna, inteiro(H * 0.33));
+    g.Funcoes = QRect(g.Utilizadores.x() + g.Obras.width(), g.Obras.y() + g.Obras.height() + 120, coluna,
+                      inteiro(H * 0.4));
+    g.Operacoes = QRect(g.Funcoes.x() + g.Funcoes.width(), 0, coluna, inteiro(P));
+    g.Maquinas = QRect(g.Operacoes.x() + g.Operacoes.width(), 0, inteiro16(W * 20 / 100 * 1.5), inteiro(P));
+    return g;
+}
+
+void frmTerminal::colocar(PainelBotoes* painel, const QRect& t)
+{
+    painel->setGeometry(Twips::Rect(t.x(), t.y(), t.width(), t.height()));
+}
+
+void frmTerminal::CarregaEcra()
+{
+    Proteger(QStringLiteral("CarregaEcra"), [this] {
+        CarregaPainelUtilizador();
+        CarregaPainelObra();
+        CarregaPainelFuncoes();
+        CarregaPainelOperacoes();
+        CarregaPainelMaquinas();
+    });
+    CarregaPainelBase();
+    CarregaPainelHora();
+    CarregaPainelInfo();
+}
+
+void frmTerminal::CarregaPainelUtilizador()
+{
+    const Geometria g = CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height()));
+    colocar(PainelUtilizadores, g.Utilizadores);
+    cl_Funcionarios catalogo;
+    catalogo.setBd_lig(Ligacao);
+    PainelUtilizadores->CarregarBotoes_Recordset(catalogo.Lista_Funcionarios());
+}
+
+void frmTerminal::CarregaPainelObra()
+{
+    const Geometria g = CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height()));
+    colocar(PainelObras, g.Obras);
+    PainelObras->CarregarBotoes_Lista(
+        {QString(), QStringLiteral("Obra"), QStringLiteral("Iniciar Dia"), QStringLiteral("Terminar Dia")},
+        {QString(), QStringLiteral("OB001"), QStringLiteral("OB002"), QStringLiteral("OB003")});
+}
+
+void frmTerminal::CarregaPainelFuncoes()
+{
+    const Geometria g = CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height()));
+    colocar(PainelFuncoes, g.Funcoes);
+    PainelFuncoes->CarregarBotoes_Lista({QString(), QStringLiteral("Suspender"), QStringLiteral("Por Terminar"),
+                                         QStringLiteral("Por Controlar"), QStringLiteral("Obra Controlada"),
+                                         QStringLiteral("Não Conforme"), QStringLiteral("Iniciar Operação"),
+                                         QStringLiteral("Lista de Operações"),
+                                         QStringLiteral("Terminar Todas Operações")},
+                                        {QString(), QStringLiteral("AC001"), QStringLiteral("AC002"),
+                                         QStringLiteral("AC003"), QStringLiteral("AC004"), QStringLiteral("AC005"),
+                                         QStringLiteral("AC007"), QStringLiteral("AC008"), QStringLiteral("AC009")});
+}
+
+void frmTerminal::CarregaPainelOperacoes()
+{
+    const Geometria g = CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height()));
+    colocar(PainelOperacoes, g.Operacoes);
+    cl_Operacoes catalogo;
+    catalogo.setBd_lig(Ligacao);
+    PainelOperacoes->CarregarBotoes_Recordset(catalogo.Lista_Operacoes());
+}
+
+void frmTerminal::CarregaPainelMaquinas()
+{
+    const Geometria g = CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height()));
+    colocar(PainelMaquinas, g.Maquinas);
+    cl_Maquinas catalogo;
+    catalogo.setBd_lig(Ligacao);
+    PainelMaquinas->CarregarBotoes_Recordset(catalogo.Lista_maquinas());
+}
+
+void frmTerminal::EscolheuUtilizador(const QString& Nome, const QString& Codigo)
+{
+    NomeUtilizador = Nome;
+    Utilizador = Codigo;
+    MostraInfo();
+}
+
+void frmTerminal::EscolheuOperacao(const QString& Nome, const QString& Codigo)
+{
+    Operacao = Codigo;
+    DescricaoOperacao = Nome;
+    MostraInfo();
+}
+
+void frmTerminal::EscolheuMaquina(const QString& Nome, const QString& Codigo)
+{
+    Maquina = Codigo;
+    DescricaoMaquina = Nome;
+    MostraInfo();
+}
+
+void frmTerminal::EscolheuObra(const QString& Nome, const QString& Codigo)
+{
+    Proteger(QStringLiteral("PainelObras"), [&] {
+        if (Codigo == QLatin1String("OB001")) {
+            Obra = operador()->PedirNumero(QStringLiteral("INTRODUZA O NUMERO DA ORDEM"));
+            if (Obra.isEmpty()) {
+                DescricaoFuncao.clear();
+            } else {
+                qint32 estado = 0;
+                qint32 subEstado = 0;
+                if (!EQP->Existe_FolhaObra(Obra, estado, subEstado)) {
+                    Obra.clear();
+                    DescricaoFuncao.clear();
+                    operador()->Aviso(QStringLiteral("A Folha de Obra indicada não existe !"), 0, AlturaDialogo);
+                } else if (estado != 1) {
+                    operador()->Aviso(QStringLiteral("A Folha de Obra não está em Fabrico !"), 0, AlturaDialogo);
+                }
+            }
+        } else if (Codigo == QLatin1String("OB002") || Codigo == QLatin1String("OB003")) {
+            Obra.clear();
+            Funcao = Codigo;
+            DescricaoFuncao = Nome;
+        }
+        MostraInfo();
+    });
+}
+
+bool frmTerminal::EscolhaFuncaoEcra(const QString& Nome, QString& codigo)
+{
+    if (codigo != QLatin1String("AC008"))
+        return false;
+    if (Utilizador.isEmpty()) {
+        operador()->Aviso(QStringLiteral("Deve indicar primeiro o utilizador"), 0, AlturaDialogo);
+        codigo.clear();
+    } else {
+        const Registos lista = EQP->ListaOperacoesUtilizador(Utilizador);
+        if (lista.vazio()) {
+            operador()->Aviso(QStringLiteral("Não ha operações em curso"), 0, AlturaDialogo);
+        } else {
+            QString texto;
+            for (const Registos::Linha linha : lista)
+                texto += QStringLiteral("\r\nObra ") + linha.texto(QStringLiteral("fo")) +
+                         QStringLiteral(" operação ") + linha.texto(1) + QStringLiteral(" ") +
+                         linha.texto(QStringLiteral("Estado"));
+            operador()->Aviso(texto, 0, AlturaDialogoLista);
+        }
+    }
+    DescricaoFuncao = Nome;
+    return true;
+}
+
+EcraTerminal::Despacho frmTerminal::Despachar(const QString& codigo, bool& resultado, QString& mensagem)
+{
+    if (codigo == QLatin1String("AC008")) {
+        resultado = EQP->Operacao_fim(Utilizador, Obra, Operacao, Maquina, QDateTime::currentDateTime(), mensagem);
+        return Despacho::Motor;
+    }
+    if (codigo == QLatin1String("AC009")) {
+        resultado = EQP->TerminaTodasOperacoes(Utilizador, mensagem);
+        return Despacho::Motor;
+    }
+    return DespacharComum(codigo, resultado, mensagem);
+}
+
+void frmTerminal::AposMotor(const QString& codigo, bool resultado, const QString& mensagem)
+{
+    if (!resultado)
+        operador()->Aviso(mensagem, 2, AlturaDialogo);
+    // A refused "Terminar Todas Operações" keeps the selection for another attempt.
+    if (resultado || codigo != QLatin1String("AC009"))
+        Limpar();
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "screens/EcraTerminal.h"
+
+#include <QRect>
+
+class PainelBotoes;
+
+// Terminal without login: employees, orders with the day functions above the functions,
+// operations and machines side by side above the bottom strip.
+class frmTerminal : public EcraTerminal
+{
+    Q_OBJECT
+public:
+    explicit frmTerminal(QWidget* parent = nullptr);
+
+    // Panel rectangles in twips for a client area of W x H twips.
+    struct Geometria
+    {
+        QRect Utilizadores;
+        QRect Obras;
+        QRect Funcoes;
+        QRect Operacoes;
+        QRect Maquinas;
+    };
+    static Geometria CalculaGeometria(double W, double H, double alturaFrameBase = 1815);
+
+    void CarregaPainelUtilizador();
+    void CarregaPainelObra();
+    void CarregaPainelFuncoes();
+    void CarregaPainelOperacoes();
+    void CarregaPainelMaquinas();
+
+    // Panel touches.
+    void EscolheuUtilizador(const QString& Nome, const QString& Codigo);
+    void EscolheuObra(const QString& Nome, const QString& Codigo);
+    void EscolheuOperacao(const QString& Nome, const QString& Codigo);
+    void EscolheuMaquina(const QString& Nome, const QString& Codigo);
+
+    PainelBotoes* PainelUtilizadores;
+    PainelBotoes* PainelObras;
+    PainelBotoes* PainelFuncoes;
+    PainelBotoes* PainelOperacoes;
+    PainelBotoes* PainelMaquinas;
+
+protected:
+    void CarregaEcra() override;
+    Despacho Despachar(const QString& codigo, bool& resultado, QString& mensagem) override;
+    void AposMotor(const QString& codigo, bool resultado, const QString& mensagem) override;
+    bool EscolhaFuncaoEcra(const QString& Nome, QString& codigo) override;
+
+private:
+    void colocar(PainelBotoes* painel, const QRect& twips);
+};
