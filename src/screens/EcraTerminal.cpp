@@ -22,6 +22,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QTimer>
 
 #include <cmath>
@@ -154,6 +155,9 @@ void EcraTerminal::Mostra()
     EQP = std::make_unique<Cl_EQP>();
     EQP->setBd_lig(Ligacao);
     EQP->setOperador(operador());
+    // The first resize then comes at the full-screen size, which the layout is computed from.
+    if (QScreen* ecra = screen())
+        setGeometry(ecra->geometry());
     showFullScreen();
 }
 

@@ -69,7 +69,8 @@ frmTerminal::Geometria frmTerminal::CalculaGeometria(double W, double H, double 
 
 void frmTerminal::colocar(PainelBotoes* painel, const QRect& t)
 {
-    painel->setGeometry(Twips::Rect(t.x(), t.y(), t.width(), t.height()));
+    painel->move(Twips::Px(t.x()), Twips::Px(t.y()));
+    painel->setTamanhoTwips(t.width(), t.height());
 }
 
 void frmTerminal::CarregaEcra()

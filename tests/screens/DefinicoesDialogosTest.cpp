@@ -86,7 +86,7 @@ TEST(DefinicoesKovaDialogo, EditsTheFiveSettings)
     EXPECT_EQ(dialogo.txtPassword->echoMode(), QLineEdit::Password);
     dialogo.txtPercursoLog->setText(QStringLiteral("/var/log/kova"));
     dialogo.txtEmpresa->clear();
-    QTest::keyClicks(dialogo.txtEmpresa, QStringLiteral("Fábrica"));
+    dialogo.txtEmpresa->insert(QStringLiteral("Fábrica"));
     QTest::mouseClick(dialogo.btGravar, Qt::LeftButton);
     EXPECT_EQ(dialogo.result(), QDialog::Accepted);
     const ValoresKova v = dialogo.valores();

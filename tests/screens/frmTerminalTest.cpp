@@ -62,7 +62,7 @@ protected:
         const QStringList textos = painel->textos();
         const int k = int(textos.indexOf(texto));
         ASSERT_GE(k, 0) << texto.toStdString() << " not in " << textos.join(u'|').toStdString();
-        painel->tocarItem(k);
+        painel->tocarItem(k + 1);
     }
     void confirmar() { QTest::mouseClick(ecra->btConfirmar, Qt::LeftButton); }
     QStringList info() const
@@ -336,7 +336,7 @@ TEST_P(EcraT0, DatabaseErrorInAHandlerIsShownLoggedAndTheTerminalGoesOn)
     EXPECT_EQ(contar(QStringLiteral("SELECT SubEstado FROM oka_CabOrc WHERE Fo = '1001'")), 0);
     const QList<QByteArray> linhas = linhasRegisto();
     ASSERT_EQ(linhas.size(), 2);
-    EXPECT_TRUE(linhas[1].contains("\tFunção:Iniciar Operação\t"));
+    EXPECT_TRUE(QString::fromLatin1(linhas[1]).contains(QStringLiteral("\tFunção:Iniciar Operação\t")));
     EXPECT_TRUE(linhas[1].contains("Mensagem:Erro"));
     EXPECT_EQ(linhas[1].count("\r\n"), 1);
     EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1001"));

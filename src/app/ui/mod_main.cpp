@@ -59,9 +59,7 @@ ResultadoMain Main(const QStringList& argumentos, InteraccaoOperador* operador)
     if (tipo != 0) {
         std::unique_ptr<LigacaoKova> link;
         // A refused connection has been reported; the screen is shown with the link as it is.
-        AbrirLigacaoKova(link, ficheiro, operador);
-        if (link)
-            link->setBaseDados(ligacao.get());
+        AbrirLigacaoKova(link, ficheiro, operador, ligacao.get());
         auto ecra = std::make_unique<frmTerminal2>();
         ecra->setFicheiroConfiguracao(ficheiro);
         ecra->setOperador(operador);
