@@ -11,6 +11,7 @@ int main(int argc, char** argv)
     InteraccaoEcra operador(nullptr);
     ResultadoMain arranque = Main(app.arguments().mid(1), &operador);
     if (!arranque.ecra) return arranque.codigoSaida;
+    operador.setPai(arranque.ecra.get());
     const int codigo = app.exec();
     arranque.ecra.reset();
     return codigo;
