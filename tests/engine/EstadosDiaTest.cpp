@@ -101,7 +101,8 @@ TEST_P(EstadosDia, DiaDeTrabalhoCompleto)
     EXPECT_EQ(Linhas(bd(), f1)[0].inteiro("Estado"), 8);
     EXPECT_EQ(Linhas(bd(), f1)[0].moeda("Total"), C("9"));
     EXPECT_EQ(Cabecalho(bd(), f2)[0].inteiro("SubEstado"), 0);
-    EXPECT_EQ(Cabecalho(bd(), f1)[0].moeda("TotalCustoProd"), C("0"));
+    // Closing the day rolls up the orders it interrupts: 9 h at 12 + 20 per hour.
+    EXPECT_EQ(Cabecalho(bd(), f1)[0].moeda("TotalCustoProd"), C("288"));
     EXPECT_FALSE(eqp.Dia_Fim(E1, Em(4, "17:01:00"), msg));
     EXPECT_EQ(msg, QStringLiteral("Não existem Folhas de Obra deste Operador iniciadas!"));
     EXPECT_FALSE(eqp.Operacao_Inicio(E1, f1, QStringLiteral("20"), M1, Em(4, "17:30:00"), msg, true));
