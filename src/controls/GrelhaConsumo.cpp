@@ -1,13 +1,13 @@
 #include "controls/GrelhaConsumo.h"
 
-#include "controls/Twips.h"
-
 #include <QHeaderView>
+
+#include "controls/Twips.h"
 
 namespace {
 
-const QStringList Titulos = {QStringLiteral("Artigo"),      QStringLiteral("Descrição"),  QStringLiteral("Comprimento"),
-                             QStringLiteral("Largura"),     QStringLiteral("Quantidade"), QStringLiteral("Lote")};
+const QStringList Titulos = {QStringLiteral("Artigo"),  QStringLiteral("Descrição"),  QStringLiteral("Comprimento"),
+                             QStringLiteral("Largura"), QStringLiteral("Quantidade"), QStringLiteral("Lote")};
 const int Larguras[] = {1800, 3000, 1500, 1500, 1500, 1500};
 
 bool ColunaNumerica(int c)
@@ -65,8 +65,7 @@ int GrelhaConsumo::AdicionarLinha(const QStringList& valores)
         const QString texto = valores.value(c);
         auto* item = new QTableWidgetItem(ColunaNumerica(c) ? Formatar(texto) : texto);
         item->setData(Qt::UserRole, texto);
-        if (ColunaNumerica(c))
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        if (ColunaNumerica(c)) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         setItem(r, c, item);
     }
     scrollToItem(item(r, 0));
@@ -82,8 +81,7 @@ QString GrelhaConsumo::Texto(int linha, int coluna) const
 QString GrelhaConsumo::Formatar(const QString& texto)
 {
     const auto valor = Currency::parse(texto.trimmed());
-    if (!valor)
-        return texto;
+    if (!valor) return texto;
     const Currency v = valor->arredondado(3);
     const bool negativo = v < Currency(0);
     const std::int64_t milesimas = (negativo ? -v.raw() : v.raw()) / 10;

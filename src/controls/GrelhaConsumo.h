@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/Currency.h"
-
 #include <QStringList>
 #include <QTableWidget>
 
+#include "app/Currency.h"
+
 // The grid of consumption lines: six columns (article, description, length, width, quantity,
 // lot). Each cell keeps the text it was given; the three measure columns show it as a number
-// with thousands grouping and three decimals. Column widths keep the design's proportions. Not editable in place; a touch on a row raises
-// `LinhaTocada` so the owner can offer to remove it.
+// with thousands grouping and three decimals. Column widths keep the design's proportions. Not editable in place; a
+// touch on a row raises `LinhaTocada` so the owner can offer to remove it.
 class GrelhaConsumo : public QTableWidget
 {
     Q_OBJECT

@@ -3,16 +3,13 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 
-oka_input::oka_input(QWidget* parent) : QLineEdit(parent)
-{
-}
+oka_input::oka_input(QWidget* parent) : QLineEdit(parent) {}
 
 bool oka_input::Validar()
 {
     // A message shown by the owner while validating moves the focus away and back; that must not
     // validate again.
-    if (m_aValidar)
-        return true;
+    if (m_aValidar) return true;
     m_aValidar = true;
     bool cancel = false;
     emit Validate(cancel);
@@ -34,19 +31,16 @@ void oka_input::focusOutEvent(QFocusEvent* e)
 {
     QLineEdit::focusOutEvent(e);
     // A field that a refused validation took the focus back from never really had it.
-    if (!m_comFoco)
-        return;
+    if (!m_comFoco) return;
     m_comFoco = false;
     // Leaving the field for another control validates; the window losing the focus (a dialog,
     // another application) does not.
-    if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason)
-        return;
+    if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason) return;
     Validar();
 }
 
 void oka_input::mousePressEvent(QMouseEvent* e)
 {
     QLineEdit::mousePressEvent(e);
-    if (m_entradaPorToque && isEnabled() && !isReadOnly() && e->button() == Qt::LeftButton)
-        emit Tocado();
+    if (m_entradaPorToque && isEnabled() && !isReadOnly() && e->button() == Qt::LeftButton) emit Tocado();
 }

@@ -1,15 +1,15 @@
 #include "controls/ucLogin.h"
 
-#include "app/InteraccaoOperador.h"
-#include "controls/Fontes.h"
-#include "controls/Twips.h"
-#include "engine/cl_Funcionarios.h"
-
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include "app/InteraccaoOperador.h"
+#include "controls/Fontes.h"
+#include "controls/Twips.h"
+#include "engine/cl_Funcionarios.h"
 
 namespace {
 
@@ -97,8 +97,7 @@ void ucLogin::CriarTeclado()
         b->setFocusPolicy(Qt::NoFocus);
         b->setAutoDefault(false);
         // Index 0 and the space bar are part of the design but not offered to the operator.
-        if (t.indice == 0 || t.indice == TeclaEspaco)
-            b->setEnabled(false);
+        if (t.indice == 0 || t.indice == TeclaEspaco) b->setEnabled(false);
         const int indice = t.indice;
         connect(b, &QPushButton::clicked, this, [this, indice] { TocarTecla(indice); });
         btAlfa[std::size_t(t.indice)] = b;
@@ -158,8 +157,7 @@ void ucLogin::Reset()
 
 void ucLogin::CarregarLista()
 {
-    if (!m_ligacao)
-        return;
+    if (!m_ligacao) return;
     cl_Funcionarios f;
     f.setBd_lig(m_ligacao);
     const Registos lista = f.Lista_Funcionarios();
@@ -179,16 +177,14 @@ void ucLogin::TocarTecla(int indice)
         corpo();
     } catch (const std::exception& e) {
         if (m_operador)
-            m_operador->MensagemSistema(QStringLiteral("Erro (%1)\r\nNa função btAlfa_Click do ucLogin")
-                                            .arg(QString::fromUtf8(e.what())),
-                                        2);
+            m_operador->MensagemSistema(
+                QStringLiteral("Erro (%1)\r\nNa função btAlfa_Click do ucLogin").arg(QString::fromUtf8(e.what())), 2);
     }
 }
 
 void ucLogin::Tecla(int indice)
 {
-    if (indice < 0 || indice >= NumTeclas)
-        return;
+    if (indice < 0 || indice >= NumTeclas) return;
     Text1->setText(Text1->text().trimmed());
     switch (indice) {
     case TeclaApagar:
@@ -219,8 +215,7 @@ void ucLogin::Tecla(int indice)
 
 void ucLogin::Mensagem(const QString& texto)
 {
-    if (m_operador)
-        m_operador->Aviso(texto, 2, 3345);
+    if (m_operador) m_operador->Aviso(texto, 2, 3345);
 }
 
 bool ucLogin::Verificar(QString& codigo, QString& nome, qint16& nivel)

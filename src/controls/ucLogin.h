@@ -1,13 +1,13 @@
 #pragma once
 
+#include <array>
+#include <functional>
+
 #include <QColor>
 #include <QDateTime>
 #include <QHash>
 #include <QString>
 #include <QWidget>
-
-#include <array>
-#include <functional>
 
 class InteraccaoOperador;
 class LigacaoDados;

@@ -1,19 +1,19 @@
 #include "screens/PainelConsumo.h"
 
+#include <memory>
+
+#include <QHeaderView>
+#include <QLabel>
+
 #include "app/Currency.h"
 #include "app/InteraccaoOperador.h"
 #include "controls/Fontes.h"
 #include "controls/GrelhaConsumo.h"
 #include "controls/Twips.h"
-#include "controls/oka_input.h"
 #include "controls/okaBotao.h"
+#include "controls/oka_input.h"
 #include "engine/Cl_EQP.h"
 #include "erp/cl_GravaKova.h"
-
-#include <QHeaderView>
-#include <QLabel>
-
-#include <memory>
 
 namespace {
 
@@ -99,8 +99,10 @@ PainelConsumo::PainelConsumo(QWidget* parent) : QGroupBox(parent)
     CMGRmat->horizontalHeader()->setFont(FonteTerminal(12, true));
     connect(CMGRmat, &GrelhaConsumo::LinhaTocada, this, &PainelConsumo::LinhaTocada);
 
-    connect(btLista, &okaBotao::clicked, this, [this] { Correr(QStringLiteral("btLista_Click"), [this] { btLista_Click(); }); });
-    connect(btAdd, &okaBotao::clicked, this, [this] { Correr(QStringLiteral("btAdd_Click"), [this] { btAdd_Click(); }); });
+    connect(btLista, &okaBotao::clicked, this,
+            [this] { Correr(QStringLiteral("btLista_Click"), [this] { btLista_Click(); }); });
+    connect(btAdd, &okaBotao::clicked, this,
+            [this] { Correr(QStringLiteral("btAdd_Click"), [this] { btAdd_Click(); }); });
     connect(btCMConf, &okaBotao::clicked, this,
             [this] { Correr(QStringLiteral("btCMConf_Click"), [this] { btCMConf_Click(); }); });
     connect(btCMSair, &okaBotao::clicked, this, &PainelConsumo::btCMSair_Click);
@@ -179,14 +181,14 @@ void PainelConsumo::Correr(const QString& rotina, const std::function<void()>& c
     try {
         corpo();
     } catch (const std::exception& e) {
-        MensagemErro(QStringLiteral("Erro (%1)\r\nNa função %2 do PainelConsumo").arg(QString::fromUtf8(e.what()), rotina));
+        MensagemErro(
+            QStringLiteral("Erro (%1)\r\nNa função %2 do PainelConsumo").arg(QString::fromUtf8(e.what()), rotina));
     }
 }
 
 void PainelConsumo::MensagemErro(const QString& texto)
 {
-    if (m_operador)
-        m_operador->MensagemSistema(texto, 2);
+    if (m_operador) m_operador->MensagemSistema(texto, 2);
 }
 
 void PainelConsumo::ValidaCampo(int Index, bool& Cancel)
@@ -194,16 +196,14 @@ void PainelConsumo::ValidaCampo(int Index, bool& Cancel)
     oka_input* campo = Campo[std::size_t(Index)];
     switch (Index) {
     case CodArtigo: {
-        if (campo->text().trimmed().isEmpty())
-            return;
+        if (campo->text().trimmed().isEmpty()) return;
         QString descricao, mensagem, unidade;
         double factor = 0;
         if (m_eqp->CM_ValidaArtigo(campo->text(), descricao, factor, mensagem, unidade)) {
             Campo[Descricao]->setText(descricao);
             lbUnidade->setText(QStringLiteral("Unidade Base:") + unidade);
         } else {
-            if (!mensagem.isEmpty())
-                MensagemErro(mensagem);
+            if (!mensagem.isEmpty()) MensagemErro(mensagem);
             Cancel = true;
             campo->clear();
             lbUnidade->clear();
@@ -214,8 +214,7 @@ void PainelConsumo::ValidaCampo(int Index, bool& Cancel)
     case Comprimento:
     case Largura:
     case Quantidade: {
-        if (campo->text().trimmed().isEmpty())
-            return;
+        if (campo->text().trimmed().isEmpty()) return;
         const auto valor = Numero(campo->text());
         if (!valor) {
             campo->clear();
@@ -245,12 +244,10 @@ void PainelConsumo::ValidaCampo(int Index, bool& Cancel)
 
 void PainelConsumo::CampoTocado(int Index)
 {
-    if (!m_operador)
-        return;
+    if (!m_operador) return;
     const QString texto = Index == CodArtigo ? m_operador->PedirTexto(QStringLiteral("INTRODUZA O CÓDIGO DO ARTIGO"))
                                              : m_operador->PedirNumero(QString::fromUtf8(PedidosNumero[Index]));
-    if (texto.isEmpty())
-        return;
+    if (texto.isEmpty()) return;
     oka_input* campo = Campo[std::size_t(Index)];
     campo->setText(texto);
     // As if the operator had typed it and left the field.
@@ -273,23 +270,19 @@ bool PainelConsumo::ValidarCampoActivo()
     // The touch buttons take no focus: a value typed on a keyboard is validated here, as leaving
     // the field would have done, before the button acts.
     for (oka_input* c : Campo)
-        if (c->hasFocus() && c->isModified())
-            return c->Validar();
+        if (c->hasFocus() && c->isModified()) return c->Validar();
     return true;
 }
 
 void PainelConsumo::btAdd_Click()
 {
-    if (!ValidarCampoActivo())
-        return;
+    if (!ValidarCampoActivo()) return;
     const QString quantidade = Campo[Quantidade]->text().trimmed();
     const auto valor = Numero(quantidade);
-    if (quantidade.isEmpty() || !valor || *valor == Currency(0))
-        return;
+    if (quantidade.isEmpty() || !valor || *valor == Currency(0)) return;
     // A line without an article would be posted as an issue of nothing.
     if (Campo[CodArtigo]->text().trimmed().isEmpty()) {
-        if (m_operador)
-            m_operador->Aviso(QStringLiteral("Deve indicar o artigo !"), 2, 3345);
+        if (m_operador) m_operador->Aviso(QStringLiteral("Deve indicar o artigo !"), 2, 3345);
         Campo[CodArtigo]->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -304,8 +297,7 @@ void PainelConsumo::btAdd_Click()
 
 void PainelConsumo::LinhaTocada(int linha)
 {
-    if (!m_operador || linha < 0 || linha >= CMGRmat->Linhas())
-        return;
+    if (!m_operador || linha < 0 || linha >= CMGRmat->Linhas()) return;
     const QString artigo = CMGRmat->Texto(linha, GrelhaConsumo::Artigo);
     if (m_operador->Confirmacao(QStringLiteral("Retirar da lista a linha do artigo %1 ?").arg(artigo), 1, 3345))
         CMGRmat->removeRow(linha);
@@ -315,8 +307,7 @@ void PainelConsumo::btCMConf_Click()
 {
     // A second touch while the first is still posting (dialogs run their own event loop) is
     // ignored, so the list goes to the ERP once.
-    if (m_aConfirmar || !ValidarCampoActivo())
-        return;
+    if (m_aConfirmar || !ValidarCampoActivo()) return;
     m_aConfirmar = true;
     struct Fim
     {
@@ -334,8 +325,7 @@ void PainelConsumo::btCMConf_Click()
         Campo[CodArtigo]->setFocus(Qt::OtherFocusReason);
         return;
     }
-    QStringList artigos(n + 1), lotes(n + 1), comprimentos(n + 1), larguras(n + 1), descricoes(n + 1),
-        armazens(n + 1);
+    QStringList artigos(n + 1), lotes(n + 1), comprimentos(n + 1), larguras(n + 1), descricoes(n + 1), armazens(n + 1);
     QList<double> quantidades(n + 1, 0.0), precos(n + 1, 0.0);
     for (int i = 1; i <= n; ++i) {
         const int r = i - 1;
@@ -356,7 +346,7 @@ void PainelConsumo::btCMConf_Click()
     QString processo = m_eqp->aNumeroProcessoDaOrdem(m_obra);
     QString obra = m_obra;
     const bool gravou = GravaKOva->GravaSaidas(artigos, quantidades, precos, lotes, processo, obra, comprimentos,
-                                                larguras, descricoes, armazens);
+                                               larguras, descricoes, armazens);
     GravaKOva.reset();
     if (gravou) {
         CMGRmat->setRowCount(0);

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QGroupBox>
-#include <QString>
-
 #include <array>
 #include <functional>
+
+#include <QGroupBox>
+#include <QString>
 
 class Cl_EQP;
 class GrelhaConsumo;

@@ -1,5 +1,10 @@
 #include "screens/frmTerminal2.h"
 
+#include <cmath>
+
+#include <QGroupBox>
+#include <QLabel>
+
 #include "app/InteraccaoOperador.h"
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
@@ -9,12 +14,6 @@
 #include "engine/cl_Operacoes.h"
 #include "erp/LigacaoKova.h"
 #include "screens/PainelConsumo.h"
-
-#include <QGroupBox>
-#include <QLabel>
-#include <QScreen>
-
-#include <cmath>
 
 namespace {
 
@@ -48,7 +47,8 @@ frmTerminal2::frmTerminal2(QWidget* parent) : EcraTerminal(parent)
 
     connect(PainelBotesUtilizadores, &PainelBotoes::clicou, this,
             [this](const QString& n, const QString& c) { EscolheuUtilizadorPainel(n, c); });
-    connect(PainelObra, &PainelBotoes::clicou, this, [this](const QString& n, const QString& c) { EscolheuObra(n, c); });
+    connect(PainelObra, &PainelBotoes::clicou, this,
+            [this](const QString& n, const QString& c) { EscolheuObra(n, c); });
     connect(PainelFuncoes, &PainelBotoes::clicou, this,
             [this](const QString& n, const QString& c) { EscolheuFuncao(n, c); });
     connect(PainelOperacoes, &PainelBotoes::clicou, this,
@@ -70,8 +70,7 @@ frmTerminal2::frmTerminal2(QWidget* parent) : EcraTerminal(parent)
 
 frmTerminal2::~frmTerminal2()
 {
-    if (m_ligKova)
-        m_ligKova->Desligar();
+    if (m_ligKova) m_ligKova->Desligar();
     m_ligKova.reset();
 }
 
@@ -86,10 +85,6 @@ void frmTerminal2::Mostra()
     ucLogin->setLigacao(Ligacao);
     ucLogin->setOperador(operador());
     PainelDonsumo->lbUnidade->clear();
-    // The window takes the screen's size before it is shown, so that the first resize (which
-    // lays the screen out once) already sees the full-screen client area.
-    if (QScreen* ecra = screen())
-        setGeometry(ecra->geometry());
     EcraTerminal::Mostra();
     PainelDonsumo->setLigacao(Ligacao);
     PainelDonsumo->setEQP(EQP.get());
@@ -307,8 +302,7 @@ void frmTerminal2::AntesDeDespachar()
 
 EcraTerminal::Despacho frmTerminal2::Despachar(const QString& codigo, bool& resultado, QString& mensagem)
 {
-    if (codigo == QLatin1String("AC009"))
-        return Despacho::Desconhecida;
+    if (codigo == QLatin1String("AC009")) return Despacho::Desconhecida;
     if (codigo == QLatin1String("AC008")) {
         if (Obra > QString()) {
             ObraConsumo = Obra;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "screens/EcraTerminal.h"
+#include <memory>
 
 #include <QRect>
 
-#include <memory>
+#include "screens/EcraTerminal.h"
 
 class LigacaoKova;
 class PainelBotoes;

@@ -1,13 +1,14 @@
 #include "controls/ucLogin.h"
-#include "dataaccess/CifraSenha.h"
-#include "support/BaseDadosTeste.h"
-#include "support/OperadorFalso.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+
+#include "dataaccess/CifraSenha.h"
+#include "support/BaseDadosTeste.h"
+#include "support/OperadorFalso.h"
 
 // The login control on a real database: the list, the keyboard, the four checks in their order
 // and the lockout after five wrong passwords.
@@ -17,8 +18,7 @@ protected:
     void SetUp() override
     {
         TesteBD::SetUp();
-        if (IsSkipped())
-            return;
+        if (IsSkipped()) return;
         bd().executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome, Senha, Nivel, CustoHora) "
                                      "VALUES (?, ?, ?, ?, ?)"),
                       {QStringLiteral("7"), QStringLiteral("Rui Sá"), CifraSenha::Cifrar(QStringLiteral("abç9")), 3,
@@ -102,11 +102,11 @@ TEST_P(ucLoginTest, AsQuatroVerificacoesPorOrdem)
     Enter();
     login->IntroduzirNome(QStringLiteral("7-Rui Sá"));
     Enter();
-    EXPECT_EQ(operador.textos(QStringLiteral("Aviso")),
-              (QStringList{QStringLiteral("Deve indicar o funcionario !"),
-                           QStringLiteral("Deve indicar o funcionario !"),
-                           QStringLiteral("Deve indicar a palavra passe !"), QStringLiteral("O Funcionario não existe !"),
-                           QStringLiteral("Palavra passe errada !")}));
+    EXPECT_EQ(
+        operador.textos(QStringLiteral("Aviso")),
+        (QStringList{QStringLiteral("Deve indicar o funcionario !"), QStringLiteral("Deve indicar o funcionario !"),
+                     QStringLiteral("Deve indicar a palavra passe !"), QStringLiteral("O Funcionario não existe !"),
+                     QStringLiteral("Palavra passe errada !")}));
     for (const auto& d : operador.dialogos) {
         EXPECT_EQ(d.imagem, 2);
         EXPECT_EQ(d.altura, 3345);

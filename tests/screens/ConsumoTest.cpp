@@ -1,8 +1,8 @@
 // The material-consumption panel of the ERP terminal, opened with AC008 on order 1001 and
 // driven by touch: keypad and keyboard dialogs scripted, the real ERP stand-in behind it.
 #include "controls/GrelhaConsumo.h"
-#include "controls/oka_input.h"
 #include "controls/okaBotao.h"
+#include "controls/oka_input.h"
 #include "screens/FixturaTerminal2.h"
 #include "screens/PainelConsumo.h"
 
@@ -12,8 +12,7 @@ protected:
     void SetUp() override
     {
         FixturaTerminal2::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
+        if (IsSkipped() || HasFatalFailure()) return;
         entrar(QStringLiteral("Ana Silva"));
         tocar(ecra->PainelObra, QStringLiteral("Obra 1001"));
         tocar(ecra->PainelFuncoes, QStringLiteral("Consumo de Materiais"));
@@ -218,7 +217,8 @@ TEST_P(Consumo, KeyboardEntryIsValidatedOnLeavingAndBeforeAButtonActs)
     codigo->clear();
     QTest::keyClicks(codigo, QStringLiteral("XX"));
     QTest::mouseClick(p->btAdd, Qt::LeftButton);
-    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")), QStringList{QStringLiteral("O Artigo indicado não existe !")});
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")),
+              QStringList{QStringLiteral("O Artigo indicado não existe !")});
     EXPECT_EQ(p->CMGRmat->Linhas(), 0);
     EXPECT_TRUE(codigo->hasFocus());
 

@@ -2,15 +2,7 @@
 
 // The ERP terminal on a real database with the ERP stand-in: employees with passwords, orders,
 // operations, articles with stock; the screen shown with a scripted operator.
-#include "app/Rotinas.h"
-#include "controls/PainelBotoes.h"
-#include "controls/ucLogin.h"
-#include "dataaccess/CifraSenha.h"
-#include "erp/FixturaErp.h"
-#include "erp/LigacaoKovaBD.h"
-#include "screens/frmTerminal2.h"
-#include "support/BaseDadosTeste.h"
-#include "support/OperadorFalso.h"
+#include <memory>
 
 #include <QApplication>
 #include <QComboBox>
@@ -21,7 +13,15 @@
 #include <QResizeEvent>
 #include <QTest>
 
-#include <memory>
+#include "app/Rotinas.h"
+#include "controls/PainelBotoes.h"
+#include "controls/ucLogin.h"
+#include "dataaccess/CifraSenha.h"
+#include "erp/FixturaErp.h"
+#include "erp/LigacaoKovaBD.h"
+#include "screens/frmTerminal2.h"
+#include "support/BaseDadosTeste.h"
+#include "support/OperadorFalso.h"
 
 class FixturaTerminal2 : public TesteBD
 {
@@ -29,8 +29,7 @@ protected:
     void SetUp() override
     {
         TesteBD::SetUp();
-        if (IsSkipped())
-            return;
+        if (IsSkipped()) return;
         DefinirPastaPrograma(base().pasta());
         using namespace FixturaErp;
         Contador(bd());

@@ -1,17 +1,17 @@
 // frmTerminal2 walked as an operator would: identification, work panels, Confirmar, Cancel.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include "app/Arranque.h"
 #include "app/ui/mod_main.h"
 #include "controls/GrelhaConsumo.h"
 #include "controls/Twips.h"
+#include "controls/okaBotao.h"
 #include "controls/oka_input.h"
 #include "dataaccess/EsquemaBD.h"
-#include "controls/okaBotao.h"
 #include "screens/FixturaTerminal2.h"
 #include "screens/PainelConsumo.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 class EcraT2 : public FixturaTerminal2
 {
@@ -22,7 +22,8 @@ TEST_P(EcraT2, IdentificationThenLoginShowsTheWorkPanels)
     EXPECT_TRUE(emIdentificacao());
     EXPECT_FALSE(ecra->PainelInfo->isVisible());
     EXPECT_TRUE(ecra->FrameDataHora->isVisible());
-    EXPECT_EQ(ecra->PainelBotesUtilizadores->textos(), (QStringList{QStringLiteral("Ana Silva"), QStringLiteral("Bruno Costa")}));
+    EXPECT_EQ(ecra->PainelBotesUtilizadores->textos(),
+              (QStringList{QStringLiteral("Ana Silva"), QStringLiteral("Bruno Costa")}));
     EXPECT_EQ(ecra->ucLogin->Combo1->count(), 2);
     // The login control is centred, the employee buttons fill the space above it.
     EXPECT_EQ(ecra->ucLogin->x(), (ecra->width() - ecra->ucLogin->width()) / 2);
@@ -48,9 +49,11 @@ TEST_P(EcraT2, IdentificationThenLoginShowsTheWorkPanels)
     EXPECT_EQ(ecra->PainelFuncoes->numeroItens(), 7);
     EXPECT_EQ(ecra->PainelOperacoes->textos(), (QStringList{QStringLiteral("Corte"), QStringLiteral("Soldadura")}));
 
-    const auto g = frmTerminal2::CalculaGeometria(ecra->Largura(), ecra->Altura(), Twips::DePx(ecra->FrameBase->height()));
+    const auto g =
+        frmTerminal2::CalculaGeometria(ecra->Largura(), ecra->Altura(), Twips::DePx(ecra->FrameBase->height()));
     EXPECT_EQ(ecra->PainelObra->geometry(), Twips::Rect(g.Obra.x(), 0, g.Obra.width(), g.Obra.height()));
-    EXPECT_EQ(ecra->PainelOperacoes->geometry(), Twips::Rect(g.Operacoes.x(), 0, g.Operacoes.width(), g.Operacoes.height()));
+    EXPECT_EQ(ecra->PainelOperacoes->geometry(),
+              Twips::Rect(g.Operacoes.x(), 0, g.Operacoes.width(), g.Operacoes.height()));
     const auto g1920 = frmTerminal2::CalculaGeometria(28800, 16200, 1815);
     EXPECT_EQ(g1920.Obra, QRect(0, 0, 9216, 14265));
     EXPECT_EQ(g1920.Funcoes, QRect(9600, 0, 9216, 14265));
@@ -169,8 +172,7 @@ INSTANCIAR_BACKENDS(EcraT2);
 TEST(CapturasTerminal2, LoginAndConsumption)
 {
     const QString destino = qEnvironmentVariable("TERMINAL_CAPTURAS");
-    if (destino.isEmpty())
-        GTEST_SKIP() << "TERMINAL_CAPTURAS not set";
+    if (destino.isEmpty()) GTEST_SKIP() << "TERMINAL_CAPTURAS not set";
     QTemporaryDir pasta;
     ASSERT_TRUE(QFile::copy(QDir::current().filePath(QStringLiteral("Terminal_ERP.oka")),
                             pasta.filePath(QStringLiteral("Terminal_ERP.oka"))));
