@@ -1,5 +1,7 @@
 #include "controls/ucLogin.h"
 
+#include <tuple>
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,14 +21,11 @@ protected:
     {
         TesteBD::SetUp();
         if (IsSkipped()) return;
-        bd().executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome, Senha, Nivel, CustoHora) "
-                                     "VALUES (?, ?, ?, ?, ?)"),
-                      {QStringLiteral("7"), QStringLiteral("Rui Sá"), CifraSenha::Cifrar(QStringLiteral("abç9")), 3,
-                       QStringLiteral("10")});
-        bd().executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome, Senha, Nivel, CustoHora) "
-                                     "VALUES (?, ?, ?, ?, ?)"),
-                      {QStringLiteral("2"), QStringLiteral("Ana"), CifraSenha::Cifrar(QStringLiteral("1234")), 1,
-                       QStringLiteral("10")});
+        for (const auto& [id, nome, senha, nivel] :
+             {std::tuple{"7", "Rui Sá", "abç9", 3}, std::tuple{"2", "Ana", "1234", 1}})
+            bd().executar(
+                QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome, Senha, Nivel) VALUES (?, ?, ?, ?)"),
+                {QString::fromUtf8(id), QString::fromUtf8(nome), CifraSenha::Cifrar(QString::fromUtf8(senha)), nivel});
         login = std::make_unique<ucLogin>();
         login->setLigacao(&bd());
         login->setOperador(&operador);
@@ -52,40 +51,26 @@ protected:
     QDateTime agora = QDateTime(QDate(2025, 3, 1), QTime(8, 0));
 };
 
-TEST_P(ucLoginTest, ListaTeclasELayout)
+TEST_P(ucLoginTest, ListAndKeyboard)
 {
-    ASSERT_EQ(login->Combo1->count(), 2);
     EXPECT_EQ(login->Combo1->itemText(0), QStringLiteral("2-Ana"));
     EXPECT_EQ(login->Combo1->itemText(1), QStringLiteral("7-Rui Sá"));
-    EXPECT_EQ(login->Text1->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(login->size(), QSize(951, 383));
     EXPECT_FALSE(login->btAlfa[0]->isEnabled());
     EXPECT_FALSE(login->btAlfa[ucLogin::TeclaEspaco]->isEnabled());
-    EXPECT_EQ(login->btAlfa[21]->text(), QStringLiteral("&Ç"));
-    EXPECT_EQ(login->btAlfa[29]->text(), QStringLiteral("&Q"));
-    EXPECT_EQ(login->btAlfa[ucLogin::TeclaEnter]->geometry(), QRect(832, 88, 93, 141));
-    EXPECT_EQ(login->btAlfa[ucLogin::TeclaApagar]->geometry(), QRect(800, 16, 125, 69));
-}
 
-TEST_P(ucLoginTest, TeclasApagarEEspaco)
-{
-    Teclar(QStringLiteral("A1"));
-    EXPECT_EQ(login->Text1->text(), QStringLiteral("A1"));
-    QTest::mouseClick(login->btAlfa[ucLogin::TeclaApagar], Qt::LeftButton);
-    QTest::mouseClick(login->btAlfa[ucLogin::TeclaApagar], Qt::LeftButton);
-    QTest::mouseClick(login->btAlfa[ucLogin::TeclaApagar], Qt::LeftButton);
+    Teclar(QStringLiteral("Ç1"));
+    EXPECT_EQ(login->Text1->text(), QStringLiteral("Ç1"));
+    for (int k = 0; k < 3; ++k) // the third on an empty password changes nothing
+        QTest::mouseClick(login->btAlfa[ucLogin::TeclaApagar], Qt::LeftButton);
     EXPECT_EQ(login->Text1->text(), QString());
     // A trailing space is trimmed by the following touch.
     login->TocarTecla(ucLogin::TeclaEspaco);
-    EXPECT_EQ(login->Text1->text(), QStringLiteral(" "));
     Teclar(QStringLiteral("B"));
     EXPECT_EQ(login->Text1->text(), QStringLiteral("B"));
 
     QSignalSpy sair(login.get(), &ucLogin::Sair);
     QTest::mouseClick(login->btAlfa[ucLogin::TeclaSair], Qt::LeftButton);
     EXPECT_EQ(sair.count(), 1);
-    login->Reset();
-    EXPECT_EQ(login->Text1->text(), QString());
 }
 
 TEST_P(ucLoginTest, AsQuatroVerificacoesPorOrdem)
