@@ -178,7 +178,7 @@ inline ResultadoAvaria avariaSqliteBloqueada()
         eqp.Operacao_Inicio(func, obra, QStringLiteral("4"), GeradorDados::CodigoMaquina(0), t.addSecs(1), msg, true);
     } catch (const ErroBD& e) {
         falhou = true;
-        textoErro = e.texto();
+        textoErro = e.texto() + QStringLiteral(" [%1]").arg(e.codigoNativo());
     }
     const double esperou = microsDesde(t0) / 1e6;
     if (deFora)

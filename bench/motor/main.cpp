@@ -301,31 +301,43 @@ std::vector<Caso> Banco::casos()
     return c;
 }
 
-std::map<QString, Resultado> medir(Banco& b, int repeticoes, QStringList& ordem)
+// Every case runs on every size in turn, a repetition of one size after a repetition of the other,
+// so that a slower moment of the machine weighs on all sizes alike.
+std::map<qint64, std::map<QString, Resultado>> medir(std::map<qint64, std::unique_ptr<Banco>>& bancos, int repeticoes,
+                                                     QStringList& ordem)
 {
-    std::map<QString, Resultado> res;
-    std::vector<Caso> casos = b.casos();
-    for (Caso& c : casos) {
-        ordem << c.nome;
-        Resultado& r = res[c.nome];
-        // A few untimed rounds first, so caches and prepared plans are warm for both.
+    std::map<qint64, std::map<QString, Resultado>> res;
+    std::map<qint64, std::vector<Caso>> casos;
+    for (auto& [n, b] : bancos)
+        casos[n] = b->casos();
+    const std::size_t nCasos = casos.begin()->second.size();
+    for (std::size_t ci = 0; ci < nCasos; ++ci) {
+        const QString nome = casos.begin()->second[ci].nome;
+        ordem << nome;
+        // A few untimed rounds first, so caches and prepared plans are warm for both sides.
         for (int i = -3; i < repeticoes; ++i)
-            for (int lado = 0; lado < 2; ++lado) {
-                const bool motorPrimeiro = (i % 2 == 0);
-                const bool motor = (lado == 0) == motorPrimeiro;
-                Alvo a;
-                c.preparar(a);
-                b.m_op.tirarErros();
-                const auto t0 = Relogio::now();
-                const bool ok = motor ? c.motor(a) : c.nu(a);
-                const double t = microsDesde(t0);
-                if (!ok || !b.m_op.tirarErros().isEmpty())
-                    ++r.falhas;
-                if (i >= 0)
-                    (motor ? r.motor : r.nu).adicionar(t);
-                c.limpar(a);
+            for (auto& [n, b] : bancos) {
+                Caso& c = casos[n][ci];
+                Resultado& r = res[n][nome];
+                for (int lado = 0; lado < 2; ++lado) {
+                    const bool motor = (lado == 0) == (i % 2 == 0);
+                    Alvo a;
+                    c.preparar(a);
+                    b->m_op.tirarErros();
+                    const auto t0 = Relogio::now();
+                    const bool ok = motor ? c.motor(a) : c.nu(a);
+                    const double t = microsDesde(t0);
+                    if (!ok || !b->m_op.tirarErros().isEmpty())
+                        ++r.falhas;
+                    if (i >= 0)
+                        (motor ? r.motor : r.nu).adicionar(t);
+                    c.limpar(a);
+                }
             }
-        out << "  " << c.nome << ": " << us(r.motor.mediana()) << " / " << us(r.nu.mediana()) << "\n";
+        out << "  " << nome << ":";
+        for (auto& [n, b] : bancos)
+            out << "  " << n << " " << us(res[n][nome].motor.mediana()) << " / " << us(res[n][nome].nu.mediana());
+        out << "\n";
         out.flush();
     }
     return res;
@@ -360,10 +372,11 @@ int main(int argc, char** argv)
         return 2;
     }
     try {
-        std::map<qint64, std::map<QString, Resultado>> porTamanho;
         QStringList ordem;
         QString backend;
         QTemporaryDir pastaKova;
+        std::vector<std::unique_ptr<LigacaoDados>> ligacoes;
+        std::map<qint64, std::unique_ptr<Banco>> bancos;
         for (qint64 n : tamanhos) {
             ParametrosLigacao p;
             if (especificacao.startsWith(QLatin1String("sqlite:"))) {
@@ -397,19 +410,17 @@ int main(int argc, char** argv)
                 out << backend << ": gerado " << n << " linhas em " << QString::number(r.segundos, 'f', 1) << " s\n";
                 out.flush();
             }
-            LigacaoDados l;
+            ligacoes.push_back(std::make_unique<LigacaoDados>());
             QString erro;
-            if (!l.Abrir(p, &erro))
+            if (!ligacoes.back()->Abrir(p, &erro))
                 throw std::runtime_error(erro.toStdString());
-            Banco b(l, g.hoje, pastaKova.path());
-            out << backend << " " << n << " linhas (motor / nu):\n";
-            QStringList o;
-            porTamanho[n] = medir(b, repeticoes, o);
-            if (ordem.isEmpty())
-                ordem = o;
-            if (b.m_falhasPreparacao)
-                out << "  (preparações recusadas: " << b.m_falhasPreparacao << ")\n";
+            bancos[n] = std::make_unique<Banco>(*ligacoes.back(), g.hoje, pastaKova.path());
         }
+        out << backend << " (motor / nu):\n";
+        auto porTamanho = medir(bancos, repeticoes, ordem);
+        for (auto& [n, b] : bancos)
+            if (b->m_falhasPreparacao)
+                out << "  (" << n << ": preparações recusadas: " << b->m_falhasPreparacao << ")\n";
 
         // Table: median and p99 per size, growth from the smallest to the largest, engine / bare.
         QStringList cab{QStringLiteral("operação")};

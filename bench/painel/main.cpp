@@ -90,7 +90,7 @@ Resultado correr(int n)
         41, [&] { p.ResetBotoes(); }, [&] { p.CarregarBotoes_Recordset(l.registos); });
 
     std::vector<double> novos;
-    for (int i = 0; i < 21; ++i) {
+    for (int i = 0; i < 41; ++i) {
         QElapsedTimer t;
         t.start();
         PainelBotoes q;
@@ -132,6 +132,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
+    correr(100); // warm-up: font and style caches
     const Resultado a = correr(100);
     const Resultado b = correr(10000);
 
