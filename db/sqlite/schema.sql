@@ -148,4 +148,5 @@ CREATE INDEX ix_linfo_ope_func_estado ON oka_LinFo_Ope (Func, Estado);
 CREATE INDEX ix_linfo_ope_func_aberta ON oka_LinFo_Ope (Func, HoraFim, Total);
 CREATE INDEX ix_linfo_ope_fo_opera ON oka_LinFo_Ope (NoFo, Opera, HoraInicio, Total);
 CREATE INDEX ix_caborc_estado ON oka_CabOrc (EstadoFo, Fo);
+CREATE INDEX ix_caborc_abertas ON oka_CabOrc (Fo) WHERE EstadoFo <> 4;
 CREATE INDEX ix_artigos_grupo ON ARTIGOS (GRUPO, FAMILIA);

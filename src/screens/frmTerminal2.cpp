@@ -7,8 +7,7 @@ frmTerminal2::frmTerminal2(QWidget* parent) : EcraTerminal(parent) {}
 
 frmTerminal2::~frmTerminal2()
 {
-    if (m_ligKova)
-        m_ligKova->Desligar();
+    if (m_ligKova) m_ligKova->Desligar();
     m_ligKova.reset();
 }
 
@@ -28,8 +27,7 @@ void frmTerminal2::Limpar(bool MudaUser)
 {
     Limpar();
     ObraConsumo.clear();
-    if (MudaUser)
-        MudaUtilizador();
+    if (MudaUser) MudaUtilizador();
 }
 
 void frmTerminal2::Cancelar()
@@ -49,8 +47,7 @@ void frmTerminal2::AntesDeDespachar()
 
 EcraTerminal::Despacho frmTerminal2::Despachar(const QString& codigo, bool& resultado, QString& mensagem)
 {
-    if (codigo == QLatin1String("AC009"))
-        return Despacho::Desconhecida;
+    if (codigo == QLatin1String("AC009")) return Despacho::Desconhecida;
     if (codigo == QLatin1String("AC008")) {
         if (Obra > QString()) {
             ObraConsumo = Obra;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "screens/EcraTerminal.h"
-
 #include <memory>
+
+#include "screens/EcraTerminal.h"
 
 class LigacaoKova;
 
