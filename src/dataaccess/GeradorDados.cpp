@@ -424,8 +424,10 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
         lotes.fim();
     }
     avisar(QStringLiteral("%1 ordens, %2 linhas de material").arg(r.ordens).arg(r.materiais));
+    // Statistics for the planner; on PostgreSQL also the visibility map and hint bits, so that the
+    // first readers do not pay for the load.
     if (bd.dialecto() == Dialecto::PostgreSQL)
-        bd.executar(QStringLiteral("ANALYZE"));
+        bd.executar(QStringLiteral("VACUUM ANALYZE"));
     else if (bd.dialecto() == Dialecto::SQLite)
         bd.executar(QStringLiteral("ANALYZE"));
     r.segundos = relogio.elapsed() / 1000.0;
