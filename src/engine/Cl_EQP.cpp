@@ -12,8 +12,7 @@ const QString CRLF = QStringLiteral("\r\n");
 
 LigacaoDados& Cl_EQP::bd() const
 {
-    if (!m_bd)
-        throw ErroBD(QStringLiteral("Cl_EQP sem ligação à base de dados"));
+    if (!m_bd) throw ErroBD(QStringLiteral("Cl_EQP sem ligação à base de dados"));
     return *m_bd;
 }
 
@@ -35,8 +34,8 @@ bool Cl_EQP::ExisteOperacaoIniciada(const QString& funcionario, QString& outText
     outTexto.clear();
     QStringList linhas;
     for (const auto& l : OperacoesIniciadas(funcionario))
-        linhas << QStringLiteral("Existe uma operação (") + l.texto("OperNome") + QStringLiteral(") iniciada na obra ") +
-                      l.texto("Fo");
+        linhas << QStringLiteral("Existe uma operação (") + l.texto("OperNome") +
+                      QStringLiteral(") iniciada na obra ") + l.texto("Fo");
     outTexto = linhas.join(CRLF);
     return !linhas.isEmpty();
 }
@@ -48,8 +47,7 @@ bool Cl_EQP::ExisteObrasEmFimDia(const QString& funcionario, QString& outTexto)
                                                          " FROM oka_LinFo_Ope WHERE (Estado = 8) AND (Func = ?)"
                                                          " ORDER BY NoFo, NoLinha"),
                                           {funcionario});
-        if (r.vazio())
-            return false;
+        if (r.vazio()) return false;
         QStringList linhas;
         for (const auto& l : r)
             linhas << QStringLiteral("Obra ") + l.texto("NoFo") + QStringLiteral(" Operação:") + l.texto("Opera") +
@@ -66,8 +64,7 @@ bool Cl_EQP::ExisteObrasEmFimDia(const QString& funcionario, QString& outTexto)
 // "Erro <n>" + separator + "(<text>)" + CR LF + footer, in the system message box.
 void Cl_EQP::MostrarErro(const ErroBD& e, const QString& separador, const QString& rodape)
 {
-    if (!m_operador)
-        return;
+    if (!m_operador) return;
     const QString numero = e.codigoNativo().isEmpty() ? QStringLiteral("0") : e.codigoNativo();
     m_operador->MensagemSistema(QStringLiteral("Erro ") + numero + separador + QStringLiteral("(") + e.texto() +
                                     QStringLiteral(")") + CRLF + rodape,

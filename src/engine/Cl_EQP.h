@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/Currency.h"
-#include "dataaccess/Registos.h"
-
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+
+#include "app/Currency.h"
+#include "dataaccess/Registos.h"
 
 class ErroBD;
 class InteraccaoOperador;

@@ -18,8 +18,8 @@ bool Cl_EQP::Existe_FolhaObra(const QString& in_ordem, qint32& out_Estado, qint3
 QString Cl_EQP::aNumeroProcessoDaOrdem(const QString& CM_NumeroDaOrdem)
 {
     try {
-        const Registos r = bd().consultar(QStringLiteral("SELECT Processo FROM oka_CabOrc WHERE Fo = ?"),
-                                          {CM_NumeroDaOrdem});
+        const Registos r =
+            bd().consultar(QStringLiteral("SELECT Processo FROM oka_CabOrc WHERE Fo = ?"), {CM_NumeroDaOrdem});
         return r.vazio() ? QString() : r.primeira().texto(0);
     } catch (const ErroBD& e) {
         MostrarErro(e, QStringLiteral("\r\n"), QStringLiteral("Na função aNumeroProcessoDaOrdem do Cl_EQP"));
@@ -29,15 +29,14 @@ QString Cl_EQP::aNumeroProcessoDaOrdem(const QString& CM_NumeroDaOrdem)
 
 Registos Cl_EQP::ListaOperacoesUtilizador(const QString& funcionario)
 {
-    return bd().consultar(
-        QStringLiteral("SELECT oka_CabOrc.Fo, oka_Operacoes.OperNome,"
-                       " CASE oka_CabOrc.EstadoFo WHEN 1 THEN '' ELSE ? END AS estado"
-                       " FROM oka_CabOrc INNER JOIN"
-                       " oka_LinFo_Ope ON oka_CabOrc.Fo = oka_LinFo_Ope.NoFo INNER JOIN"
-                       " oka_Operacoes ON oka_LinFo_Ope.Opera = oka_Operacoes.OperId"
-                       " WHERE (oka_LinFo_Ope.Func = ?) AND (oka_LinFo_Ope.Estado = 1)"
-                       " ORDER BY oka_LinFo_Ope.NoFo, oka_LinFo_Ope.NoLinha"),
-        {QStringLiteral("(ORDEM JÁ TERMINADA)"), funcionario});
+    return bd().consultar(QStringLiteral("SELECT oka_CabOrc.Fo, oka_Operacoes.OperNome,"
+                                         " CASE oka_CabOrc.EstadoFo WHEN 1 THEN '' ELSE ? END AS estado"
+                                         " FROM oka_CabOrc INNER JOIN"
+                                         " oka_LinFo_Ope ON oka_CabOrc.Fo = oka_LinFo_Ope.NoFo INNER JOIN"
+                                         " oka_Operacoes ON oka_LinFo_Ope.Opera = oka_Operacoes.OperId"
+                                         " WHERE (oka_LinFo_Ope.Func = ?) AND (oka_LinFo_Ope.Estado = 1)"
+                                         " ORDER BY oka_LinFo_Ope.NoFo, oka_LinFo_Ope.NoLinha"),
+                          {QStringLiteral("(ORDEM JÁ TERMINADA)"), funcionario});
 }
 
 Registos Cl_EQP::ListaOrdensPorFUncionario(const QString& UserId)

@@ -1,6 +1,5 @@
-#include "engine/Cl_EQP.h"
-
 #include "dataaccess/LigacaoDados.h"
+#include "engine/Cl_EQP.h"
 
 bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QString& outMensagem)
 {
@@ -10,10 +9,10 @@ bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QSt
     }
     bool houve = false;
     bd().transacao([&] {
-        const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(
-            QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope"
-                           " WHERE Func = ? AND HoraFim = 0 AND Total = 0 ORDER BY NoFo, NoLinha"),
-            {inOperador}));
+        const QList<LinhaAberta> linhas = LinhasDe(
+            bd().consultar(QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope"
+                                          " WHERE Func = ? AND HoraFim = 0 AND Total = 0 ORDER BY NoFo, NoLinha"),
+                           {inOperador}));
         houve = !linhas.isEmpty();
         QStringList obras;
         for (const LinhaAberta& l : linhas) {
@@ -41,7 +40,8 @@ bool Cl_EQP::Dia_Inicio(const QString& inUtilizador, const QDateTime& inDataHora
     }
     QString lista;
     if (ExisteOperacaoIniciada(inUtilizador, lista)) {
-        outMensagemErro = QStringLiteral("Utilizador com uma ordem já inciada!\r\n Não é possivel abrir o dia !\r\n") + lista;
+        outMensagemErro =
+            QStringLiteral("Utilizador com uma ordem já inciada!\r\n Não é possivel abrir o dia !\r\n") + lista;
         return false;
     }
     bool houve = false;
@@ -59,8 +59,7 @@ bool Cl_EQP::Dia_Inicio(const QString& inUtilizador, const QDateTime& inDataHora
                           {l.texto("NoFo"), l.inteiro("NoLinha")});
         }
     });
-    if (!houve)
-        outMensagemErro = QStringLiteral("Não existem operações para iniciar para este funcionario!");
+    if (!houve) outMensagemErro = QStringLiteral("Não existem operações para iniciar para este funcionario!");
     return houve;
 }
 
@@ -76,12 +75,10 @@ bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, const QDateTime&
         obras.clear();
         falhadas.clear();
         for (const auto& l : OperacoesIniciadas(inUtilizador))
-            if (!obras.contains(l.texto("Fo")))
-                obras << l.texto("Fo");
+            if (!obras.contains(l.texto("Fo"))) obras << l.texto("Fo");
         for (const QString& obra : obras) {
             QString mensagem;
-            if (!Obra_Terminar(inUtilizador, obra, inDataHora, mensagem))
-                falhadas << obra;
+            if (!Obra_Terminar(inUtilizador, obra, inDataHora, mensagem)) falhadas << obra;
         }
     });
     if (obras.isEmpty()) {
@@ -89,8 +86,8 @@ bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, const QDateTime&
         return false;
     }
     if (!falhadas.isEmpty()) {
-        outMensagem = QStringLiteral("Não foi possivel terminar as operações da obra ") + falhadas.join(QStringLiteral(", ")) +
-                      QStringLiteral(" !");
+        outMensagem = QStringLiteral("Não foi possivel terminar as operações da obra ") +
+                      falhadas.join(QStringLiteral(", ")) + QStringLiteral(" !");
         return false;
     }
     outMensagem.clear();

@@ -1,6 +1,5 @@
-#include "engine/Cl_EQP.h"
-
 #include "dataaccess/LigacaoDados.h"
+#include "engine/Cl_EQP.h"
 
 namespace {
 const QString semFolhas = QStringLiteral("Não existem Folhas de Obra deste Operador iniciadas!");
@@ -35,11 +34,9 @@ bool Cl_EQP::MudarEstadoObra(const QString* operador, const QString& obra, const
         houve = !linhas.isEmpty();
         for (const LinhaAberta& l : linhas)
             FecharLinha(l, dataHora, estadoLinha);
-        if (!houve)
-            return;
+        if (!houve) return;
         ActualizaSubEstado(obra, subEstado, dataHora);
-        if (notas)
-            GravaNotasObra(obra, *notas);
+        if (notas) GravaNotasObra(obra, *notas);
         CalculaCustosObra(obra);
     });
     if (houve)

@@ -1,7 +1,6 @@
-#include "engine/Cl_EQP.h"
-
 #include "app/Rotinas.h"
 #include "dataaccess/LigacaoDados.h"
+#include "engine/Cl_EQP.h"
 #include "engine/cl_Operacoes.h"
 
 // Elapsed time as hh.mmss. Within the line's day, the difference of the two clock times; a started
@@ -17,8 +16,9 @@ Currency Cl_EQP::Duracao(const LinhaAberta& linha, const QDateTime& fim)
 
 void Cl_EQP::FecharLinha(const LinhaAberta& linha, const QDateTime& fim, int estado)
 {
-    bd().executar(QStringLiteral("UPDATE oka_LinFo_Ope SET HoraFim = ?, Total = ?, Estado = ? WHERE NoFo = ? AND NoLinha = ?"),
-                  {HoraEmNumero(fim).paraBD(), Duracao(linha, fim).paraBD(), estado, linha.NoFo, linha.NoLinha});
+    bd().executar(
+        QStringLiteral("UPDATE oka_LinFo_Ope SET HoraFim = ?, Total = ?, Estado = ? WHERE NoFo = ? AND NoLinha = ?"),
+        {HoraEmNumero(fim).paraBD(), Duracao(linha, fim).paraBD(), estado, linha.NoFo, linha.NoLinha});
 }
 
 // Rows with NoFo, NoLinha, Data, HoraInicio.
@@ -57,8 +57,7 @@ bool Cl_EQP::Operacao_fim(const QString& inUtilizador, const QString& inObra, co
                            " ORDER BY NoLinha"),
             {inObra, DataBD(inDataHora.date()), inMaquina, inUtilizador, IdOperacaoBD(inOperacao)}));
         fechou = !linhas.isEmpty();
-        if (!fechou)
-            return;
+        if (!fechou) return;
         FecharLinha(linhas.first(), inDataHora, 2);
         CalculaCustosObra(inObra);
     });
@@ -76,7 +75,8 @@ bool Cl_EQP::CalculaCustosObra(const QString& obra)
     const Currency ci = LerCI(bd());
     Currency producao, indirecto;
     const Registos r = bd().consultar(
-        QStringLiteral("SELECT Total, CustoHomem, CustoMaquina FROM oka_LinFo_Ope WHERE NoFo = ? AND Total > 0"), {obra});
+        QStringLiteral("SELECT Total, CustoHomem, CustoMaquina FROM oka_LinFo_Ope WHERE NoFo = ? AND Total > 0"),
+        {obra});
     for (const auto& l : r) {
         const Currency h = HoraParaDecimal(l.moeda("Total"));
         producao += (l.moeda("CustoHomem") + l.moeda("CustoMaquina")) * h;

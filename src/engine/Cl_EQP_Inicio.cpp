@@ -1,8 +1,7 @@
-#include "engine/Cl_EQP.h"
-
 #include "app/InteraccaoOperador.h"
 #include "app/Rotinas.h"
 #include "dataaccess/LigacaoDados.h"
+#include "engine/Cl_EQP.h"
 #include "engine/cl_Operacoes.h"
 
 bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra, const QString& inOperacao,
@@ -53,8 +52,7 @@ bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra,
                                                                      " WHERE NoFo = ? AND Data = ? AND Opera = ?"
                                                                      " AND Func = ? AND Estado = 1"),
                                                       {inObra, DataBD(inDataHora.date()), operacao, inUtilizador});
-            if (!duplicada.vazio())
-                return;
+            if (!duplicada.vazio()) return;
         }
         const QVariantList valores{DataBD(inDataHora.date()),
                                    HoraEmNumero(inDataHora).paraBD(),

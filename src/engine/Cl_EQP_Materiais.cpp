@@ -4,18 +4,17 @@
 
 QString Cl_EQP::cm_ListaArtigos()
 {
-    const Registos r = bd().consultar(QStringLiteral(
-        "SELECT ARTIGOS.CODIGO AS Codigo, ARTIGOS.NOME AS Descricao, FAMILIA.DESCR AS Familia"
-        " FROM ARTIGOS INNER JOIN oka_Contador ON ARTIGOS.GRUPO <> oka_Contador.Artigos"
-        " LEFT OUTER JOIN FAMILIA ON ARTIGOS.GRUPO = FAMILIA.GRUPO AND ARTIGOS.FAMILIA = FAMILIA.COD"
-        " ORDER BY Familia, Codigo"));
+    const Registos r = bd().consultar(
+        QStringLiteral("SELECT ARTIGOS.CODIGO AS Codigo, ARTIGOS.NOME AS Descricao, FAMILIA.DESCR AS Familia"
+                       " FROM ARTIGOS INNER JOIN oka_Contador ON ARTIGOS.GRUPO <> oka_Contador.Artigos"
+                       " LEFT OUTER JOIN FAMILIA ON ARTIGOS.GRUPO = FAMILIA.GRUPO AND ARTIGOS.FAMILIA = FAMILIA.COD"
+                       " ORDER BY Familia, Codigo"));
     // The picker shows the column names as captions: give them one spelling on every backend.
     QList<QVariantList> linhas;
     for (int i = 0; i < r.RecordCount(); ++i)
         linhas << QVariantList{r.celula(i, 0), r.celula(i, 1), r.celula(i, 2)};
     const Registos artigos({QStringLiteral("Codigo"), QStringLiteral("Descricao"), QStringLiteral("Familia")}, linhas);
-    if (!m_operador)
-        return QString();
+    if (!m_operador) return QString();
     return m_operador->ListaSelecao(QStringLiteral("Lista de Artigos"), 10000, artigos, QStringLiteral("Familia"),
                                     {2000, 5000, 2000});
 }
@@ -24,9 +23,10 @@ bool Cl_EQP::CM_ValidaArtigo(const QString& CodigoArtigo, QString& out_Descricao
                              QString& Out_MensagemErro, QString& Out_UnidadeBase)
 {
     try {
-        const Registos r = bd().consultar(QStringLiteral("SELECT CODIGO AS Codigo, NOME AS Descricao, FACTEMB AS factor,"
-                                                         " ARTOUDES, UNBASE FROM ARTIGOS WHERE CODIGO = ?"),
-                                          {CodigoArtigo});
+        const Registos r =
+            bd().consultar(QStringLiteral("SELECT CODIGO AS Codigo, NOME AS Descricao, FACTEMB AS factor,"
+                                          " ARTOUDES, UNBASE FROM ARTIGOS WHERE CODIGO = ?"),
+                           {CodigoArtigo});
         if (r.vazio() || r.primeira().inteiro("ARTOUDES") != 0) {
             out_DescricaoArtigo.clear();
             Out_UnidadeBase.clear();
@@ -58,8 +58,7 @@ bool Cl_EQP::ExisteQuantidadeNoArmazem(const QString& Artigo, Currency Quantidad
             Out_ArmazemDoArtigo.clear();
             Out_MensagemErro = QStringLiteral("Não existe Armazem definido");
         }
-        if (armazem.isEmpty())
-            return false;
+        if (armazem.isEmpty()) return false;
         const Registos r = bd().consultar(
             QStringLiteral("SELECT ARTIGO, ARMAZEM, EXISTENC FROM ARTARM WHERE ARTIGO = ? AND ARMAZEM = ?"),
             {Artigo, armazem});

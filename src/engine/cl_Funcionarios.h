@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QString>
+
 #include "app/Currency.h"
 #include "dataaccess/Registos.h"
-
-#include <QString>
 
 class LigacaoDados;
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "dataaccess/Registos.h"
-
 #include <QString>
+
+#include "dataaccess/Registos.h"
 
 class LigacaoDados;
 

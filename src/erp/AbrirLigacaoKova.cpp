@@ -27,10 +27,8 @@ bool AbrirLigacaoKova(std::unique_ptr<LigacaoKova>& link, const QString& ficheir
 
     link = CriarLigacaoKova();
     link->setModo(2);
-    if (bd)
-        link->setBaseDados(bd);
-    if (link->Ligar(v.PercursoWindows, v.PercursoLog, v.Empresa, v.UtilizadorKova, v.PasswordKova))
-        return true;
+    if (bd) link->setBaseDados(bd);
+    if (link->Ligar(v.PercursoWindows, v.PercursoLog, v.Empresa, v.UtilizadorKova, v.PasswordKova)) return true;
 
     const QString texto = QStringList{QStringLiteral("Não foi possível ligar ao Tarn !"),
                                       QStringLiteral("Percurso Windows ") + v.PercursoWindows,
@@ -39,9 +37,7 @@ bool AbrirLigacaoKova(std::unique_ptr<LigacaoKova>& link, const QString& ficheir
                                       QStringLiteral("User ") + v.UtilizadorKova,
                                       QStringLiteral("Password ") + QString(v.PasswordKova.size(), u'*')}
                               .join(QStringLiteral("\r\n"));
-    if (mensagem)
-        *mensagem = texto;
-    if (operador)
-        operador->Aviso(texto, 0, 3345);
+    if (mensagem) *mensagem = texto;
+    if (operador) operador->Aviso(texto, 0, 3345);
     return false;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "erp/LigacaoKova.h"
+#include <memory>
 
 #include <QString>
 
-#include <memory>
+#include "erp/LigacaoKova.h"
 
 class InteraccaoOperador;
 class LigacaoDados;

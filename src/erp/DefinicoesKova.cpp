@@ -1,8 +1,8 @@
 #include "erp/DefinicoesKova.h"
 
-#include "dataaccess/LeitorConfiguracao.h"
-
 #include <QFileInfo>
+
+#include "dataaccess/LeitorConfiguracao.h"
 
 namespace {
 
@@ -11,8 +11,7 @@ namespace {
 QString paraFicheiro(const QString& valor)
 {
     const bool entreAspas = valor.size() >= 2 && valor.startsWith(u'"') && valor.endsWith(u'"');
-    if (valor != valor.trimmed() || entreAspas)
-        return u'"' + valor + u'"';
+    if (valor != valor.trimmed() || entreAspas) return u'"' + valor + u'"';
     return valor;
 }
 
@@ -28,8 +27,7 @@ const QString DefinicoesKova::ChavePassword = QStringLiteral("Palavra Passe");
 QString DefinicoesKova::ler(const QString& chave) const
 {
     LeitorConfiguracao leitor(Ficheiro);
-    if (!leitor.carregar())
-        return {};
+    if (!leitor.carregar()) return {};
     return leitor.Ler(Seccao, chave);
 }
 
@@ -37,8 +35,7 @@ ValoresKova DefinicoesKova::Valores() const
 {
     ValoresKova v;
     LeitorConfiguracao leitor(Ficheiro);
-    if (!leitor.carregar())
-        return v;
+    if (!leitor.carregar()) return v;
     v.PercursoWindows = leitor.Ler(Seccao, ChavePercursoWindows);
     v.PercursoLog = leitor.Ler(Seccao, ChavePercursoLog);
     v.Empresa = leitor.Ler(Seccao, ChaveEmpresa);
@@ -49,11 +46,9 @@ ValoresKova DefinicoesKova::Valores() const
 
 bool DefinicoesKova::EditarDefinicoes(InteraccaoOperador* op)
 {
-    if (!op)
-        return false;
+    if (!op) return false;
     ValoresKova v = Valores();
-    if (!op->EditarDefinicoesKova(v))
-        return false;
+    if (!op->EditarDefinicoesKova(v)) return false;
     return Gravar(v);
 }
 
@@ -63,8 +58,7 @@ bool DefinicoesKova::Gravar(const ValoresKova& valores, QString* erro)
     // A missing file is created; an unreadable one is not overwritten.
     QString erroLeitura;
     if (!leitor.carregar(&erroLeitura) && QFileInfo::exists(Ficheiro)) {
-        if (erro)
-            *erro = erroLeitura;
+        if (erro) *erro = erroLeitura;
         return false;
     }
     leitor.Escrever(Seccao, ChavePercursoWindows, paraFicheiro(valores.PercursoWindows));

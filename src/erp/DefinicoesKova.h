@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/InteraccaoOperador.h"
-
 #include <QString>
+
+#include "app/InteraccaoOperador.h"
 
 // The ERP link settings, kept in the configuration file in section "Kova":
 //   Percurso Windows = folder of the ERP installation (must exist)

@@ -1,6 +1,6 @@
 #include "erp/LigacaoKovaBD.h"
 
-#include "dataaccess/LigacaoDados.h"
+#include <cmath>
 
 #include <QDate>
 #include <QDateTime>
@@ -9,7 +9,8 @@
 #include <QFileInfo>
 #include <QHash>
 
-#include <cmath>
+#include "app/Rotinas.h"
+#include "dataaccess/LigacaoDados.h"
 
 namespace {
 
@@ -53,8 +54,7 @@ void LigacaoKovaBD::UltimoErro(qint32& numero, QString& texto)
 
 bool LigacaoKovaBD::baseDadosResponde()
 {
-    if (!m_bd)
-        return falha(BaseDadosIndisponivel, QStringLiteral("Não foi indicada a base de dados do ERP."));
+    if (!m_bd) return falha(BaseDadosIndisponivel, QStringLiteral("Não foi indicada a base de dados do ERP."));
     try {
         m_bd->consultar(QStringLiteral("SELECT COUNT(*) FROM STKDOC"));
         return true;
@@ -67,8 +67,7 @@ void LigacaoKovaBD::setBaseDados(LigacaoDados* bd)
 {
     m_bd = bd;
     // Given after Ligar (as start-up does): the database is checked now.
-    if (m_ligado && !baseDadosResponde())
-        m_ligado = false;
+    if (m_ligado && !baseDadosResponde()) m_ligado = false;
 }
 
 bool LigacaoKovaBD::Ligar(const QString& PercursoWindows, const QString& PercursoLog, const QString& Empresa,
@@ -80,14 +79,11 @@ bool LigacaoKovaBD::Ligar(const QString& PercursoWindows, const QString& Percurs
     m_logPendente.clear();
     if (PercursoWindows.isEmpty() || !QFileInfo(PercursoWindows).isDir())
         return falha(PercursoInexistente, QStringLiteral("O percurso \"%1\" não existe.").arg(PercursoWindows));
-    if (Empresa.trimmed().isEmpty())
-        return falha(DadosLigacaoEmFalta, QStringLiteral("Não foi indicada a empresa."));
+    if (Empresa.trimmed().isEmpty()) return falha(DadosLigacaoEmFalta, QStringLiteral("Não foi indicada a empresa."));
     if (Utilizador.trimmed().isEmpty())
         return falha(DadosLigacaoEmFalta, QStringLiteral("Não foi indicado o utilizador."));
-    if (Password.isEmpty())
-        return falha(DadosLigacaoEmFalta, QStringLiteral("Não foi indicada a password."));
-    if (m_bd && !baseDadosResponde())
-        return false;
+    if (Password.isEmpty()) return falha(DadosLigacaoEmFalta, QStringLiteral("Não foi indicada a password."));
+    if (m_bd && !baseDadosResponde()) return false;
     m_percursoLog = PercursoLog;
     m_empresa = Empresa.left(LarguraEmpresa);
     m_utilizador = Utilizador.left(LarguraEmpresa);
@@ -109,8 +105,7 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
     res = ResultadoMovimento{};
     m_erro = SemErro;
     m_textoErro.clear();
-    if (!m_ligado || !m_bd)
-        return falha(NaoLigado, QStringLiteral("Não existe ligação ao ERP."));
+    if (!m_ligado || !m_bd) return falha(NaoLigado, QStringLiteral("Não existe ligação ao ERP."));
     if (tipo != SaidaStock)
         return falha(TipoNaoSuportado, QStringLiteral("O tipo de movimento %1 não é suportado.").arg(tipo));
 
@@ -169,18 +164,17 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
                                                          .arg(i)};
                 const Registos a =
                     m_bd->consultar(QStringLiteral("SELECT ARTOUDES FROM ARTIGOS WHERE CODIGO = ?"), {artigo});
-                if (a.vazio())
-                    throw Recusa{ArtigoInexistente, QStringLiteral("O artigo %1 não existe.").arg(artigo)};
+                if (a.vazio()) throw Recusa{ArtigoInexistente, QStringLiteral("O artigo %1 não existe.").arg(artigo)};
                 if (a.primeira().inteiro(0) != 0)
                     throw Recusa{ArtigoDescritivo,
                                  QStringLiteral("O artigo %1 é um descritivo e não movimenta stock.").arg(artigo)};
-                if (!pedido.contains(artigo))
-                    ordem << artigo;
+                if (!pedido.contains(artigo)) ordem << artigo;
                 pedido[artigo] += qtd[i];
             }
             for (const QString& artigo : ordem) {
-                const Registos s = m_bd->consultar(
-                    QStringLiteral("SELECT EXISTENC FROM ARTARM WHERE ARTIGO = ? AND ARMAZEM = ?"), {artigo, cab.Armazem});
+                const Registos s =
+                    m_bd->consultar(QStringLiteral("SELECT EXISTENC FROM ARTARM WHERE ARTIGO = ? AND ARMAZEM = ?"),
+                                    {artigo, cab.Armazem});
                 const Currency existe = s.vazio() ? Currency() : s.primeira().moeda(0);
                 if (existe < pedido[artigo])
                     throw Recusa{StockInsuficiente,
@@ -214,9 +208,8 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
             m_bd->executar(QStringLiteral("INSERT INTO STKDOC (TIPODOC, SERIE, ANO, NUMDOC, ARMAZEM, SECTOR, DATA, "
                                           "MOEDA, PROCESSO, EMPRESA, UTILIZADOR, CRIADO) "
                                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                           {cab.TipoDoc, int(cab.Serie), int(cab.Ano), numero, cab.Armazem, cab.Sector, data,
-                            cab.Moeda, processo, m_empresa, m_utilizador,
-                            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))});
+                           {cab.TipoDoc, int(cab.Serie), int(cab.Ano), numero, cab.Armazem, cab.Sector, data, cab.Moeda,
+                            processo, m_empresa, m_utilizador, DataHoraBD(QDateTime::currentDateTime())});
             for (int i = 1; i <= n; ++i) {
                 m_bd->executar(QStringLiteral("INSERT INTO STKDOCLIN (TIPODOC, SERIE, ANO, NUMDOC, LINHA, ARTIGO, "
                                               "ARMAZEM, QUANT, PRECO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -237,8 +230,8 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
             res.NumeroDocumento = numero;
             res.Linhas = n;
             linhaLog = QStringLiteral("%1\t%2\t%3\tDocumento %4 %5/%6 nº %7\tArmazém %8\tProcesso %9\t%10 linha(s)")
-                           .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                                m_empresa, m_utilizador, cab.TipoDoc)
+                           .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), m_empresa,
+                                m_utilizador, cab.TipoDoc)
                            .arg(cab.Serie)
                            .arg(cab.Ano)
                            .arg(numero)
@@ -250,8 +243,7 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
         return falha(r.numero, r.texto);
     } catch (const ErroBD& e) {
         // Inside the caller's transaction the caller decides (run it again, or undo it).
-        if (transacaoDeFora)
-            throw;
+        if (transacaoDeFora) throw;
         res = ResultadoMovimento{};
         return falha(ErroBaseDados, QStringLiteral("Erro da base de dados: %1").arg(e.texto()));
     }
@@ -266,18 +258,15 @@ void LigacaoKovaBD::TransacaoTerminada(bool confirmada)
 {
     const QStringList linhas = m_logPendente;
     m_logPendente.clear();
-    if (confirmada)
-        escreverLog(linhas);
+    if (confirmada) escreverLog(linhas);
 }
 
 void LigacaoKovaBD::escreverLog(const QStringList& linhas)
 {
-    if (linhas.isEmpty() || m_percursoLog.isEmpty() || !QFileInfo(m_percursoLog).isDir())
-        return;
+    if (linhas.isEmpty() || m_percursoLog.isEmpty() || !QFileInfo(m_percursoLog).isDir()) return;
     // The log is a courtesy: a posting stands even when its line cannot be written.
     QFile f(QDir(m_percursoLog).filePath(NomeFicheiroLog(QDate::currentDate())));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
-        return;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return;
     for (const QString& l : linhas)
         f.write((l + QStringLiteral("\r\n")).toUtf8());
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QStringList>
+
 #include "app/Currency.h"
 #include "erp/LigacaoKova.h"
-
-#include <QStringList>
 
 // An ERP stand-in that lives in the shop-floor database, beside the ERP's article and stock
 // tables: a stock issue becomes one document in STKDOC with its lines in STKDOCLIN and lowers

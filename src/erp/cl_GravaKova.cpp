@@ -1,15 +1,15 @@
 #include "erp/cl_GravaKova.h"
 
-#include "app/InteraccaoOperador.h"
-#include "app/Rotinas.h"
-#include "dataaccess/LigacaoDados.h"
+#include <cmath>
+#include <optional>
 
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
 
-#include <cmath>
-#include <optional>
+#include "app/InteraccaoOperador.h"
+#include "app/Rotinas.h"
+#include "dataaccess/LigacaoDados.h"
 
 namespace {
 
@@ -35,16 +35,12 @@ bool valorValido(double v)
 std::optional<Currency> medida(const QString& texto)
 {
     const QString t = texto.trimmed();
-    if (t.isEmpty())
-        return Currency();
-    if (const auto c = Currency::parse(t))
-        return c;
+    if (t.isEmpty()) return Currency();
+    if (const auto c = Currency::parse(t)) return c;
     bool ok = false;
     double d = QLocale(QLocale::Portuguese, QLocale::Portugal).toDouble(t, &ok);
-    if (!ok)
-        d = QLocale::c().toDouble(t, &ok);
-    if (!ok || !valorValido(d))
-        return std::nullopt;
+    if (!ok) d = QLocale::c().toDouble(t, &ok);
+    if (!ok || !valorValido(d)) return std::nullopt;
     return Currency::fromDouble(d);
 }
 
@@ -52,8 +48,7 @@ std::optional<Currency> medida(const QString& texto)
 
 void cl_GravaKova::recusar(const QString& texto)
 {
-    if (m_operador)
-        m_operador->MensagemSistema(texto, 2);
+    if (m_operador) m_operador->MensagemSistema(texto, 2);
 }
 
 void cl_GravaKova::mostrarErro(const QString& numero, const QString& descricao, const QString& funcao)
@@ -65,8 +60,7 @@ void cl_GravaKova::mostrarErro(const QString& numero, const QString& descricao, 
                      .arg(m_documento.Serie)
                      .arg(m_documento.Ano)
                      .arg(m_documentoPorRegistar);
-    if (m_operador)
-        m_operador->MensagemSistema(texto, 2);
+    if (m_operador) m_operador->MensagemSistema(texto, 2);
 }
 
 bool cl_GravaKova::GravaSaidas(const QStringList& ARTIGOS, const QList<double>& Quantidade,
@@ -78,8 +72,8 @@ bool cl_GravaKova::GravaSaidas(const QStringList& ARTIGOS, const QList<double>& 
     m_documento = ResultadoMovimento{};
     m_documentoPorRegistar = 0;
     try {
-        return ExecutaGravacao(ARTIGOS, Quantidade, PrecoUnitario, processo, NumeroFolhaObra, Comprimeno, Largura,
-                               Nome, Armazens);
+        return ExecutaGravacao(ARTIGOS, Quantidade, PrecoUnitario, processo, NumeroFolhaObra, Comprimeno, Largura, Nome,
+                               Armazens);
     } catch (const ErroJaMostrado&) {
         return false;
     } catch (const ErroBD& e) {
@@ -185,8 +179,8 @@ bool cl_GravaKova::ExecutaGravacao(const QStringList& ARTIGOS, const QList<doubl
         CabecalhoMovimento cab = cabecalho;
         AuxiliarMovimento aux;
         ResultadoMovimento res;
-        const bool ok = LigKova->GravarMovimento(LigacaoKova::SaidaStock, cab, processo, artigosErp, qtdErp,
-                                                 precoErp, aux, res);
+        const bool ok =
+            LigKova->GravarMovimento(LigacaoKova::SaidaStock, cab, processo, artigosErp, qtdErp, precoErp, aux, res);
         m_documento = ok ? res : ResultadoMovimento{};
         return ok;
     };
@@ -194,8 +188,7 @@ bool cl_GravaKova::ExecutaGravacao(const QStringList& ARTIGOS, const QList<doubl
         qint32 numero = 0;
         QString texto;
         LigKova->UltimoErro(numero, texto);
-        if (m_operador)
-            m_operador->MensagemSistema(QStringLiteral("Erro: %1\r\n%2").arg(numero).arg(texto), 2);
+        if (m_operador) m_operador->MensagemSistema(QStringLiteral("Erro: %1\r\n%2").arg(numero).arg(texto), 2);
     };
     auto gravar = [&] {
         gravarLinhasECustos(artigosErp, qtd, preco, comp, larg, Nome, Armazens, fo,
@@ -207,10 +200,8 @@ bool cl_GravaKova::ExecutaGravacao(const QStringList& ARTIGOS, const QList<doubl
         int tentativa = 0;
         try {
             m_bd->transacao([&] {
-                if (tentativa++ > 0)
-                    LigKova->TransacaoTerminada(false);
-                if (!lancar())
-                    throw RecusaErp{};
+                if (tentativa++ > 0) LigKova->TransacaoTerminada(false);
+                if (!lancar()) throw RecusaErp{};
                 gravar();
             });
         } catch (const RecusaErp&) {
@@ -274,13 +265,12 @@ void cl_GravaKova::gravarLinhasECustos(const QStringList& ARTIGOS, const QList<C
     // Material cost of the order: stock articles in CustoMat, descriptors in TotalCustoOut; lines
     // whose article is unknown count in neither. Summed exactly, each product to 4 decimals.
     Currency custoMat, custoOut;
-    const Registos linhas = m_bd->consultar(
-        QStringLiteral("SELECT a.QtdOr, a.PrUnit, r.ARTOUDES FROM oka_LinFo_Apr a "
-                       "LEFT OUTER JOIN ARTIGOS r ON a.Artigo = r.CODIGO WHERE a.NoFo = ?"),
-        {fo});
+    const Registos linhas =
+        m_bd->consultar(QStringLiteral("SELECT a.QtdOr, a.PrUnit, r.ARTOUDES FROM oka_LinFo_Apr a "
+                                       "LEFT OUTER JOIN ARTIGOS r ON a.Artigo = r.CODIGO WHERE a.NoFo = ?"),
+                        {fo});
     for (const Registos::Linha l : linhas) {
-        if (l.nulo(2))
-            continue;
+        if (l.nulo(2)) continue;
         const Currency valor = l.moeda(0) * l.moeda(1);
         if (l.inteiro(2) == 0)
             custoMat += valor;
@@ -305,8 +295,7 @@ void cl_GravaKova::GravaLinhaMaterial(const LinhaMaterial& l)
 // database or a lost connection is left to the transaction, which runs again.
 void cl_GravaKova::erroNaFuncao(const ErroBD& e, const QString& funcao)
 {
-    if (e.repetivel())
-        throw e;
+    if (e.repetivel()) throw e;
     mostrarErro(e.codigoNativo().isEmpty() ? QStringLiteral("0") : e.codigoNativo(), e.texto(), funcao);
     throw ErroJaMostrado{};
 }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/Currency.h"
-#include "erp/LigacaoKova.h"
-
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include "app/Currency.h"
+#include "erp/LigacaoKova.h"
 
 class ErroBD;
 class InteraccaoOperador;

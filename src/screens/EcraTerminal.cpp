@@ -1,5 +1,18 @@
 #include "screens/EcraTerminal.h"
 
+#include <cmath>
+
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QTimer>
+
 #include "app/Arranque.h"
 #include "app/InteraccaoOperador.h"
 #include "app/Mod_log.h"
@@ -13,18 +26,6 @@
 #include "engine/Cl_EQP.h"
 #include "engine/cl_Motivos.h"
 #include "screens/InteraccaoEcra.h"
-
-#include <QApplication>
-#include <QCursor>
-#include <QDir>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLocale>
-#include <QMenu>
-#include <QResizeEvent>
-#include <QTimer>
-
-#include <cmath>
 
 namespace {
 
@@ -117,8 +118,7 @@ EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
 EcraTerminal::~EcraTerminal()
 {
     EQP.reset();
-    if (m_ligacaoPropria)
-        m_ligacaoPropria->Fechar();
+    if (m_ligacaoPropria) m_ligacaoPropria->Fechar();
 }
 
 void EcraTerminal::setLigacao(LigacaoDados* ligacao)
@@ -136,8 +136,7 @@ void EcraTerminal::setLigacao(std::unique_ptr<LigacaoDados> ligacao)
 void EcraTerminal::setOperador(InteraccaoOperador* operador)
 {
     m_operador = operador;
-    if (EQP)
-        EQP->setOperador(operador);
+    if (EQP) EQP->setOperador(operador);
 }
 
 InteraccaoOperador* EcraTerminal::operador()
@@ -154,6 +153,8 @@ void EcraTerminal::Mostra()
     EQP = std::make_unique<Cl_EQP>();
     EQP->setBd_lig(Ligacao);
     EQP->setOperador(operador());
+    // The first resize then comes at the full-screen size, which the layout is computed from.
+    if (QScreen* ecra = screen()) setGeometry(ecra->geometry());
     showFullScreen();
 }
 
@@ -209,13 +210,14 @@ void EcraTerminal::CarregaPainelInfo()
     const double altura = Twips::DePx(PainelInfo->height());
     const double largura = std::nearbyint(Twips::DePx(FrameBase->x()) - 140);
     PainelInfo->setGeometry(0, Twips::Px(H - altura), Twips::Px(largura), PainelInfo->height());
-    // The lines take the frame's width, so that long captions are not cut.
+    // The lines take the frame's width, so that long captions are not cut, and share the height
+    // under the frame's caption.
     const int larguraLinha = PainelInfo->width() - 2 * Twips::Px(60);
-    int topo = 60;
-    for (QLabel* l : {lbNome, lbObra, lbFuncao, lbOperacao, lbMaquina}) {
-        l->setGeometry(Twips::Px(60), Twips::Px(topo), larguraLinha, Twips::Px(300));
-        topo += 360;
-    }
+    const int topo = PainelInfo->fontMetrics().height();
+    const int passo = qMin(Twips::Px(360), (PainelInfo->height() - topo - Twips::Px(30)) / 5);
+    int i = 0;
+    for (QLabel* l : {lbNome, lbObra, lbFuncao, lbOperacao, lbMaquina})
+        l->setGeometry(Twips::Px(60), topo + passo * i++, larguraLinha, qMin(passo, Twips::Px(300)));
 }
 
 void EcraTerminal::DataHora()
@@ -295,8 +297,7 @@ EcraTerminal::Despacho EcraTerminal::Despachar(const QString& codigo, bool& resu
 
 EcraTerminal::Despacho EcraTerminal::DespacharComum(const QString& codigo, bool& resultado, QString& mensagem)
 {
-    if (codigo.isEmpty())
-        return Despacho::Nenhum;
+    if (codigo.isEmpty()) return Despacho::Nenhum;
     const QDateTime agora = QDateTime::currentDateTime();
     if (codigo == QLatin1String("AC001"))
         resultado = EQP->Obra_Suspender(Utilizador, Obra, agora, MotivoSuspensao, mensagem);
@@ -403,11 +404,9 @@ void EcraTerminal::Registar(const QString& quando, const QString& nome, const QS
                             const QString& maquina, const QString& mensagem)
 {
     QString erro;
-    if (EscreverLog(quando, nome, obra, funcao, maquina, mensagem, &erro))
-        return;
+    if (EscreverLog(quando, nome, obra, funcao, maquina, mensagem, &erro)) return;
     const QDate hoje = QDate::currentDate();
-    if (m_diaAvisoLog == hoje)
-        return;
+    if (m_diaAvisoLog == hoje) return;
     m_diaAvisoLog = hoje;
     operador()->MensagemSistema(erro, 0);
 }

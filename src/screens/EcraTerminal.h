@@ -1,12 +1,12 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
 #include <QWidget>
-
-#include <functional>
-#include <memory>
 
 class Cl_EQP;
 class InteraccaoOperador;
@@ -105,8 +105,7 @@ public:
     static constexpr int AlturaDialogoLista = 6690;
 
 protected:
-    enum class Despacho
-    {
+    enum class Despacho {
         Nenhum,      // nothing to run (empty code, or the screen handled it without the engine)
         Motor,       // an engine operation ran: its result and message are filled
         Desconhecida // no such function on this screen

@@ -1,9 +1,9 @@
 #include "screens/InteraccaoEcra.h"
 
+#include <QGuiApplication>
+
 #include "dataaccess/ui/frmDefinicoesBD.h"
 #include "erp/ui/frmDefinicoesKova.h"
-
-#include <QGuiApplication>
 
 namespace {
 
@@ -21,8 +21,7 @@ bool InteraccaoEcra::EditarDefinicoesKova(ValoresKova& valores)
 {
     PonteiroNormal ponteiro;
     frmDefinicoesKova dialogo(valores);
-    if (dialogo.exec() != QDialog::Accepted)
-        return false;
+    if (dialogo.exec() != QDialog::Accepted) return false;
     valores = dialogo.valores();
     return true;
 }
@@ -31,8 +30,7 @@ bool InteraccaoEcra::EditarDefinicoesBD(DefinicoesBD& definicoes, const QString&
 {
     PonteiroNormal ponteiro;
     frmDefinicoesBD dialogo(definicoes, bdSql);
-    if (dialogo.exec() != QDialog::Accepted)
-        return false;
+    if (dialogo.exec() != QDialog::Accepted) return false;
     definicoes = dialogo.definicoes();
     return true;
 }

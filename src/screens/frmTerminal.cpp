@@ -1,5 +1,9 @@
 #include "screens/frmTerminal.h"
 
+#include <cmath>
+
+#include <QGroupBox>
+
 #include "app/InteraccaoOperador.h"
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
@@ -7,10 +11,6 @@
 #include "engine/cl_Funcionarios.h"
 #include "engine/cl_Maquinas.h"
 #include "engine/cl_Operacoes.h"
-
-#include <QGroupBox>
-
-#include <cmath>
 
 namespace {
 
@@ -60,8 +60,8 @@ frmTerminal::Geometria frmTerminal::CalculaGeometria(double W, double H, double 
     Geometria g;
     g.Utilizadores = QRect(0, 0, coluna, inteiro(P));
     g.Obras = QRect(g.Utilizadores.width(), 0, coluna, inteiro(H * 0.33));
-    g.Funcoes = QRect(g.Utilizadores.x() + g.Obras.width(), g.Obras.y() + g.Obras.height() + 120, coluna,
-                      inteiro(H * 0.4));
+    g.Funcoes =
+        QRect(g.Utilizadores.x() + g.Obras.width(), g.Obras.y() + g.Obras.height() + 120, coluna, inteiro(H * 0.4));
     g.Operacoes = QRect(g.Funcoes.x() + g.Funcoes.width(), 0, coluna, inteiro(P));
     g.Maquinas = QRect(g.Operacoes.x() + g.Operacoes.width(), 0, inteiro16(W * 20 / 100 * 1.5), inteiro(P));
     return g;
@@ -69,7 +69,8 @@ frmTerminal::Geometria frmTerminal::CalculaGeometria(double W, double H, double 
 
 void frmTerminal::colocar(PainelBotoes* painel, const QRect& t)
 {
-    painel->setGeometry(Twips::Rect(t.x(), t.y(), t.width(), t.height()));
+    painel->move(Twips::Px(t.x()), Twips::Px(t.y()));
+    painel->setTamanhoTwips(t.width(), t.height());
 }
 
 void frmTerminal::CarregaEcra()
@@ -108,14 +109,12 @@ void frmTerminal::CarregaPainelFuncoes()
 {
     const Geometria g = CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height()));
     colocar(PainelFuncoes, g.Funcoes);
-    PainelFuncoes->CarregarBotoes_Lista({QString(), QStringLiteral("Suspender"), QStringLiteral("Por Terminar"),
-                                         QStringLiteral("Por Controlar"), QStringLiteral("Obra Controlada"),
-                                         QStringLiteral("Não Conforme"), QStringLiteral("Iniciar Operação"),
-                                         QStringLiteral("Lista de Operações"),
-                                         QStringLiteral("Terminar Todas Operações")},
-                                        {QString(), QStringLiteral("AC001"), QStringLiteral("AC002"),
-                                         QStringLiteral("AC003"), QStringLiteral("AC004"), QStringLiteral("AC005"),
-                                         QStringLiteral("AC007"), QStringLiteral("AC008"), QStringLiteral("AC009")});
+    PainelFuncoes->CarregarBotoes_Lista(
+        {QString(), QStringLiteral("Suspender"), QStringLiteral("Por Terminar"), QStringLiteral("Por Controlar"),
+         QStringLiteral("Obra Controlada"), QStringLiteral("Não Conforme"), QStringLiteral("Iniciar Operação"),
+         QStringLiteral("Lista de Operações"), QStringLiteral("Terminar Todas Operações")},
+        {QString(), QStringLiteral("AC001"), QStringLiteral("AC002"), QStringLiteral("AC003"), QStringLiteral("AC004"),
+         QStringLiteral("AC005"), QStringLiteral("AC007"), QStringLiteral("AC008"), QStringLiteral("AC009")});
 }
 
 void frmTerminal::CarregaPainelOperacoes()
@@ -186,8 +185,7 @@ void frmTerminal::EscolheuObra(const QString& Nome, const QString& Codigo)
 
 bool frmTerminal::EscolhaFuncaoEcra(const QString& Nome, QString& codigo)
 {
-    if (codigo != QLatin1String("AC008"))
-        return false;
+    if (codigo != QLatin1String("AC008")) return false;
     if (Utilizador.isEmpty()) {
         operador()->Aviso(QStringLiteral("Deve indicar primeiro o utilizador"), 0, AlturaDialogo);
         codigo.clear();
@@ -223,9 +221,7 @@ EcraTerminal::Despacho frmTerminal::Despachar(const QString& codigo, bool& resul
 
 void frmTerminal::AposMotor(const QString& codigo, bool resultado, const QString& mensagem)
 {
-    if (!resultado)
-        operador()->Aviso(mensagem, 2, AlturaDialogo);
+    if (!resultado) operador()->Aviso(mensagem, 2, AlturaDialogo);
     // A refused "Terminar Todas Operações" keeps the selection for another attempt.
-    if (resultado || codigo != QLatin1String("AC009"))
-        Limpar();
+    if (resultado || codigo != QLatin1String("AC009")) Limpar();
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "screens/EcraTerminal.h"
-
 #include <QRect>
+
+#include "screens/EcraTerminal.h"
 
 class PainelBotoes;
 

@@ -1,20 +1,100 @@
 #include "screens/frmTerminal2.h"
 
-#include "app/InteraccaoOperador.h"
-#include "erp/LigacaoKova.h"
+#include <cmath>
 
-frmTerminal2::frmTerminal2(QWidget* parent) : EcraTerminal(parent) {}
+#include <QGroupBox>
+#include <QLabel>
+
+#include "app/InteraccaoOperador.h"
+#include "controls/PainelBotoes.h"
+#include "controls/Twips.h"
+#include "controls/ucLogin.h"
+#include "engine/Cl_EQP.h"
+#include "engine/cl_Funcionarios.h"
+#include "engine/cl_Operacoes.h"
+#include "erp/LigacaoKova.h"
+#include "screens/PainelConsumo.h"
+
+namespace {
+
+int inteiro(double valor)
+{
+    return int(std::nearbyint(valor));
+}
+
+} // namespace
+
+frmTerminal2::frmTerminal2(QWidget* parent) : EcraTerminal(parent)
+{
+    PainelBotesUtilizadores = new PainelBotoes(this);
+    PainelObra = new PainelBotoes(this);
+    PainelFuncoes = new PainelBotoes(this);
+    PainelOperacoes = new PainelBotoes(this);
+    ucLogin = new ::ucLogin(this);
+    PainelDonsumo = new PainelConsumo(this);
+    PainelBotesUtilizadores->setObjectName(QStringLiteral("PainelBotesUtilizadores"));
+    PainelObra->setObjectName(QStringLiteral("PainelObra"));
+    PainelFuncoes->setObjectName(QStringLiteral("PainelFuncoes"));
+    PainelOperacoes->setObjectName(QStringLiteral("PainelOperacoes"));
+
+    Menu_exit->setText(QStringLiteral("Sair"));
+
+    // Design state: the work panels, the information frame and the consumption panel hidden.
+    for (QWidget* w : {static_cast<QWidget*>(PainelObra), static_cast<QWidget*>(PainelFuncoes),
+                       static_cast<QWidget*>(PainelOperacoes), static_cast<QWidget*>(PainelInfo),
+                       static_cast<QWidget*>(PainelDonsumo)})
+        w->hide();
+
+    connect(PainelBotesUtilizadores, &PainelBotoes::clicou, this,
+            [this](const QString& n, const QString& c) { EscolheuUtilizadorPainel(n, c); });
+    connect(PainelObra, &PainelBotoes::clicou, this,
+            [this](const QString& n, const QString& c) { EscolheuObra(n, c); });
+    connect(PainelFuncoes, &PainelBotoes::clicou, this,
+            [this](const QString& n, const QString& c) { EscolheuFuncao(n, c); });
+    connect(PainelOperacoes, &PainelBotoes::clicou, this,
+            [this](const QString& n, const QString& c) { EscolheuOperacao(n, c); });
+    connect(ucLogin, &::ucLogin::EscolheuUtilizador, this,
+            [this](const QString& c, const QString& n, qint16 nivel) { Login(c, n, nivel); });
+    connect(ucLogin, &::ucLogin::Sair, this, [this] { close(); });
+    connect(PainelDonsumo, &PainelConsumo::Terminou, this, [this] {
+        EscondeConsumo();
+        Limpar(true);
+    });
+
+    const auto proteger = [this](const QString& rotina, const std::function<void()>& corpo) {
+        Proteger(rotina, corpo);
+    };
+    ucLogin->setProtector(proteger);
+    PainelDonsumo->setProtector(proteger);
+}
 
 frmTerminal2::~frmTerminal2()
 {
-    if (m_ligKova)
-        m_ligKova->Desligar();
+    if (m_ligKova) m_ligKova->Desligar();
     m_ligKova.reset();
 }
 
 void frmTerminal2::setLigKova(std::unique_ptr<LigacaoKova> link)
 {
     m_ligKova = std::move(link);
+    PainelDonsumo->setLigKova(m_ligKova.get());
+}
+
+void frmTerminal2::Mostra()
+{
+    ucLogin->setLigacao(Ligacao);
+    ucLogin->setOperador(operador());
+    PainelDonsumo->lbUnidade->clear();
+    EcraTerminal::Mostra();
+    PainelDonsumo->setLigacao(Ligacao);
+    PainelDonsumo->setEQP(EQP.get());
+    PainelDonsumo->setOperador(operador());
+    ucLogin->setBackColor(palette().color(QPalette::Window));
+    CentrarLogin();
+    MostraEscolhaUtilizador();
+    PainelBotesUtilizadores->show();
+    Proteger(QStringLiteral("Mostra"),
+             [this] { ucLogin->ObterUtilizador(UtilizadorActual, PasswordActual, NivelActual); });
 }
 
 void frmTerminal2::CarregaEcra()
@@ -22,14 +102,177 @@ void frmTerminal2::CarregaEcra()
     CarregaPainelBase();
     CarregaPainelHora();
     CarregaPainelInfo();
+    // The client area is final only now: the identification state is laid out again for it.
+    CentrarLogin();
+    PainelBotesUtilizadores->setGeometry(ucLogin->x(), 0, ucLogin->width(), ucLogin->y());
+}
+
+void frmTerminal2::CentrarLogin()
+{
+    ucLogin->move((width() - ucLogin->width()) / 2, (height() - ucLogin->height()) / 2);
+}
+
+frmTerminal2::Geometria frmTerminal2::CalculaGeometria(double W, double H, double alturaFrameBase)
+{
+    const double P = H - (alturaFrameBase + 120);
+    const int coluna = inteiro(W * 32 / 100);
+    Geometria g;
+    g.Obra = QRect(0, 0, coluna, inteiro(P));
+    g.Funcoes = QRect(inteiro(W / 3), 0, coluna, inteiro(P));
+    g.Operacoes = QRect(inteiro(W / 3 + W / 3), 0, coluna, inteiro(P));
+    return g;
+}
+
+void frmTerminal2::colocar(PainelBotoes* painel, const QRect& t)
+{
+    painel->setGeometry(Twips::Rect(t.x(), t.y(), t.width(), t.height()));
+}
+
+void frmTerminal2::MostraEscolhaUtilizador()
+{
+    PainelBotesUtilizadores->setGeometry(ucLogin->x(), 0, ucLogin->width(), ucLogin->y());
+    Proteger(QStringLiteral("CarregaListaUtilizadores"), [this] { CarregaListaUtilizadores(); });
+    FrameBase->hide();
+}
+
+void frmTerminal2::CarregaListaUtilizadores()
+{
+    cl_Funcionarios catalogo;
+    catalogo.setBd_lig(Ligacao);
+    const Registos lista = catalogo.Lista_Funcionarios();
+    PainelBotesUtilizadores->ResetBotoes();
+    QStringList nomes{QString()};
+    QStringList codigos{QString()};
+    for (const Registos::Linha l : lista) {
+        nomes << l.texto(QStringLiteral("Nome"));
+        codigos << l.texto(QStringLiteral("Codigo"));
+    }
+    PainelBotesUtilizadores->CarregarBotoes_Lista(nomes, codigos);
+}
+
+void frmTerminal2::EscolheuUtilizadorPainel(const QString& Nome, const QString& Codigo)
+{
+    ucLogin->IntroduzirNome(Codigo.trimmed() + QLatin1Char('-') + Nome.trimmed());
+}
+
+void frmTerminal2::Login(const QString& Codigo, const QString& Nome, qint16)
+{
+    Proteger(QStringLiteral("EscolheuUtilizador"), [&] {
+        FrameBase->show();
+        MostraPaineisTrabalho();
+        ucLogin->hide();
+        UtilizadorActual = Codigo;
+        // The user line shows who is logged in.
+        m_nomeActual = Nome;
+        NomeUtilizador = Nome;
+        MostraInfo();
+        PainelInfo->show();
+        FrameBase->show();
+        PainelBotesUtilizadores->hide();
+    });
+}
+
+void frmTerminal2::MostraPaineisTrabalho()
+{
+    CarregaPainelObra();
+    CarregaPainelFuncoes();
+    CarregaPainelOperacoes();
+    PainelObra->show();
+    PainelFuncoes->show();
+    PainelOperacoes->show();
+}
+
+void frmTerminal2::CarregaPainelObra()
+{
+    colocar(PainelObra, CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height())).Obra);
+    QStringList textos{QString(), QStringLiteral("Obra")};
+    QStringList codigos{QString(), QStringLiteral("OB001")};
+    const Registos ordens = EQP->ListaOrdensPorFUncionario(UtilizadorActual);
+    for (const Registos::Linha l : ordens) {
+        const QString fo = l.texto(QStringLiteral("Fo"));
+        textos << QStringLiteral("Obra ") + fo;
+        codigos << fo;
+    }
+    PainelObra->CarregarBotoes_Lista(textos, codigos);
+}
+
+void frmTerminal2::CarregaPainelFuncoes()
+{
+    colocar(PainelFuncoes, CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height())).Funcoes);
+    PainelFuncoes->CarregarBotoes_Lista(
+        {QString(), QStringLiteral("Suspender"), QStringLiteral("Por Terminar"), QStringLiteral("Por Controlar"),
+         QStringLiteral("Obra Controlada"), QStringLiteral("Não Conforme"), QStringLiteral("Iniciar Operação"),
+         QStringLiteral("Consumo de Materiais")},
+        {QString(), QStringLiteral("AC001"), QStringLiteral("AC002"), QStringLiteral("AC003"), QStringLiteral("AC004"),
+         QStringLiteral("AC005"), QStringLiteral("AC007"), QStringLiteral("AC008")});
+}
+
+void frmTerminal2::CarregaPainelOperacoes()
+{
+    colocar(PainelOperacoes, CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height())).Operacoes);
+    cl_Operacoes catalogo;
+    catalogo.setBd_lig(Ligacao);
+    PainelOperacoes->CarregarBotoes_Recordset(catalogo.Lista_Operacoes());
+}
+
+void frmTerminal2::EscolheuObra(const QString&, const QString& Codigo)
+{
+    Proteger(QStringLiteral("PainelObra"), [&] {
+        if (Codigo == QLatin1String("OB001")) {
+            Obra = operador()->PedirNumero(QStringLiteral("INTRODUZA O NUMERO DA ORDEM"));
+            if (Obra.isEmpty()) {
+                DescricaoFuncao.clear();
+            } else {
+                qint32 estado = 0;
+                qint32 subEstado = 0;
+                if (!EQP->Existe_FolhaObra(Obra, estado, subEstado)) {
+                    Obra.clear();
+                    DescricaoFuncao.clear();
+                    operador()->Aviso(QStringLiteral("A Folha de Obra indicada não existe !"), 0, AlturaDialogo);
+                } else if (estado != 1) {
+                    operador()->Aviso(QStringLiteral("A Folha de Obra não está em Fabrico !"), 0, AlturaDialogo);
+                }
+            }
+        } else {
+            Obra = Codigo;
+        }
+        MostraInfo();
+    });
+}
+
+void frmTerminal2::EscolheuOperacao(const QString& Nome, const QString& Codigo)
+{
+    Operacao = Codigo;
+    DescricaoOperacao = Nome;
+    MostraInfo();
 }
 
 void frmTerminal2::Limpar(bool MudaUser)
 {
     Limpar();
     ObraConsumo.clear();
-    if (MudaUser)
+    if (MudaUser) {
+        m_nomeActual.clear();
         MudaUtilizador();
+    } else if (!m_nomeActual.isEmpty()) {
+        // Still logged in: the user line stays.
+        NomeUtilizador = m_nomeActual;
+        MostraInfo();
+    }
+}
+
+void frmTerminal2::MudaUtilizador()
+{
+    for (PainelBotoes* p : {PainelObra, PainelFuncoes, PainelOperacoes}) {
+        p->hide();
+        p->ResetBotoes();
+    }
+    ucLogin->Reset();
+    ucLogin->show();
+    PainelInfo->hide();
+    FrameBase->hide();
+    MostraEscolhaUtilizador();
+    PainelBotesUtilizadores->show();
 }
 
 void frmTerminal2::Cancelar()
@@ -42,6 +285,16 @@ void frmTerminal2::Sair()
     close();
 }
 
+void frmTerminal2::MostraConsumo()
+{
+    PainelDonsumo->MostraConsumo(ObraConsumo, width(), height());
+}
+
+void frmTerminal2::EscondeConsumo()
+{
+    PainelDonsumo->EscondeConsumo();
+}
+
 void frmTerminal2::AntesDeDespachar()
 {
     Utilizador = UtilizadorActual;
@@ -49,8 +302,7 @@ void frmTerminal2::AntesDeDespachar()
 
 EcraTerminal::Despacho frmTerminal2::Despachar(const QString& codigo, bool& resultado, QString& mensagem)
 {
-    if (codigo == QLatin1String("AC009"))
-        return Despacho::Desconhecida;
+    if (codigo == QLatin1String("AC009")) return Despacho::Desconhecida;
     if (codigo == QLatin1String("AC008")) {
         if (Obra > QString()) {
             ObraConsumo = Obra;

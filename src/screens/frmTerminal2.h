@@ -1,13 +1,19 @@
 #pragma once
 
-#include "screens/EcraTerminal.h"
-
 #include <memory>
 
-class LigacaoKova;
+#include <QRect>
 
-// Terminal linked to the ERP: employees log in before recording, open orders as buttons,
-// material consumption. For now the shared frame and its dispatch.
+#include "screens/EcraTerminal.h"
+
+class LigacaoKova;
+class PainelBotoes;
+class PainelConsumo;
+class ucLogin;
+
+// Terminal linked to the ERP. Two states: identification (employee buttons above the login
+// control) and work (open orders, functions and operations side by side above the bottom
+// strip). Function AC008 opens the material-consumption panel over the whole screen.
 class frmTerminal2 : public EcraTerminal
 {
     Q_OBJECT
@@ -19,25 +25,63 @@ public:
     void setLigKova(std::unique_ptr<LigacaoKova> link);
     LigacaoKova* LigKova() const { return m_ligKova.get(); }
 
+    void Mostra() override;
+
+    // Work-state panel rectangles in twips for a client area of W x H twips.
+    struct Geometria
+    {
+        QRect Obra;
+        QRect Funcoes;
+        QRect Operacoes;
+    };
+    static Geometria CalculaGeometria(double W, double H, double alturaFrameBase = 1815);
+
+    void CarregaListaUtilizadores();
+    void MostraEscolhaUtilizador();
+    void MudaUtilizador();
+    void MostraPaineisTrabalho();
+    void CarregaPainelObra();
+    void CarregaPainelFuncoes();
+    void CarregaPainelOperacoes();
+    void MostraConsumo();
+    void EscondeConsumo();
+
     using EcraTerminal::Limpar;
     // Clears the selection; with MudaUser the employee is logged out.
     void Limpar(bool MudaUser);
     void Cancelar() override;
     void Sair() override;
 
-    // Employee who logged in last.
+    // Touches and the login control's events.
+    void EscolheuUtilizadorPainel(const QString& Nome, const QString& Codigo);
+    void EscolheuObra(const QString& Nome, const QString& Codigo);
+    void EscolheuOperacao(const QString& Nome, const QString& Codigo);
+    void Login(const QString& Codigo, const QString& Nome, qint16 Nivel);
+
+    // Employee who logged in last (kept after logout), and the two values handed to the login
+    // control, which leaves them as they are.
     QString UtilizadorActual;
+    QString PasswordActual;
+    qint16 NivelActual = 0;
+
+    ::ucLogin* ucLogin;
+    PainelBotoes* PainelBotesUtilizadores;
+    PainelBotoes* PainelObra;
+    PainelBotoes* PainelFuncoes;
+    PainelBotoes* PainelOperacoes;
+    PainelConsumo* PainelDonsumo;
 
 protected:
     void CarregaEcra() override;
     Despacho Despachar(const QString& codigo, bool& resultado, QString& mensagem) override;
     void AntesDeDespachar() override;
     void AposMotor(const QString& codigo, bool resultado, const QString& mensagem) override;
-    // Back to employee identification.
-    virtual void MudaUtilizador() {}
-    // Opens the material-consumption panel for ObraConsumo.
-    virtual void MostraConsumo() {}
 
 private:
+    void colocar(PainelBotoes* painel, const QRect& twips);
+    void CentrarLogin();
+
     std::unique_ptr<LigacaoKova> m_ligKova;
+    // Name of the employee logged in, shown on the user line while he is.
+    QString m_nomeActual;
 };

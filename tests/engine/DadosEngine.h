@@ -1,17 +1,20 @@
 #pragma once
 
+#include <QDateTime>
+
 #include "app/Currency.h"
 #include "app/Rotinas.h"
 #include "engine/Cl_EQP.h"
 #include "support/BaseDadosTeste.h"
 #include "support/OperadorFalso.h"
 
-#include <QDateTime>
-
 // Fixture rows and readings for the engine tests, on a fresh database per test.
 namespace dados {
 
-inline Currency C(const char* texto) { return *Currency::parse(QString::fromLatin1(texto)); }
+inline Currency C(const char* texto)
+{
+    return *Currency::parse(QString::fromLatin1(texto));
+}
 inline QDateTime Em(int dia, const char* hora)
 {
     return QDateTime(QDate(2024, 3, dia), QTime::fromString(QString::fromLatin1(hora), QStringLiteral("hh:mm:ss")));
@@ -19,8 +22,9 @@ inline QDateTime Em(int dia, const char* hora)
 
 inline void Obra(LigacaoDados& bd, const QString& fo, QVariant estadoFo = 1, QVariant processo = {})
 {
-    bd.executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado, Notas, Processo) VALUES (?, ?, 0, ?, ?)"),
-                {fo, estadoFo, QStringLiteral("notas antigas"), processo});
+    bd.executar(
+        QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado, Notas, Processo) VALUES (?, ?, 0, ?, ?)"),
+        {fo, estadoFo, QStringLiteral("notas antigas"), processo});
 }
 inline void Funcionario(LigacaoDados& bd, const QString& id, const QString& nome, const char* custo = "12")
 {
@@ -80,7 +84,8 @@ inline Registos Cabecalho(LigacaoDados& bd, const QString& fo)
 inline QString Fotografia(LigacaoDados& bd)
 {
     QString t;
-    for (const char* sql : {"SELECT * FROM oka_LinFo_Ope ORDER BY NoFo, NoLinha", "SELECT * FROM oka_CabOrc ORDER BY Fo"}) {
+    for (const char* sql :
+         {"SELECT * FROM oka_LinFo_Ope ORDER BY NoFo, NoLinha", "SELECT * FROM oka_CabOrc ORDER BY Fo"}) {
         const Registos r = bd.consultar(QString::fromLatin1(sql));
         for (int i = 0; i < r.RecordCount(); ++i)
             for (int c = 0; c < r.colunas().size(); ++c)
@@ -98,8 +103,7 @@ protected:
     void SetUp() override
     {
         TesteBD::SetUp();
-        if (IsSkipped())
-            return;
+        if (IsSkipped()) return;
         dados::Oficina(bd());
         eqp.setBd_lig(&bd());
         eqp.setOperador(&operador);

@@ -14,7 +14,12 @@ class EstadosDia : public TesteEngine
 // by subcontracting, the interrupted line never; then sub-state, notes and costs.
 TEST_P(EstadosDia, FamiliaDeMudancasDeEstado)
 {
-    struct Membro { QString nome; int estadoLinha, subEstado; std::function<bool(const QString&)> chamar; };
+    struct Membro
+    {
+        QString nome;
+        int estadoLinha, subEstado;
+        std::function<bool(const QString&)> chamar;
+    };
     const QDateTime t = Em(4, "10:00:00");
     const QString motivo = QStringLiteral("Falta d'água");
     const QList<Membro> membros{
@@ -54,7 +59,8 @@ TEST_P(EstadosDia, FamiliaRecusaSemEscrever)
     Linha(bd(), QStringLiteral("F1"), 1, QDate(2024, 3, 4), "8", "0", "0", 10, E2, 1);
     const QString antes = Fotografia(bd());
     const QDateTime t = Em(4, "10:00:00");
-    const QString f1 = QStringLiteral("F1"), semFolhas = QStringLiteral("Não existem Folhas de Obra deste Operador iniciadas!");
+    const QString f1 = QStringLiteral("F1"),
+                  semFolhas = QStringLiteral("Não existem Folhas de Obra deste Operador iniciadas!");
     EXPECT_FALSE(eqp.Obra_Suspender({}, f1, t, {}, msg));
     EXPECT_EQ(msg, QStringLiteral("Operador não indentificado !"));
     EXPECT_FALSE(eqp.Obra_NaoConforme(E1, {}, t, msg));
@@ -95,7 +101,7 @@ TEST_P(EstadosDia, DiaDeTrabalhoCompleto)
     EXPECT_EQ(Linhas(bd(), f1)[0].inteiro("Estado"), 8);
     EXPECT_EQ(Linhas(bd(), f1)[0].moeda("Total"), C("9"));
     EXPECT_EQ(Cabecalho(bd(), f2)[0].inteiro("SubEstado"), 0);
-    // The interrupted line's 9 hours are costed at once (12 + 20 per hour).
+    // Closing the day rolls up the orders it interrupts: 9 h at 12 + 20 per hour.
     EXPECT_EQ(Cabecalho(bd(), f1)[0].moeda("TotalCustoProd"), C("288"));
     EXPECT_FALSE(eqp.Dia_Fim(E1, Em(4, "17:01:00"), msg));
     EXPECT_EQ(msg, QStringLiteral("Não existem Folhas de Obra deste Operador iniciadas!"));

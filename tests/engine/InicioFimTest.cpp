@@ -1,6 +1,6 @@
-#include "DadosEngine.h"
-
 #include <thread>
+
+#include "DadosEngine.h"
 
 using namespace dados;
 
@@ -26,7 +26,8 @@ TEST_P(InicioFim, ExemploTrabalhadoDoInicioAoFimComCustos)
     EXPECT_EQ(l[0].moeda("CustoMaquina"), C("20"));
     EXPECT_EQ(l[0].inteiro("Estado"), 1);
     EXPECT_EQ(Cabecalho(bd(), F1)[0].inteiro("SubEstado"), 1);
-    EXPECT_EQ(Cabecalho(bd(), F1)[0].texto("DataActual").left(19).replace(u' ', u'T'), QStringLiteral("2024-03-04T08:05:09"));
+    EXPECT_EQ(Cabecalho(bd(), F1)[0].texto("DataActual").left(19).replace(u' ', u'T'),
+              QStringLiteral("2024-03-04T08:05:09"));
 
     ASSERT_TRUE(eqp.Operacao_fim(E1, F1, QStringLiteral("10"), M1, Em(4, "10:20:00"), msg));
     l = Linhas(bd(), F1);
@@ -69,7 +70,8 @@ TEST_P(InicioFim, PerguntaQuandoJaTemOperacoesIniciadas)
     Obra(bd(), F1);
     ASSERT_TRUE(eqp.Operacao_Inicio(E1, F1, QStringLiteral("10"), M1, Em(4, "08:00:00"), msg, true));
     const QString antes = Fotografia(bd());
-    const QString pergunta = QStringLiteral("Utilizador com uma ordem já inciada!\r\nExiste uma operação (Corte) iniciada na obra F1");
+    const QString pergunta =
+        QStringLiteral("Utilizador com uma ordem já inciada!\r\nExiste uma operação (Corte) iniciada na obra F1");
 
     operador.respostasConfirmacao = {false};
     EXPECT_FALSE(eqp.Operacao_Inicio(E1, F1, QStringLiteral("20"), M1, Em(4, "09:00:00"), msg, true));
@@ -115,8 +117,13 @@ TEST_P(InicioFim, RecusasDoFimPorOrdem)
     ASSERT_TRUE(eqp.Operacao_Inicio(E1, F1, QStringLiteral("10"), M1, Em(4, "08:00:00"), msg));
     const QString antes = Fotografia(bd());
     const QDateTime t = Em(4, "09:00:00");
-    const QString nenhuma = QStringLiteral("Não existem operações iniciadas nesta Obra que correspondam a informação introduzida !");
-    struct Caso { QString u, o, op, m, esperado; QDateTime quando; };
+    const QString nenhuma =
+        QStringLiteral("Não existem operações iniciadas nesta Obra que correspondam a informação introduzida !");
+    struct Caso
+    {
+        QString u, o, op, m, esperado;
+        QDateTime quando;
+    };
     const QList<Caso> casos{{{}, {}, {}, {}, QStringLiteral("Operador não indentificado !"), t},
                             {E1, {}, {}, {}, QStringLiteral("Obra não indentificada !"), t},
                             {E1, F1, QStringLiteral("0"), {}, QStringLiteral("Operacao não indentificada !"), t},
@@ -135,7 +142,8 @@ TEST_P(InicioFim, RecusasDoFimPorOrdem)
 // Unknown operation, no machine, no order header: the line starts all the same (empty name, rate 0).
 TEST_P(InicioFim, CodigosDesconhecidosIniciamLinha)
 {
-    ASSERT_TRUE(eqp.Operacao_Inicio(E1, QStringLiteral("F7"), QStringLiteral("99"), QString(), Em(4, "08:00:00"), msg, true));
+    ASSERT_TRUE(
+        eqp.Operacao_Inicio(E1, QStringLiteral("F7"), QStringLiteral("99"), QString(), Em(4, "08:00:00"), msg, true));
     const Registos l = Linhas(bd(), QStringLiteral("F7"));
     ASSERT_EQ(l.RecordCount(), 1);
     EXPECT_FALSE(l[0].nulo("Descritivo") || l[0].nulo("Maquina"));
@@ -156,7 +164,7 @@ TEST_P(InicioFim, ApostrofesNosCodigos)
     EXPECT_EQ(Cabecalho(bd(), fo)[0].moeda("TotalCustoProd"), C("30"));
 }
 
-// Mended: a line closed on a later day counts the days between; an end not after the start gives 0.
+// A line closed on a later day counts the days between; an end not after the start gives 0.
 TEST_P(InicioFim, DuracoesPelaMeiaNoiteERelogioAtrasado)
 {
     for (const char* fo : {"A", "B", "C"})
@@ -199,8 +207,7 @@ TEST_P(InicioFim, DoisTerminaisAoMesmoTempo)
         QString m;
         for (int op = 100; op < 140; ++op) {
             try {
-                if (!motor.Operacao_Inicio(func, F1, QString::number(op), M1, Em(4, "08:00:00"), m))
-                    ++falhas;
+                if (!motor.Operacao_Inicio(func, F1, QString::number(op), M1, Em(4, "08:00:00"), m)) ++falhas;
             } catch (const ErroBD&) {
                 ++falhas;
             }
@@ -210,7 +217,8 @@ TEST_P(InicioFim, DoisTerminaisAoMesmoTempo)
     a.join();
     b.join();
     EXPECT_EQ(falhas.load(), 0);
-    const Registos r = bd().consultar(QStringLiteral("SELECT COUNT(*), COUNT(DISTINCT NoLinha), MAX(NoLinha) FROM oka_LinFo_Ope"));
+    const Registos r =
+        bd().consultar(QStringLiteral("SELECT COUNT(*), COUNT(DISTINCT NoLinha), MAX(NoLinha) FROM oka_LinFo_Ope"));
     EXPECT_EQ(r[0].inteiro(0), 80);
     EXPECT_EQ(r[0].inteiro(1), 80);
     EXPECT_EQ(r[0].inteiro(2), 80);

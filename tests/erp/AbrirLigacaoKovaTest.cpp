@@ -1,15 +1,19 @@
-#include "dataaccess/LeitorConfiguracao.h"
 #include "erp/AbrirLigacaoKova.h"
+
+#include <QDir>
+
+#include "dataaccess/LeitorConfiguracao.h"
 #include "erp/DefinicoesKova.h"
 #include "support/BaseDadosTeste.h"
 #include "support/OperadorFalso.h"
 
-#include <QDir>
-
 class AbrirKova : public TesteBD
 {
 protected:
-    QString ficheiro() const { return QDir(const_cast<AbrirKova*>(this)->base().pasta()).filePath("Terminal_Obras.oka"); }
+    QString ficheiro() const
+    {
+        return QDir(const_cast<AbrirKova*>(this)->base().pasta()).filePath("Terminal_Obras.oka");
+    }
     void definicoes(const ValoresKova& v)
     {
         DefinicoesKova d(ficheiro());
@@ -74,7 +78,8 @@ TEST_P(AbrirKova, FalhaMostraAsDefinicoesComAPasswordEscondida)
     op.dialogos.clear();
     EXPECT_FALSE(AbrirLigacaoKova(link, ficheiro(), &op, &bd(), &mensagem));
     EXPECT_EQ(op.textos(QStringLiteral("Kova")).size(), 1);
-    EXPECT_TRUE(mensagem.endsWith(QStringLiteral("\r\nEmpresa   \r\nUser joão\r\nPassword "))) << mensagem.toStdString();
+    EXPECT_TRUE(mensagem.endsWith(QStringLiteral("\r\nEmpresa   \r\nUser joão\r\nPassword ")))
+        << mensagem.toStdString();
 }
 
 INSTANCIAR_BACKENDS(AbrirKova);

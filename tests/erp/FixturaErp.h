@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QString>
+
 #include "app/Currency.h"
 #include "dataaccess/LigacaoDados.h"
-
-#include <QString>
 
 // Rows the ERP tests start from: the settings row, articles, stock, orders and material lines.
 namespace FixturaErp {
@@ -23,8 +23,9 @@ inline void Contador(LigacaoDados& bd, const QString& armazem = QStringLiteral("
 }
 
 // `unidade` and `fornecedor` as null QStrings store Null.
-inline void Artigo(LigacaoDados& bd, const QString& codigo, int artoudes = 0, const QString& unidade = QStringLiteral("UN"),
-                   const QString& fornecedor = QStringLiteral("F01"), const QString& nome = QStringLiteral("Artigo"))
+inline void Artigo(LigacaoDados& bd, const QString& codigo, int artoudes = 0,
+                   const QString& unidade = QStringLiteral("UN"), const QString& fornecedor = QStringLiteral("F01"),
+                   const QString& nome = QStringLiteral("Artigo"))
 {
     bd.executar(QStringLiteral("INSERT INTO ARTIGOS (CODIGO, NOME, GRUPO, FAMILIA, ARTOUDES, UNBASE, Fornec) "
                                "VALUES (?, ?, 'G', 'F', ?, ?, ?)"),
@@ -41,8 +42,8 @@ inline void Stock(LigacaoDados& bd, const QString& artigo, const char* existenci
 
 inline Currency Existencia(LigacaoDados& bd, const QString& artigo, const QString& armazem = QStringLiteral("MP1"))
 {
-    return bd.consultar(QStringLiteral("SELECT EXISTENC FROM ARTARM WHERE ARTIGO = ? AND ARMAZEM = ?"),
-                        {artigo, armazem})
+    return bd
+        .consultar(QStringLiteral("SELECT EXISTENC FROM ARTARM WHERE ARTIGO = ? AND ARMAZEM = ?"), {artigo, armazem})
         .primeira()
         .moeda(0);
 }
@@ -57,8 +58,9 @@ inline void Ordem(LigacaoDados& bd, const QString& fo, const QString& processo =
 inline void LinhaMaterial(LigacaoDados& bd, const QString& fo, int noLinha, const QString& artigo, const char* qtd,
                           const char* preco)
 {
-    bd.executar(QStringLiteral("INSERT INTO oka_LinFo_Apr (NoFo, NoLinha, Artigo, QtdOr, PrUnit) VALUES (?, ?, ?, ?, ?)"),
-                {fo, noLinha, artigo, M(qtd).paraBD(), M(preco).paraBD()});
+    bd.executar(
+        QStringLiteral("INSERT INTO oka_LinFo_Apr (NoFo, NoLinha, Artigo, QtdOr, PrUnit) VALUES (?, ?, ?, ?, ?)"),
+        {fo, noLinha, artigo, M(qtd).paraBD(), M(preco).paraBD()});
 }
 
 inline int Contar(LigacaoDados& bd, const QString& tabela)

@@ -1,13 +1,16 @@
-#include "FixturaErp.h"
-#include "erp/LigacaoKovaBD.h"
-#include "erp/cl_GravaKova.h"
-#include "support/BaseDadosTeste.h"
-#include "support/OperadorFalso.h"
+#include <thread>
+#include <vector>
 
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+
+#include "FixturaErp.h"
+#include "erp/LigacaoKovaBD.h"
+#include "erp/cl_GravaKova.h"
+#include "support/BaseDadosTeste.h"
+#include "support/OperadorFalso.h"
 
 using namespace FixturaErp;
 
@@ -19,8 +22,7 @@ class GravaKovaComFalha : public cl_GravaKova
 protected:
     void GravaLinhaMaterial(const LinhaMaterial& linha) override
     {
-        if (++chamadas == 2)
-            throw ErroBD(QStringLiteral("falha simulada"), QStringLiteral("77"));
+        if (++chamadas == 2) throw ErroBD(QStringLiteral("falha simulada"), QStringLiteral("77"));
         cl_GravaKova::GravaLinhaMaterial(linha);
     }
     int chamadas = 0;
@@ -55,8 +57,7 @@ protected:
     void SetUp() override
     {
         TesteBD::SetUp();
-        if (IsSkipped())
-            return;
+        if (IsSkipped()) return;
         Contador(bd());
         Artigo(bd(), QStringLiteral("A'1"), 0, QStringLiteral("METRO"), QStringLiteral("F'9"));
         Artigo(bd(), QStringLiteral("B2"));
@@ -89,8 +90,7 @@ protected:
     QStringList linhasLog() const
     {
         QFile f(QDir(pastaLog).filePath(LigacaoKovaBD::NomeFicheiroLog(QDate::currentDate())));
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
+        if (!f.open(QIODevice::ReadOnly)) return {};
         return QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     }
     // Nothing of a posting is left: no document, stock as set up, no material line, costs as set.
@@ -102,7 +102,8 @@ protected:
         EXPECT_EQ(Existencia(bd(), QStringLiteral("A'1")), M("10"));
         EXPECT_EQ(Existencia(bd(), QStringLiteral("B2")), M("5"));
         EXPECT_EQ(Existencia(bd(), QStringLiteral("C3")), M("3"));
-        const Registos c = bd().consultar(QStringLiteral("SELECT CustoMat, DataActual FROM oka_CabOrc WHERE Fo = 'OF1'"));
+        const Registos c =
+            bd().consultar(QStringLiteral("SELECT CustoMat, DataActual FROM oka_CabOrc WHERE Fo = 'OF1'"));
         EXPECT_EQ(c.primeira().moeda(0), M("0"));
         EXPECT_TRUE(c.primeira().nulo(1));
         EXPECT_TRUE(linhasLog().isEmpty());
@@ -122,7 +123,8 @@ TEST_P(GravaKova, TresLinhasFormamUmDocumentoELinhasDaOrdem)
     const QString nomeLongo(60, u'N');
     Lista l;
     l.linha(QStringLiteral("A'1"), 2.5, 4, QString(), QStringLiteral("2"), nomeLongo)
-        .linha(QStringLiteral("B2"), 1, 0.125, QStringLiteral("  5"), QStringLiteral(" "), QStringLiteral("Parafuso d'aço"))
+        .linha(QStringLiteral("B2"), 1, 0.125, QStringLiteral("  5"), QStringLiteral(" "),
+               QStringLiteral("Parafuso d'aço"))
         .linha(QStringLiteral("C3"), 3, 0, QStringLiteral("1,5"), QStringLiteral("0.25"));
 
     cl_GravaKova g;
@@ -136,8 +138,9 @@ TEST_P(GravaKova, TresLinhasFormamUmDocumentoELinhasDaOrdem)
     EXPECT_EQ(g.documento().NumeroDocumento, 1);
 
     const int ano = QDate::currentDate().year();
-    const Registos d = bd().consultar(QStringLiteral("SELECT TIPODOC, SERIE, ANO, NUMDOC, ARMAZEM, SECTOR, DATA, MOEDA, "
-                                                     "PROCESSO FROM STKDOC"));
+    const Registos d =
+        bd().consultar(QStringLiteral("SELECT TIPODOC, SERIE, ANO, NUMDOC, ARMAZEM, SECTOR, DATA, MOEDA, "
+                                      "PROCESSO FROM STKDOC"));
     ASSERT_EQ(d.RecordCount(), 1);
     EXPECT_EQ(d.primeira().texto(0), QStringLiteral("SAI"));
     EXPECT_EQ(d.primeira().inteiro(1), 3);
@@ -224,7 +227,8 @@ TEST_P(GravaKova, RecusaDoErpNaoEscreveNada)
     } casos[] = {
         {Lista().linha(QStringLiteral("B2"), 1).linha(QStringLiteral("XX"), 1), LigacaoKovaBD::ArtigoInexistente, "XX"},
         {Lista().linha(QStringLiteral("B2"), 1).linha(QStringLiteral("D9"), 1), LigacaoKovaBD::ArtigoDescritivo, "D9"},
-        {Lista().linha(QStringLiteral("B2"), 1).linha(QStringLiteral("C3"), 0), LigacaoKovaBD::QuantidadeInvalida, "C3"},
+        {Lista().linha(QStringLiteral("B2"), 1).linha(QStringLiteral("C3"), 0), LigacaoKovaBD::QuantidadeInvalida,
+         "C3"},
         {Lista().linha(QStringLiteral("B2"), 1).linha(QStringLiteral("C3"), 3.0001), LigacaoKovaBD::StockInsuficiente,
          "C3"},
         {Lista().linha(QStringLiteral("A'1"), 6).linha(QStringLiteral("A'1"), 4.5), LigacaoKovaBD::StockInsuficiente,
@@ -245,10 +249,8 @@ TEST_P(GravaKova, RecusaDoErpNaoEscreveNada)
 
 TEST_P(GravaKova, FalhaDepoisDoLancamentoDesfazTudoEConfirmarDeNovoLancaUmaVez)
 {
-    const Lista l = Lista()
-                        .linha(QStringLiteral("A'1"), 1)
-                        .linha(QStringLiteral("B2"), 2)
-                        .linha(QStringLiteral("C3"), 3);
+    const Lista l =
+        Lista().linha(QStringLiteral("A'1"), 1).linha(QStringLiteral("B2"), 2).linha(QStringLiteral("C3"), 3);
     GravaKovaComFalha comFalha;
     EXPECT_FALSE(gravar(comFalha, l));
     ASSERT_EQ(op.textos(QStringLiteral("MensagemSistema")),
@@ -337,6 +339,49 @@ TEST_P(GravaKova, LigacaoFechadaNaoAceitaLancamentos)
     QString texto;
     outra.UltimoErro(numero, texto);
     EXPECT_EQ(numero, LigacaoKovaBD::DadosLigacaoEmFalta);
+}
+
+TEST_P(GravaKova, TerminaisEmSimultaneoNaoRepetemNumeros)
+{
+    constexpr int terminais = 3, vezes = 5;
+    std::vector<std::thread> threads;
+    std::vector<int> falhas(terminais, 0);
+    for (int t = 0; t < terminais; ++t)
+        threads.emplace_back([&, t] {
+            LigacaoDados ligacao;
+            if (!ligacao.Abrir(base().parametros())) {
+                falhas[t] = vezes;
+                return;
+            }
+            LigacaoKovaBD erp;
+            erp.setBaseDados(&ligacao);
+            erp.Ligar(base().pasta(), pastaLog, QStringLiteral("E"), QStringLiteral("U"), QStringLiteral("P"));
+            OperadorFalso operador;
+            const Lista l = Lista().linha(QStringLiteral("B2"), 0.1);
+            for (int i = 0; i < vezes; ++i) {
+                cl_GravaKova g;
+                g.setBd(&ligacao);
+                g.setLigKova(&erp);
+                g.setOperador(&operador);
+                if (!g.GravaSaidas(l.artigos, l.qtd, l.preco, {}, {}, QStringLiteral("OF1"), l.comp, l.larg, l.nome,
+                                   l.arm))
+                    ++falhas[t];
+            }
+        });
+    for (auto& th : threads)
+        th.join();
+    EXPECT_EQ(falhas, std::vector<int>(terminais, 0));
+    const int total = terminais * vezes;
+    const Registos d = bd().consultar(QStringLiteral("SELECT COUNT(*), MAX(NUMDOC) FROM STKDOC"));
+    EXPECT_EQ(d.primeira().inteiro(0), total);
+    EXPECT_EQ(d.primeira().inteiro(1), total);
+    const Registos a = bd().consultar(QStringLiteral(
+        "SELECT COUNT(*), MAX(NoLinha), COUNT(DISTINCT DocSaida) FROM oka_LinFo_Apr WHERE NoFo = 'OF1'"));
+    EXPECT_EQ(a.primeira().inteiro(0), total);
+    EXPECT_EQ(a.primeira().inteiro(1), total);
+    EXPECT_EQ(a.primeira().inteiro(2), total);
+    EXPECT_EQ(Existencia(bd(), QStringLiteral("B2")), M("5") - M("0.1") * Currency(total));
+    EXPECT_EQ(linhasLog().size(), total);
 }
 
 INSTANCIAR_BACKENDS(GravaKova);

@@ -1,10 +1,4 @@
 // The two settings dialogs, driven through their own widgets.
-#include "app/Rotinas.h"
-#include "dataaccess/EsquemaBD.h"
-#include "dataaccess/LeitorConfiguracao.h"
-#include "dataaccess/ui/frmDefinicoesBD.h"
-#include "erp/ui/frmDefinicoesKova.h"
-
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -15,6 +9,12 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include "app/Rotinas.h"
+#include "dataaccess/EsquemaBD.h"
+#include "dataaccess/LeitorConfiguracao.h"
+#include "dataaccess/ui/frmDefinicoesBD.h"
+#include "erp/ui/frmDefinicoesKova.h"
 
 namespace {
 
@@ -37,7 +37,8 @@ TEST(DefinicoesBDDialogo, CreatesTestsAndStoresAnSqliteDatabase)
     QTest::keyClicks(dialogo.txtBaseDados, QStringLiteral("nova.db"));
 
     QTest::mouseClick(dialogo.btTestar, Qt::LeftButton);
-    EXPECT_TRUE(dialogo.lbEstado->text().contains(QStringLiteral("não existe"))) << dialogo.lbEstado->text().toStdString();
+    EXPECT_TRUE(dialogo.lbEstado->text().contains(QStringLiteral("não existe")))
+        << dialogo.lbEstado->text().toStdString();
     EXPECT_FALSE(QFile::exists(QDir(pasta.path()).filePath(QStringLiteral("nova.db"))));
 
     QTest::mouseClick(dialogo.btCriar, Qt::LeftButton);
@@ -86,7 +87,7 @@ TEST(DefinicoesKovaDialogo, EditsTheFiveSettings)
     EXPECT_EQ(dialogo.txtPassword->echoMode(), QLineEdit::Password);
     dialogo.txtPercursoLog->setText(QStringLiteral("/var/log/kova"));
     dialogo.txtEmpresa->clear();
-    QTest::keyClicks(dialogo.txtEmpresa, QStringLiteral("Fábrica"));
+    dialogo.txtEmpresa->insert(QStringLiteral("Fábrica"));
     QTest::mouseClick(dialogo.btGravar, Qt::LeftButton);
     EXPECT_EQ(dialogo.result(), QDialog::Accepted);
     const ValoresKova v = dialogo.valores();

@@ -1,12 +1,9 @@
 // frmTerminal walked as an operator would: real widgets, a real database, scripted dialogs.
-#include "app/Rotinas.h"
-#include "controls/PainelBotoes.h"
-#include "controls/Twips.h"
-#include "controls/okaBotao.h"
 #include "screens/frmTerminal.h"
-#include "support/BaseDadosTeste.h"
-#include "support/OperadorFalso.h"
 
+#include <memory>
+
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -17,7 +14,12 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include "app/Rotinas.h"
+#include "controls/PainelBotoes.h"
+#include "controls/Twips.h"
+#include "controls/okaBotao.h"
+#include "support/BaseDadosTeste.h"
+#include "support/OperadorFalso.h"
 
 namespace {
 
@@ -27,8 +29,7 @@ protected:
     void SetUp() override
     {
         TesteBD::SetUp();
-        if (IsSkipped())
-            return;
+        if (IsSkipped()) return;
         DefinirPastaPrograma(base().pasta());
         bd().executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI) VALUES (1, 5)"));
         for (const auto& [id, nome] : {std::pair{"F1", "Ana Silva"}, std::pair{"F2", "Bruno Costa"}})
@@ -37,8 +38,10 @@ protected:
                           {QString::fromLatin1(id), QString::fromUtf8(nome)});
         bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"));
         bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (20, 'Soldadura')"));
-        bd().executar(QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M1', 'Serra', '20')"));
-        bd().executar(QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M2', 'Prensa', '8')"));
+        bd().executar(
+            QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M1', 'Serra', '20')"));
+        bd().executar(
+            QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M2', 'Prensa', '8')"));
         bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES ('1001', 1, 0)"));
         bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES ('1002', 4, 0)"));
         bd().executar(QStringLiteral("INSERT INTO oka_Motivos (codigo, Motivo) VALUES ('R1', 'Falta de material')"));
@@ -62,7 +65,7 @@ protected:
         const QStringList textos = painel->textos();
         const int k = int(textos.indexOf(texto));
         ASSERT_GE(k, 0) << texto.toStdString() << " not in " << textos.join(u'|').toStdString();
-        painel->tocarItem(k);
+        painel->tocarItem(k + 1);
     }
     void confirmar() { QTest::mouseClick(ecra->btConfirmar, Qt::LeftButton); }
     QStringList info() const
@@ -73,8 +76,9 @@ protected:
     // The day's log as written (Latin-1, CR LF).
     QByteArray registo()
     {
-        QFile f(QDir(base().pasta()).filePath(
-            QStringLiteral("log-%1.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")))));
+        QFile f(QDir(base().pasta())
+                    .filePath(
+                        QStringLiteral("log-%1.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")))));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     // The log line expected for these captions, with the time stamp read from the line itself
@@ -292,9 +296,9 @@ TEST_P(EcraT0, RefusedEndOfAllOperationsKeepsTheSelection)
     confirmar();
     ASSERT_EQ(op.textos(QStringLiteral("Aviso")).size(), 1);
     EXPECT_EQ(op.dialogos.last().imagem, 2);
-    EXPECT_EQ(info(), (QStringList{QString(), QStringLiteral("Obra:1001"),
-                                   QStringLiteral("Função:Terminar Todas Operações"), QString(),
-                                   QStringLiteral("Maquina:Serra")}));
+    EXPECT_EQ(info(),
+              (QStringList{QString(), QStringLiteral("Obra:1001"), QStringLiteral("Função:Terminar Todas Operações"),
+                           QString(), QStringLiteral("Maquina:Serra")}));
 }
 
 TEST_P(EcraT0, CancelClearsAndOrderKeypadClosedEmptyKeepsTheFunctionCode)
@@ -312,6 +316,14 @@ TEST_P(EcraT0, CancelClearsAndOrderKeypadClosedEmptyKeepsTheFunctionCode)
     EXPECT_EQ(info(), QStringList(5, QString()));
     EXPECT_EQ(ecra->Utilizador, QString());
     EXPECT_TRUE(registo().isEmpty());
+
+    // The SQL menu entry opens the settings dialog with the catalogue script; Sair closes.
+    ecra->Menu_SQL->trigger();
+    EXPECT_EQ(op.textos(QStringLiteral("BD")),
+              QStringList{QDir(base().pasta()).filePath(QStringLiteral("Catalogos/bd.sql"))});
+    EXPECT_TRUE(ecra->isVisible());
+    QTest::mouseClick(ecra->btSair, Qt::LeftButton);
+    EXPECT_FALSE(ecra->isVisible());
 }
 
 // A database failure inside a touch is reported and logged; the terminal carries on.
@@ -336,7 +348,7 @@ TEST_P(EcraT0, DatabaseErrorInAHandlerIsShownLoggedAndTheTerminalGoesOn)
     EXPECT_EQ(contar(QStringLiteral("SELECT SubEstado FROM oka_CabOrc WHERE Fo = '1001'")), 0);
     const QList<QByteArray> linhas = linhasRegisto();
     ASSERT_EQ(linhas.size(), 2);
-    EXPECT_TRUE(linhas[1].contains("\tFunção:Iniciar Operação\t"));
+    EXPECT_TRUE(QString::fromLatin1(linhas[1]).contains(QStringLiteral("\tFunção:Iniciar Operação\t")));
     EXPECT_TRUE(linhas[1].contains("Mensagem:Erro"));
     EXPECT_EQ(linhas[1].count("\r\n"), 1);
     EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1001"));
@@ -450,7 +462,8 @@ TEST_F(EcraT0Frame, InformationLinesClockAndDateInPortugueseWhateverTheLocale)
 
     const QDate hoje = QDate::currentDate();
     const QLocale pt(QLocale::Portuguese, QLocale::Portugal);
-    const QString esperada = pt.dayName(hoje.dayOfWeek()) + QStringLiteral(" %1 de ").arg(hoje.day(), 2, 10, QChar(u'0')) +
+    const QString esperada = pt.dayName(hoje.dayOfWeek()) +
+                             QStringLiteral(" %1 de ").arg(hoje.day(), 2, 10, QChar(u'0')) +
                              pt.monthName(hoje.month()) + QStringLiteral("  %1").arg(hoje.year());
     if (QDate::currentDate() == hoje) {
         EXPECT_EQ(ecra.lbData->text(), esperada);

@@ -1,8 +1,8 @@
+#include <QApplication>
+
 #include "app/ui/mod_main.h"
 #include "screens/EcraTerminal.h"
 #include "screens/InteraccaoEcra.h"
-
-#include <QApplication>
 
 int main(int argc, char** argv)
 {
@@ -10,8 +10,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Terminal"));
     InteraccaoEcra operador(nullptr);
     ResultadoMain arranque = Main(app.arguments().mid(1), &operador);
-    if (!arranque.ecra)
-        return arranque.codigoSaida;
+    if (!arranque.ecra) return arranque.codigoSaida;
+    operador.setPai(arranque.ecra.get());
     const int codigo = app.exec();
     arranque.ecra.reset();
     return codigo;

@@ -1,5 +1,8 @@
 #include "app/ui/mod_main.h"
 
+#include <QDir>
+#include <QGuiApplication>
+
 #include "app/Arranque.h"
 #include "app/InteraccaoOperador.h"
 #include "app/Rotinas.h"
@@ -9,9 +12,6 @@
 #include "erp/LigacaoKova.h"
 #include "screens/frmTerminal.h"
 #include "screens/frmTerminal2.h"
-
-#include <QDir>
-#include <QGuiApplication>
 
 namespace {
 
@@ -26,21 +26,18 @@ bool AbrirBaseDados(const QString& ficheiro, LigacaoDados& ligacao, InteraccaoOp
         QString erro;
         const bool lidas = definicoes.Ler(&erro);
         if (lidas && definicoes.faltamDefinicoes()) {
-            if (!operador->EditarDefinicoesBD(definicoes, bdSql))
-                return false;
+            if (!operador->EditarDefinicoesBD(definicoes, bdSql)) return false;
             continue;
         }
         if (lidas) {
             QGuiApplication::setOverrideCursor(Qt::WaitCursor);
             const Arranque::Resultado r = Arranque::AbrirBaseDados(ficheiro, ligacao, nullptr, &erro);
             QGuiApplication::restoreOverrideCursor();
-            if (r == Arranque::Resultado::Aberta)
-                return true;
+            if (r == Arranque::Resultado::Aberta) return true;
         }
         if (!operador->Confirmacao(erro + QStringLiteral("\r\n\r\nAlterar as definições da ligação?"), 2, 6690))
             return false;
-        if (!operador->EditarDefinicoesBD(definicoes, bdSql))
-            return false;
+        if (!operador->EditarDefinicoesBD(definicoes, bdSql)) return false;
     }
 }
 
@@ -59,9 +56,7 @@ ResultadoMain Main(const QStringList& argumentos, InteraccaoOperador* operador)
     if (tipo != 0) {
         std::unique_ptr<LigacaoKova> link;
         // A refused connection has been reported; the screen is shown with the link as it is.
-        AbrirLigacaoKova(link, ficheiro, operador);
-        if (link)
-            link->setBaseDados(ligacao.get());
+        AbrirLigacaoKova(link, ficheiro, operador, ligacao.get());
         auto ecra = std::make_unique<frmTerminal2>();
         ecra->setFicheiroConfiguracao(ficheiro);
         ecra->setOperador(operador);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QStringList>
-
 #include <memory>
+
+#include <QStringList>
 
 class EcraTerminal;
 class InteraccaoOperador;

@@ -1,8 +1,5 @@
 #include "dataaccess/ui/frmDefinicoesBD.h"
 
-#include "dataaccess/EsquemaBD.h"
-#include "dataaccess/LigacaoDados.h"
-
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +9,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "dataaccess/EsquemaBD.h"
+#include "dataaccess/LigacaoDados.h"
 
 namespace {
 
@@ -41,8 +41,7 @@ frmDefinicoesBD::frmDefinicoesBD(const DefinicoesBD& definicoes, const QString& 
 
     int indice = 0;
     for (int i = 0; i < Drivers.size(); ++i)
-        if (Drivers[i].compare(definicoes.Driver, Qt::CaseInsensitive) == 0)
-            indice = i;
+        if (Drivers[i].compare(definicoes.Driver, Qt::CaseInsensitive) == 0) indice = i;
     cbDriver->setCurrentIndex(indice);
 
     auto* form = new QFormLayout;

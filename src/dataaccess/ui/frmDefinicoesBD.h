@@ -1,8 +1,8 @@
 #pragma once
 
-#include "dataaccess/DefinicoesBD.h"
-
 #include <QDialog>
+
+#include "dataaccess/DefinicoesBD.h"
 
 class QComboBox;
 class QLabel;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/InteraccaoOperador.h"
-
 #include <QDialog>
+
+#include "app/InteraccaoOperador.h"
 
 class QLineEdit;
 class QPushButton;

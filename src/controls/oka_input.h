@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QLineEdit>
+
+// Entry field of the touch screens: a line edit that asks its owner to validate it when it is
+// about to lose the focus (a cancel flag set by the owner keeps the focus in the field), and
+// that reports a touch so that the owner can open an on-screen keypad or keyboard for it.
+class oka_input : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit oka_input(QWidget* parent = nullptr);
+
+    // When true, a touch (mouse press) on the enabled field raises `Tocado` instead of only
+    // placing the cursor; the owner then asks the operator for the value.
+    void setEntradaPorToque(bool sim) { m_entradaPorToque = sim; }
+    bool entradaPorToque() const { return m_entradaPorToque; }
+
+    // Runs the validation as if the field were left. Returns true when it was accepted; when the
+    // owner cancels, the field keeps (or takes back) the focus.
+    bool Validar();
+
+signals:
+    // About to lose the focus: set `Cancel` to true to refuse the value and keep the focus.
+    void Validate(bool& Cancel);
+    void Tocado();
+
+protected:
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+
+private:
+    bool m_entradaPorToque = false;
+    bool m_aValidar = false;
+    bool m_comFoco = false;
+};

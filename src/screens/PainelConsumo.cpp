@@ -1,0 +1,361 @@
+#include "screens/PainelConsumo.h"
+
+#include <memory>
+
+#include <QHeaderView>
+#include <QLabel>
+
+#include "app/Currency.h"
+#include "app/InteraccaoOperador.h"
+#include "controls/Fontes.h"
+#include "controls/GrelhaConsumo.h"
+#include "controls/Twips.h"
+#include "controls/okaBotao.h"
+#include "controls/oka_input.h"
+#include "engine/Cl_EQP.h"
+#include "erp/cl_GravaKova.h"
+
+namespace {
+
+const char* const Titulos[] = {"Cód. Artigo", "Descrição", "Comp.", "Largura", "Qtd.", "Lote"};
+// Widths of the entry fields in twips; the description takes what is left.
+const int LargurasCampos[] = {2400, 0, 1800, 1800, 1800, 1800};
+const char* const PedidosNumero[] = {"", "", "INTRODUZA O COMPRIMENTO", "INTRODUZA A LARGURA", "INTRODUZA A QUANTIDADE",
+                                     ""};
+
+// The operator's number, read as fixed point; nullopt for text that is not a number.
+std::optional<Currency> Numero(const QString& texto)
+{
+    return Currency::parse(texto.trimmed());
+}
+
+} // namespace
+
+PainelConsumo::PainelConsumo(QWidget* parent) : QGroupBox(parent)
+{
+    // The panel and the entry frame are borderless: their captions are not drawn; the caption
+    // and the order appear in lbTitulo instead.
+    setObjectName(QStringLiteral("PainelDonsumo"));
+    setAccessibleName(QStringLiteral("Consumo de Materiais"));
+    setFlat(true);
+    setAutoFillBackground(true);
+
+    CMFrameBotoes = new QGroupBox(this);
+    CMFrameBotoes->setFont(FonteTerminal(10, false));
+    CMFrameBotoes->setObjectName(QStringLiteral("CMFrameBotoes"));
+    CMFrameBotoes->resize(Twips::Px(6015), Twips::Px(1815));
+    btCMConf = new okaBotao(QStringLiteral("C&onfirmar"), CMFrameBotoes);
+    btCMCancelar = new okaBotao(QStringLiteral("C&ancelar"), CMFrameBotoes);
+    btCMSair = new okaBotao(QStringLiteral("&Sair"), CMFrameBotoes);
+    okaBotao* botoes[] = {btCMConf, btCMCancelar, btCMSair};
+    for (int k = 0; k < 3; ++k) {
+        botoes[k]->setGeometry(Twips::Rect(120 + 1965 * k, 300, 1845, 1395));
+        botoes[k]->setFont(FonteTerminal(12, true));
+    }
+    btCMConf->setObjectName(QStringLiteral("btCMConf"));
+    btCMCancelar->setObjectName(QStringLiteral("btCMCancelar"));
+    btCMSair->setObjectName(QStringLiteral("btCMSair"));
+
+    CMFrameIntroducao = new QGroupBox(this);
+    CMFrameIntroducao->setObjectName(QStringLiteral("CMFrameIntroducao"));
+    CMFrameIntroducao->setAccessibleName(QStringLiteral("Introdução"));
+    CMFrameIntroducao->setFlat(true);
+    for (int c = 0; c < NumCampos; ++c) {
+        Titulo[std::size_t(c)] = new QLabel(QString::fromUtf8(Titulos[c]), CMFrameIntroducao);
+        Titulo[std::size_t(c)]->setFont(FonteTerminal(12, true));
+        auto* campo = new oka_input(CMFrameIntroducao);
+        campo->setObjectName(QStringLiteral("Campo%1").arg(c));
+        campo->setFont(FonteTerminal(14, false));
+        Campo[std::size_t(c)] = campo;
+        connect(campo, &oka_input::Validate, this,
+                [this, c](bool& cancel) { Correr(QStringLiteral("ValidaCampo"), [&] { ValidaCampo(c, cancel); }); });
+        connect(campo, &oka_input::Tocado, this,
+                [this, c] { Correr(QStringLiteral("Campo_Click"), [&] { CampoTocado(c); }); });
+    }
+    Campo[Descricao]->setReadOnly(true);
+    Campo[Descricao]->setFocusPolicy(Qt::NoFocus);
+    for (int c : {CodArtigo, Comprimento, Largura, Quantidade})
+        Campo[std::size_t(c)]->setEntradaPorToque(true);
+    for (int c : {Comprimento, Largura, Quantidade})
+        Campo[std::size_t(c)]->setAlignment(Qt::AlignRight);
+
+    btLista = new okaBotao(QStringLiteral("Lista"), CMFrameIntroducao);
+    btLista->setObjectName(QStringLiteral("btLista"));
+    btAdd = new okaBotao(QStringLiteral("Adicionar Artigo"), CMFrameIntroducao);
+    btAdd->setObjectName(QStringLiteral("btAdd"));
+    for (okaBotao* b : {btLista, btAdd})
+        b->setFont(FonteTerminal(12, true));
+    lbUnidade = new QLabel(CMFrameIntroducao);
+    lbUnidade->setObjectName(QStringLiteral("lbUnidade"));
+    lbUnidade->setFont(FonteTerminal(12, true));
+    lbTitulo = new QLabel(CMFrameIntroducao);
+    lbTitulo->setObjectName(QStringLiteral("lbTitulo"));
+    lbTitulo->setFont(FonteTerminal(14, true));
+    lbTitulo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    CMGRmat = new GrelhaConsumo(CMFrameIntroducao);
+    CMGRmat->setObjectName(QStringLiteral("CMGRmat"));
+    CMGRmat->setFont(FonteTerminal(14, false));
+    CMGRmat->horizontalHeader()->setFont(FonteTerminal(12, true));
+    connect(CMGRmat, &GrelhaConsumo::LinhaTocada, this, &PainelConsumo::LinhaTocada);
+
+    connect(btLista, &okaBotao::clicked, this,
+            [this] { Correr(QStringLiteral("btLista_Click"), [this] { btLista_Click(); }); });
+    connect(btAdd, &okaBotao::clicked, this,
+            [this] { Correr(QStringLiteral("btAdd_Click"), [this] { btAdd_Click(); }); });
+    connect(btCMConf, &okaBotao::clicked, this,
+            [this] { Correr(QStringLiteral("btCMConf_Click"), [this] { btCMConf_Click(); }); });
+    connect(btCMSair, &okaBotao::clicked, this, &PainelConsumo::btCMSair_Click);
+    hide();
+}
+
+void PainelConsumo::Dispor(int largura, int altura)
+{
+    setGeometry(0, 0, largura, altura);
+    CMFrameBotoes->move((largura - CMFrameBotoes->width()) / 2, qRound(altura - 1.1 * CMFrameBotoes->height()));
+    const int alturaIntro = qRound(altura - 1.2 * CMFrameBotoes->height());
+    const int larguraIntro = largura - Twips::Px(240);
+    CMFrameIntroducao->setGeometry((largura - larguraIntro) / 2, 0, larguraIntro, alturaIntro);
+
+    // Entry strip (the top 2000 twips of the frame): captions above the fields, the list button
+    // beside the article code, "Adicionar Artigo" at the right end.
+    const int margem = Twips::Px(120);
+    const int topoTitulo = Twips::Px(300);
+    const int topoCampo = Twips::Px(660);
+    const int alturaCampo = Twips::Px(735);
+    const int larguraLista = Twips::Px(1200);
+    const int larguraAdd = Twips::Px(2400);
+    int fixos = 0;
+    for (int c = 0; c < NumCampos; ++c)
+        fixos += Twips::Px(LargurasCampos[c]);
+    const int larguraDescricao =
+        qMax(Twips::Px(1500), larguraIntro - fixos - larguraLista - larguraAdd - margem * (NumCampos + 3));
+    int x = margem;
+    for (int c = 0; c < NumCampos; ++c) {
+        const int w = c == Descricao ? larguraDescricao : Twips::Px(LargurasCampos[c]);
+        Titulo[std::size_t(c)]->setGeometry(x, topoTitulo, w, topoCampo - topoTitulo);
+        Campo[std::size_t(c)]->setGeometry(x, topoCampo, w, alturaCampo);
+        x += w + margem;
+        if (c == CodArtigo) {
+            btLista->setGeometry(x, topoTitulo, larguraLista, topoCampo + alturaCampo - topoTitulo);
+            x += larguraLista + margem;
+        }
+    }
+    btAdd->setGeometry(x, topoTitulo, larguraAdd, topoCampo + alturaCampo - topoTitulo);
+    lbUnidade->setGeometry(margem, topoCampo + alturaCampo + Twips::Px(60), Twips::Px(6000), Twips::Px(400));
+    lbTitulo->setGeometry(larguraIntro / 2, topoCampo + alturaCampo + Twips::Px(60), larguraIntro / 2 - margem,
+                          Twips::Px(480));
+
+    CMGRmat->setGeometry(0, Twips::Px(2000), larguraIntro, alturaIntro - Twips::Px(2000));
+}
+
+void PainelConsumo::MostraConsumo(const QString& obra, int largura, int altura)
+{
+    m_obra = obra;
+    lbTitulo->setText(QStringLiteral("Consumo de Materiais - Obra ") + obra);
+    Dispor(largura, altura);
+    CMGRmat->Configurar();
+    for (oka_input* c : Campo)
+        c->clear();
+    Campo[Comprimento]->setEnabled(true);
+    Campo[Largura]->setEnabled(true);
+    Campo[Quantidade]->setEnabled(true);
+    Campo[Lote]->setEnabled(false);
+    show();
+    raise();
+    Campo[CodArtigo]->setFocus(Qt::OtherFocusReason);
+    update();
+}
+
+void PainelConsumo::EscondeConsumo()
+{
+    hide();
+}
+
+void PainelConsumo::Correr(const QString& rotina, const std::function<void()>& corpo)
+{
+    if (m_protector) {
+        m_protector(rotina, corpo);
+        return;
+    }
+    try {
+        corpo();
+    } catch (const std::exception& e) {
+        MensagemErro(
+            QStringLiteral("Erro (%1)\r\nNa função %2 do PainelConsumo").arg(QString::fromUtf8(e.what()), rotina));
+    }
+}
+
+void PainelConsumo::MensagemErro(const QString& texto)
+{
+    if (m_operador) m_operador->MensagemSistema(texto, 2);
+}
+
+void PainelConsumo::ValidaCampo(int Index, bool& Cancel)
+{
+    oka_input* campo = Campo[std::size_t(Index)];
+    switch (Index) {
+    case CodArtigo: {
+        if (campo->text().trimmed().isEmpty()) return;
+        QString descricao, mensagem, unidade;
+        double factor = 0;
+        if (m_eqp->CM_ValidaArtigo(campo->text(), descricao, factor, mensagem, unidade)) {
+            Campo[Descricao]->setText(descricao);
+            lbUnidade->setText(QStringLiteral("Unidade Base:") + unidade);
+        } else {
+            if (!mensagem.isEmpty()) MensagemErro(mensagem);
+            Cancel = true;
+            campo->clear();
+            lbUnidade->clear();
+            campo->setFocus(Qt::OtherFocusReason);
+        }
+        return;
+    }
+    case Comprimento:
+    case Largura:
+    case Quantidade: {
+        if (campo->text().trimmed().isEmpty()) return;
+        const auto valor = Numero(campo->text());
+        if (!valor) {
+            campo->clear();
+            Cancel = true;
+            campo->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        if (Index == Largura) {
+            const auto comprimento = Numero(Campo[Comprimento]->text());
+            if (!Campo[Comprimento]->text().isEmpty() && comprimento)
+                Campo[Quantidade]->setText((*comprimento * *valor).toString());
+        } else if (Index == Quantidade) {
+            QString mensagem, armazem;
+            if (!m_eqp->ExisteQuantidadeNoArmazem(Campo[CodArtigo]->text(), *valor, mensagem, armazem)) {
+                Cancel = true;
+                MensagemErro(mensagem);
+                campo->clear();
+                campo->setFocus(Qt::OtherFocusReason);
+            }
+        }
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void PainelConsumo::CampoTocado(int Index)
+{
+    if (!m_operador) return;
+    const QString texto = Index == CodArtigo ? m_operador->PedirTexto(QStringLiteral("INTRODUZA O CÓDIGO DO ARTIGO"))
+                                             : m_operador->PedirNumero(QString::fromUtf8(PedidosNumero[Index]));
+    if (texto.isEmpty()) return;
+    oka_input* campo = Campo[std::size_t(Index)];
+    campo->setText(texto);
+    // As if the operator had typed it and left the field.
+    campo->Validar();
+}
+
+void PainelConsumo::btLista_Click()
+{
+    const QString codigo = m_eqp->cm_ListaArtigos();
+    oka_input* campo = Campo[CodArtigo];
+    campo->setFocus(Qt::OtherFocusReason);
+    if (codigo > QString()) {
+        campo->setText(codigo);
+        campo->Validar();
+    }
+}
+
+bool PainelConsumo::ValidarCampoActivo()
+{
+    // The touch buttons take no focus: a value typed on a keyboard is validated here, as leaving
+    // the field would have done, before the button acts.
+    for (oka_input* c : Campo)
+        if (c->hasFocus() && c->isModified()) return c->Validar();
+    return true;
+}
+
+void PainelConsumo::btAdd_Click()
+{
+    if (!ValidarCampoActivo()) return;
+    const QString quantidade = Campo[Quantidade]->text().trimmed();
+    const auto valor = Numero(quantidade);
+    if (quantidade.isEmpty() || !valor || *valor == Currency(0)) return;
+    // A line without an article would be posted as an issue of nothing.
+    if (Campo[CodArtigo]->text().trimmed().isEmpty()) {
+        if (m_operador) m_operador->Aviso(QStringLiteral("Deve indicar o artigo !"), 2, 3345);
+        Campo[CodArtigo]->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    QStringList valores;
+    for (oka_input* c : Campo) {
+        valores << c->text();
+        c->clear();
+    }
+    CMGRmat->AdicionarLinha(valores);
+    Campo[CodArtigo]->setFocus(Qt::OtherFocusReason);
+}
+
+void PainelConsumo::LinhaTocada(int linha)
+{
+    if (!m_operador || linha < 0 || linha >= CMGRmat->Linhas()) return;
+    const QString artigo = CMGRmat->Texto(linha, GrelhaConsumo::Artigo);
+    if (m_operador->Confirmacao(QStringLiteral("Retirar da lista a linha do artigo %1 ?").arg(artigo), 1, 3345))
+        CMGRmat->removeRow(linha);
+}
+
+void PainelConsumo::btCMConf_Click()
+{
+    // A second touch while the first is still posting (dialogs run their own event loop) is
+    // ignored, so the list goes to the ERP once.
+    if (m_aConfirmar || !ValidarCampoActivo()) return;
+    m_aConfirmar = true;
+    struct Fim
+    {
+        bool& f;
+        ~Fim() { f = false; }
+    } fim{m_aConfirmar};
+
+    auto GravaKOva = std::make_unique<cl_GravaKova>();
+    GravaKOva->setBd(m_ligacao);
+    GravaKOva->setLigKova(m_ligKova);
+    GravaKOva->setOperador(m_operador);
+
+    const int n = CMGRmat->Linhas();
+    if (n == 0) {
+        Campo[CodArtigo]->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    QStringList artigos(n + 1), lotes(n + 1), comprimentos(n + 1), larguras(n + 1), descricoes(n + 1), armazens(n + 1);
+    QList<double> quantidades(n + 1, 0.0), precos(n + 1, 0.0);
+    for (int i = 1; i <= n; ++i) {
+        const int r = i - 1;
+        artigos[i] = CMGRmat->Texto(r, GrelhaConsumo::Artigo);
+        const Currency quantidade = Numero(CMGRmat->Texto(r, GrelhaConsumo::Quantidade)).value_or(Currency());
+        quantidades[i] = quantidade.toDouble();
+        lotes[i] = CMGRmat->Texto(r, GrelhaConsumo::Lote);
+        comprimentos[i] = CMGRmat->Texto(r, GrelhaConsumo::Comprimento);
+        larguras[i] = CMGRmat->Texto(r, GrelhaConsumo::Largura);
+        descricoes[i] = CMGRmat->Texto(r, GrelhaConsumo::Descricao);
+        QString mensagem, armazem;
+        if (!m_eqp->ExisteQuantidadeNoArmazem(artigos[i].trimmed(), quantidade, mensagem, armazem)) {
+            MensagemErro(mensagem);
+            return;
+        }
+        armazens[i] = armazem;
+    }
+    QString processo = m_eqp->aNumeroProcessoDaOrdem(m_obra);
+    QString obra = m_obra;
+    const bool gravou = GravaKOva->GravaSaidas(artigos, quantidades, precos, lotes, processo, obra, comprimentos,
+                                               larguras, descricoes, armazens);
+    GravaKOva.reset();
+    if (gravou) {
+        CMGRmat->setRowCount(0);
+        emit Terminou();
+    }
+}
+
+void PainelConsumo::btCMSair_Click()
+{
+    CMGRmat->setRowCount(0);
+    emit Terminou();
+}

@@ -1,0 +1,121 @@
+#pragma once
+
+// The ERP terminal on a real database with the ERP stand-in: employees with passwords, orders,
+// operations, articles with stock; the screen shown with a scripted operator.
+#include <memory>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QTest>
+
+#include "app/Rotinas.h"
+#include "controls/PainelBotoes.h"
+#include "controls/ucLogin.h"
+#include "dataaccess/CifraSenha.h"
+#include "erp/FixturaErp.h"
+#include "erp/LigacaoKovaBD.h"
+#include "screens/frmTerminal2.h"
+#include "support/BaseDadosTeste.h"
+#include "support/OperadorFalso.h"
+
+class FixturaTerminal2 : public TesteBD
+{
+protected:
+    void SetUp() override
+    {
+        TesteBD::SetUp();
+        if (IsSkipped()) return;
+        DefinirPastaPrograma(base().pasta());
+        using namespace FixturaErp;
+        Contador(bd());
+        const QString senha = CifraSenha::Cifrar(QStringLiteral("1234"));
+        for (const auto& [id, nome] : {std::pair{"F1", "Ana Silva"}, std::pair{"F2", "Bruno Costa"}})
+            bd().executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome, Senha, Nivel, CustoHora) "
+                                         "VALUES (?, ?, ?, 1, '12')"),
+                          {QString::fromLatin1(id), QString::fromUtf8(nome), senha});
+        bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"));
+        bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (20, 'Soldadura')"));
+        Ordem(bd(), QStringLiteral("1001"));
+        Ordem(bd(), QStringLiteral("1003"), QStringLiteral("P-78"));
+        bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES ('1002', 4, 0)"));
+        Artigo(bd(), QStringLiteral("A1"), 0, QStringLiteral("M2"), QStringLiteral("F01"), QStringLiteral("Chapa"));
+        Artigo(bd(), QStringLiteral("A2"), 0, QStringLiteral("UN"), QStringLiteral("F01"), QStringLiteral("Tubo"));
+        Artigo(bd(), QStringLiteral("A3"), 0, QStringLiteral("UN"), QStringLiteral("F02"), QStringLiteral("Parafuso"));
+        Artigo(bd(), QStringLiteral("D1"), 1, QStringLiteral("UN"), QStringLiteral("F01"), QStringLiteral("Pintura"));
+        Stock(bd(), QStringLiteral("A1"), "10");
+        Stock(bd(), QStringLiteral("A2"), "5");
+        Stock(bd(), QStringLiteral("A3"), "100");
+
+        auto link = std::make_unique<LigacaoKovaBD>();
+        link->setModo(2);
+        ASSERT_TRUE(link->Ligar(QStringLiteral("."), QString(), QStringLiteral("Demo"), QStringLiteral("u"),
+                                QStringLiteral("p")));
+        link->setBaseDados(&bd());
+        ecra = std::make_unique<frmTerminal2>();
+        ecra->setLigacao(&bd());
+        ecra->setOperador(&op);
+        ecra->setLigKova(std::move(link));
+        ecra->Mostra();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(ecra->EcraCarregado);
+        // The headless screen is 800 x 600; the terminal's panel is 1920 x 1080: lay it out again
+        // for that size, as its first resize would.
+        ecra->EcraCarregado = false;
+        ecra->overrideWindowState(Qt::WindowFullScreen);
+        ecra->setGeometry(0, 0, 1920, 1080);
+        ecra->overrideWindowState(Qt::WindowFullScreen);
+        QResizeEvent redimensionar(ecra->size(), QSize(800, 600));
+        QCoreApplication::sendEvent(ecra.get(), &redimensionar);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(ecra->size(), QSize(1920, 1080));
+        ASSERT_TRUE(ecra->EcraCarregado);
+    }
+    void TearDown() override
+    {
+        ecra.reset();
+        DefinirPastaPrograma(QString());
+        TesteBD::TearDown();
+    }
+
+    static void tocar(PainelBotoes* painel, const QString& texto)
+    {
+        const QStringList textos = painel->textos();
+        const int k = int(textos.indexOf(texto));
+        ASSERT_GE(k, 0) << texto.toStdString() << " not in " << textos.join(u'|').toStdString();
+        painel->tocarItem(k + 1); // items count from 1
+    }
+    // Touches the employee's button, types the password on the control's keyboard and enter.
+    void entrar(const QString& nome, const QString& senha = QStringLiteral("1234"))
+    {
+        tocar(ecra->PainelBotesUtilizadores, nome);
+        static const QString ordem = QStringLiteral(" 1234567890_ASDFGHJKLÇZXCVBNMQWERTYUIOP");
+        for (QChar c : senha)
+            QTest::mouseClick(ecra->ucLogin->btAlfa[std::size_t(ordem.indexOf(c.toUpper()))], Qt::LeftButton);
+        QTest::mouseClick(ecra->ucLogin->btAlfa[ucLogin::TeclaEnter], Qt::LeftButton);
+    }
+    void confirmar() { QTest::mouseClick(ecra->btConfirmar, Qt::LeftButton); }
+    bool emIdentificacao() const
+    {
+        return ecra->ucLogin->isVisible() && ecra->PainelBotesUtilizadores->isVisible() &&
+               !ecra->FrameBase->isVisible() && !ecra->PainelObra->isVisible() && !ecra->PainelFuncoes->isVisible() &&
+               !ecra->PainelOperacoes->isVisible();
+    }
+    bool emTrabalho() const
+    {
+        return !ecra->ucLogin->isVisible() && !ecra->PainelBotesUtilizadores->isVisible() &&
+               ecra->FrameBase->isVisible() && ecra->PainelInfo->isVisible() && ecra->PainelObra->isVisible() &&
+               ecra->PainelFuncoes->isVisible() && ecra->PainelOperacoes->isVisible();
+    }
+    qint64 contar(const QString& sql, const QVariantList& valores = {})
+    {
+        return bd().consultar(sql, valores).primeira().inteiro(0);
+    }
+
+    OperadorFalso op;
+    std::unique_ptr<frmTerminal2> ecra;
+};

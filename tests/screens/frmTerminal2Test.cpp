@@ -1,0 +1,216 @@
+// frmTerminal2 walked as an operator would: identification, work panels, Confirmar, Cancel.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/Arranque.h"
+#include "app/ui/mod_main.h"
+#include "controls/GrelhaConsumo.h"
+#include "controls/Twips.h"
+#include "controls/okaBotao.h"
+#include "controls/oka_input.h"
+#include "dataaccess/EsquemaBD.h"
+#include "screens/FixturaTerminal2.h"
+#include "screens/PainelConsumo.h"
+
+class EcraT2 : public FixturaTerminal2
+{
+};
+
+TEST_P(EcraT2, IdentificationThenLoginShowsTheWorkPanels)
+{
+    EXPECT_TRUE(emIdentificacao());
+    EXPECT_TRUE(ecra->FrameDataHora->isVisible());
+    EXPECT_EQ(ecra->PainelBotesUtilizadores->textos(),
+              (QStringList{QStringLiteral("Ana Silva"), QStringLiteral("Bruno Costa")}));
+    // The login control is centred, the employee buttons fill the space above it.
+    EXPECT_EQ(ecra->ucLogin->x(), (ecra->width() - ecra->ucLogin->width()) / 2);
+    EXPECT_EQ(ecra->ucLogin->y(), (ecra->height() - ecra->ucLogin->height()) / 2);
+    EXPECT_EQ(ecra->PainelBotesUtilizadores->geometry(),
+              QRect(ecra->ucLogin->x(), 0, ecra->ucLogin->width(), ecra->ucLogin->y()));
+
+    entrar(QStringLiteral("Ana Silva"), QStringLiteral("999"));
+    EXPECT_EQ(ecra->ucLogin->Combo1->currentText(), QStringLiteral("F1-Ana Silva"));
+    EXPECT_EQ(op.textos(QStringLiteral("Aviso")), QStringList{QStringLiteral("Palavra passe errada !")});
+    EXPECT_TRUE(emIdentificacao());
+
+    ecra->ucLogin->Reset();
+    entrar(QStringLiteral("Ana Silva"));
+    EXPECT_TRUE(emTrabalho());
+    EXPECT_EQ(ecra->UtilizadorActual, QStringLiteral("F1"));
+    EXPECT_EQ(ecra->lbNome->text(), QStringLiteral("Utilizador:Ana Silva"));
+    EXPECT_EQ(ecra->PainelObra->textos(),
+              (QStringList{QStringLiteral("Obra"), QStringLiteral("Obra 1001"), QStringLiteral("Obra 1003")}));
+    EXPECT_EQ(ecra->PainelObra->codigos(),
+              (QStringList{QStringLiteral("OB001"), QStringLiteral("1001"), QStringLiteral("1003")}));
+    EXPECT_EQ(ecra->PainelFuncoes->textos().last(), QStringLiteral("Consumo de Materiais"));
+    EXPECT_EQ(ecra->PainelOperacoes->textos(), (QStringList{QStringLiteral("Corte"), QStringLiteral("Soldadura")}));
+
+    const auto g1920 = frmTerminal2::CalculaGeometria(28800, 16200, 1815);
+    EXPECT_EQ(g1920.Obra, QRect(0, 0, 9216, 14265));
+    EXPECT_EQ(g1920.Funcoes, QRect(9600, 0, 9216, 14265));
+    EXPECT_EQ(g1920.Operacoes, QRect(19200, 0, 9216, 14265));
+}
+
+TEST_P(EcraT2, StartingAnOperationReturnsToIdentificationARefusalKeepsTheEmployee)
+{
+    entrar(QStringLiteral("Ana Silva"));
+    tocar(ecra->PainelObra, QStringLiteral("Obra 1001"));
+    EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1001"));
+    tocar(ecra->PainelOperacoes, QStringLiteral("Corte"));
+    tocar(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    confirmar();
+    EXPECT_TRUE(emIdentificacao());
+    EXPECT_EQ(ecra->PainelObra->numeroItens(), 0);
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE NoFo = '1001' AND Func = 'F1' AND "
+                                    "Opera = 10 AND Estado = 1 AND (Maquina IS NULL OR Maquina = '')")),
+              1);
+    EXPECT_EQ(ecra->UtilizadorActual, QStringLiteral("F1"));
+
+    // The same start again is refused: the message, and the employee stays logged in.
+    entrar(QStringLiteral("Ana Silva"));
+    tocar(ecra->PainelObra, QStringLiteral("Obra 1001"));
+    tocar(ecra->PainelOperacoes, QStringLiteral("Corte"));
+    tocar(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    op.dialogos.clear();
+    confirmar();
+    EXPECT_EQ(op.textos(QStringLiteral("Aviso")),
+              QStringList{QStringLiteral("Esta Ordem Fabrico já tem esta operação iniciada por este funcionário !")});
+    EXPECT_TRUE(emTrabalho());
+    EXPECT_EQ(ecra->lbObra->text(), QString());
+    EXPECT_EQ(ecra->lbFuncao->text(), QString());
+    EXPECT_EQ(ecra->lbNome->text(), QStringLiteral("Utilizador:Ana Silva"));
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope")), 1);
+}
+
+TEST_P(EcraT2, OrderEntryCancelAndConsumptionWithoutOrder)
+{
+    entrar(QStringLiteral("Bruno Costa"));
+    op.numerosDigitados << QStringLiteral("1002");
+    tocar(ecra->PainelObra, QStringLiteral("Obra"));
+    EXPECT_EQ(op.textos(QStringLiteral("Aviso")), QStringList{QStringLiteral("A Folha de Obra não está em Fabrico !")});
+    EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1002"));
+    op.numerosDigitados << QStringLiteral("4242");
+    tocar(ecra->PainelObra, QStringLiteral("Obra"));
+    EXPECT_EQ(op.dialogos.last().texto, QStringLiteral("A Folha de Obra indicada não existe !"));
+    EXPECT_EQ(op.dialogos.last().imagem, 0);
+    EXPECT_EQ(ecra->lbObra->text(), QString());
+
+    // AC008 with no order: the message, still at work, no panel.
+    tocar(ecra->PainelFuncoes, QStringLiteral("Consumo de Materiais"));
+    confirmar();
+    EXPECT_EQ(op.dialogos.last().texto, QStringLiteral("Deve Indicar a Obra"));
+    EXPECT_EQ(op.dialogos.last().imagem, 2);
+    EXPECT_TRUE(emTrabalho());
+    EXPECT_FALSE(ecra->PainelDonsumo->isVisible());
+
+    // Cancel in the work state logs out and empties the panels.
+    entrar(QStringLiteral("Bruno Costa"));
+    tocar(ecra->PainelObra, QStringLiteral("Obra 1001"));
+    QTest::mouseClick(ecra->btCancelar, Qt::LeftButton);
+    EXPECT_TRUE(emIdentificacao());
+    EXPECT_EQ(ecra->PainelFuncoes->numeroItens(), 0);
+    EXPECT_EQ(ecra->lbObra->text(), QString());
+    EXPECT_EQ(ecra->UtilizadorActual, QStringLiteral("F2"));
+}
+
+namespace {
+// The stand-in, noting when it is disconnected.
+class LigacaoEspiao : public LigacaoKovaBD
+{
+public:
+    explicit LigacaoEspiao(bool& desligado) : m_desligado(desligado) {}
+    void Desligar() override
+    {
+        m_desligado = true;
+        LigacaoKovaBD::Desligar();
+    }
+
+private:
+    bool& m_desligado;
+};
+} // namespace
+
+TEST_P(EcraT2, SairClosesTheScreenTeardownDisconnectsTheErpLink)
+{
+    bool desligado = false;
+    ecra->setLigKova(std::make_unique<LigacaoEspiao>(desligado));
+    // The login control's "Sair" closes the screen.
+    QTest::mouseClick(ecra->ucLogin->btAlfa[ucLogin::TeclaSair], Qt::LeftButton);
+    EXPECT_FALSE(ecra->isVisible());
+    EXPECT_FALSE(desligado);
+    ecra.reset();
+    EXPECT_TRUE(desligado);
+}
+
+INSTANCIAR_BACKENDS(EcraT2);
+
+// Pictures of the ERP terminal for the documentation, from the real start-up on the demo
+// database with the shipped Terminal_ERP.oka. Runs only when TERMINAL_CAPTURAS names the folder
+// to write them to; start it from the build folder on a 1920 x 1080 screen:
+//   QT_QPA_PLATFORM=offscreen:configfile=../tests/screens/ecra-1920x1080.json
+//   TERMINAL_CAPTURAS=../docs tests/tests_screens --gtest_filter='*Capturas*'
+TEST(CapturasTerminal2, LoginAndConsumption)
+{
+    const QString destino = qEnvironmentVariable("TERMINAL_CAPTURAS");
+    if (destino.isEmpty()) GTEST_SKIP() << "TERMINAL_CAPTURAS not set";
+    QTemporaryDir pasta;
+    ASSERT_TRUE(QFile::copy(QDir::current().filePath(QStringLiteral("Terminal_ERP.oka")),
+                            pasta.filePath(QStringLiteral("Terminal_ERP.oka"))));
+    DefinirPastaPrograma(pasta.path());
+    {
+        LigacaoDados bd;
+        ASSERT_EQ(Arranque::AbrirBaseDados(QStringLiteral("Terminal_ERP.oka"), bd, nullptr, nullptr),
+                  Arranque::Resultado::Aberta);
+        EsquemaBD::Criar(bd);
+        EsquemaBD::CarregarDemo(bd, QStringLiteral("1234"));
+        bd.Fechar();
+    }
+    OperadorFalso op;
+    ResultadoMain r = Main({QStringLiteral("Terminal_ERP.oka")}, &op);
+    auto* ecra = dynamic_cast<frmTerminal2*>(r.ecra.get());
+    ASSERT_NE(ecra, nullptr);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(ecra->size(), QSize(1920, 1080));
+    ASSERT_TRUE(ecra->LigKova()->ligado());
+    EXPECT_EQ(ecra->FrameDataHora->geometry().bottomRight(), QPoint(1919, 1079));
+
+    const auto tocar = [](PainelBotoes* painel, const QString& texto) {
+        const int k = int(painel->textos().indexOf(texto));
+        ASSERT_GE(k, 0) << texto.toStdString();
+        painel->tocarItem(k + 1);
+    };
+    tocar(ecra->PainelBotesUtilizadores, QStringLiteral("António Silva"));
+    for (int tecla : {1, 2, 3, 4})
+        QTest::mouseClick(ecra->ucLogin->btAlfa[std::size_t(tecla)], Qt::LeftButton);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(ecra->grab().save(QDir(destino).filePath(QStringLiteral("frmTerminal2-login.png"))));
+
+    QTest::mouseClick(ecra->ucLogin->btAlfa[ucLogin::TeclaEnter], Qt::LeftButton);
+    ASSERT_TRUE(ecra->PainelObra->isVisible());
+    tocar(ecra->PainelObra, QStringLiteral("Obra 26002"));
+    tocar(ecra->PainelOperacoes, ecra->PainelOperacoes->textos().value(0));
+    tocar(ecra->PainelFuncoes, QStringLiteral("Consumo de Materiais"));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(ecra->grab().save(QDir(destino).filePath(QStringLiteral("frmTerminal2-trabalho.png"))));
+
+    QTest::mouseClick(ecra->btConfirmar, Qt::LeftButton);
+    PainelConsumo* p = ecra->PainelDonsumo;
+    ASSERT_TRUE(p->isVisible());
+    // Touches on article code, length and width; the dialogs answer from the lists.
+    op.textosDigitados << QStringLiteral("CHP03S235") << QStringLiteral("IPE100") << QStringLiteral("CHI2-304");
+    op.numerosDigitados << QStringLiteral("1.5") << QStringLiteral("2") << QStringLiteral("12") << QStringLiteral("1.2")
+                        << QStringLiteral("0.8");
+    for (int campo : {0, 2, 3, -1, 0, 4, -1, 0, 2, 3}) {
+        if (campo < 0)
+            QTest::mouseClick(p->btAdd, Qt::LeftButton);
+        else
+            QTest::mouseClick(p->Campo[std::size_t(campo)], Qt::LeftButton);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(p->CMGRmat->Linhas(), 2);
+    ASSERT_TRUE(ecra->grab().save(QDir(destino).filePath(QStringLiteral("frmTerminal2-consumo.png"))));
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")), QStringList());
+    r.ecra.reset();
+    DefinirPastaPrograma(QString());
+}
