@@ -313,21 +313,23 @@ qint32 cl_GravaKova::PesquisarUltimoNumeroLinha(const QString& fo)
 
 QString cl_GravaKova::FornecedorArtigo(const QString& artigo)
 {
-    try {
-        const Registos r = m_bd->consultar(QStringLiteral("SELECT Fornec FROM ARTIGOS WHERE CODIGO = ?"), {artigo});
-        return r.vazio() ? QString() : r.primeira().texto(0);
-    } catch (const ErroBD& e) {
-        erroNaFuncao(e, QStringLiteral("FornecedorArtigo"));
-    }
+    return campoArtigo(QStringLiteral("Fornec"), artigo, QStringLiteral("FornecedorArtigo"));
 }
 
 QString cl_GravaKova::UnidadeBaseArtigo(const QString& artigo)
 {
+    return campoArtigo(QStringLiteral("UNBASE"), artigo, QStringLiteral("UnidadeBaseArtigo"));
+}
+
+QString cl_GravaKova::campoArtigo(const QString& coluna, const QString& artigo, const QString& funcao)
+{
     try {
-        const Registos r = m_bd->consultar(QStringLiteral("SELECT UNBASE FROM ARTIGOS WHERE CODIGO = ?"), {artigo});
+        // `coluna` is one of this class's fixed column names, never a value.
+        const Registos r =
+            m_bd->consultar(QStringLiteral("SELECT %1 FROM ARTIGOS WHERE CODIGO = ?").arg(coluna), {artigo});
         return r.vazio() ? QString() : r.primeira().texto(0);
     } catch (const ErroBD& e) {
-        erroNaFuncao(e, QStringLiteral("UnidadeBaseArtigo"));
+        erroNaFuncao(e, funcao);
     }
 }
 
