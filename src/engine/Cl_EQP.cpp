@@ -10,6 +10,21 @@ namespace {
 const QString CRLF = QStringLiteral("\r\n");
 }
 
+bool Cl_EQP::OperadorIdentificado(const QString& inOperador, QString& outMensagem)
+{
+    if (!inOperador.isEmpty()) return true;
+    outMensagem = QStringLiteral("Operador não indentificado !");
+    return false;
+}
+
+bool Cl_EQP::OperadorEObraIdentificados(const QString& inOperador, const QString& inObra, QString& outMensagem)
+{
+    if (!OperadorIdentificado(inOperador, outMensagem)) return false;
+    if (!inObra.isEmpty()) return true;
+    outMensagem = QStringLiteral("Obra não indentificada !");
+    return false;
+}
+
 LigacaoDados& Cl_EQP::bd() const
 {
     if (!m_bd) throw ErroBD(QStringLiteral("Cl_EQP sem ligação à base de dados"));
