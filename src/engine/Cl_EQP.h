@@ -111,8 +111,6 @@ private:
     // False with "Operador não indentificado !" (then "Obra não indentificada !") for an empty id.
     static bool OperadorIdentificado(const QString& inOperador, QString& outMensagem);
     static bool OperadorEObraIdentificados(const QString& inOperador, const QString& inObra, QString& outMensagem);
-    // Text written to a column: an empty text is written as '' (a null QString would bind Null).
-    static QVariant TextoBD(const QString& s) { return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s); }
 
     // Start helpers (Cl_EQP.cpp).
     Registos OperacoesIniciadas(const QString& funcionario);

@@ -286,8 +286,9 @@ void cl_GravaKova::GravaLinhaMaterial(const LinhaMaterial& l)
     m_bd->executar(QStringLiteral("INSERT INTO oka_LinFo_Apr (NoFo, Artigo, Nome, QtdOr, Comp, Unidade, Fornecedor, "
                                   "DocSaida, NoLinha, PrUnit, VossoNum, Factor, Larg, Armazem) "
                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                   {l.NoFo, l.Artigo, l.Nome, l.QtdOr.paraBD(), l.Comp.paraBD(), l.Unidade, l.Fornecedor, l.DocSaida,
-                    l.NoLinha, l.PrUnit.paraBD(), l.VossoNum, l.Factor.paraBD(), l.Larg.paraBD(), l.Armazem});
+                   {TextoBD(l.NoFo), TextoBD(l.Artigo), TextoBD(l.Nome), l.QtdOr.paraBD(), l.Comp.paraBD(),
+                    TextoBD(l.Unidade), TextoBD(l.Fornecedor), TextoBD(l.DocSaida), l.NoLinha, l.PrUnit.paraBD(),
+                    TextoBD(l.VossoNum), l.Factor.paraBD(), l.Larg.paraBD(), TextoBD(l.Armazem)});
 }
 
 // The three look-ups below show their own database errors, naming themselves. Inside the
