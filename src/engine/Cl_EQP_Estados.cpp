@@ -61,9 +61,14 @@ bool Cl_EQP::Obra_PorControlar(const QString& inOperador, const QString& inObra,
 bool Cl_EQP::Obra_Terminar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                            QString& outMensagem)
 {
-    return MudarEstadoObra(&inOperador, inObra, inDataHora, 2, 5, nullptr,
-                           QStringLiteral("Não existem Operações iniciadas nesta Folhas de Obra por este Operador !"),
-                           outMensagem);
+    const QString semLinhas = QStringLiteral("Não existem Operações iniciadas nesta Folhas de Obra por este Operador !");
+    // No argument messages of its own: an empty operator or order finds no line, not even a
+    // prepared line whose Func is ''.
+    if (inOperador.isEmpty() || inObra.isEmpty()) {
+        outMensagem = semLinhas;
+        return false;
+    }
+    return MudarEstadoObra(&inOperador, inObra, inDataHora, 2, 5, nullptr, semLinhas, outMensagem);
 }
 
 bool Cl_EQP::Obra_NaoConforme(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
