@@ -52,7 +52,7 @@ public:
     bool Obra_PorControlar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                            QString& outMensagem); // lines 2, SubEstado 4
     bool Obra_Terminar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
-                       QString& outMensagem); // lines 2, SubEstado 5; no argument checks
+                       QString& outMensagem); // lines 2, SubEstado 5; no argument messages
     bool Obra_NaoConforme(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                           QString& outMensagem); // lines 4, SubEstado 7
     bool Obra_SubContrato(const QString& inObra, const QDateTime& inDataHora,
