@@ -112,6 +112,10 @@ private:
     static bool OperadorIdentificado(const QString& inOperador, QString& outMensagem);
     static bool OperadorEObraIdentificados(const QString& inOperador, const QString& inObra, QString& outMensagem);
 
+    // FROM and WHERE of the employee's running lines (state 1) with their order and operation;
+    // binds the employee.
+    static const QString LinhasEmCurso;
+
     // Start helpers (Cl_EQP.cpp).
     Registos OperacoesIniciadas(const QString& funcionario);
     bool ExisteOperacaoIniciada(const QString& funcionario, QString& outTexto);
