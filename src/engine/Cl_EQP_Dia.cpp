@@ -15,8 +15,7 @@ bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QSt
         for (const LinhaAberta& l : linhas) {
             FecharLinha(l, inDataHora, 8);
             ActualizaSubEstado(l.NoFo, 0, inDataHora);
-            if (!obras.contains(l.NoFo))
-                obras << l.NoFo;
+            if (!obras.contains(l.NoFo)) obras << l.NoFo;
         }
         // The interrupted lines now have a Total: the orders' costs include them at once.
         for (const QString& obra : obras)

@@ -61,7 +61,8 @@ bool Cl_EQP::Obra_PorControlar(const QString& inOperador, const QString& inObra,
 bool Cl_EQP::Obra_Terminar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                            QString& outMensagem)
 {
-    const QString semLinhas = QStringLiteral("Não existem Operações iniciadas nesta Folhas de Obra por este Operador !");
+    const QString semLinhas =
+        QStringLiteral("Não existem Operações iniciadas nesta Folhas de Obra por este Operador !");
     // No argument messages of its own: an empty operator or order finds no line, not even a
     // prepared line whose Func is ''.
     if (inOperador.isEmpty() || inObra.isEmpty()) {
