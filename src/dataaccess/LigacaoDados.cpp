@@ -9,8 +9,6 @@
 #include <QSqlRecord>
 #include <QThread>
 
-#include <optional>
-
 namespace {
 
 QAtomicInt contadorLigacoes;
@@ -39,7 +37,8 @@ QString ParametrosLigacao::descricao() const
                                           QRegularExpression::CaseInsensitiveOption);
     QString base = baseDados;
     base.replace(senha, QStringLiteral("\\1***"));
-    return QStringLiteral("Driver %1, Servidor %2, Base de dados %3, Utilizador %4").arg(driver, servidor, base, utilizador);
+    return QStringLiteral("Driver %1, Servidor %2, Base de dados %3, Utilizador %4")
+        .arg(driver, servidor, base, utilizador);
 }
 
 LigacaoDados::LigacaoDados()
