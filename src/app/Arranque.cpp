@@ -6,8 +6,6 @@
 
 #include <QDir>
 
-#include <cmath>
-
 QString Arranque::FicheiroConfiguracao(const QStringList& argumentos)
 {
     const QString texto = argumentos.join(u' ');
@@ -22,17 +20,7 @@ QString Arranque::CaminhoConfiguracao(const QString& ficheiro)
 qint16 Arranque::TipoTerminal(const QString& ficheiro)
 {
     LeitorConfiguracao leitor(CaminhoConfiguracao(ficheiro));
-    const QString texto = leitor.Ler(QStringLiteral("Ligação"), QStringLiteral("Tipo de Terminal")).trimmed();
-    bool ok = false;
-    const double valor = texto.toDouble(&ok);
-    if (!ok || !std::isfinite(valor))
-        return 0;
-    const double r = std::nearbyint(valor);
-    if (r > 32767)
-        return 32767;
-    if (r < -32768)
-        return -32768;
-    return qint16(r);
+    return NumeroOuZero(leitor.Ler(QStringLiteral("Ligação"), QStringLiteral("Tipo de Terminal")));
 }
 
 Arranque::Resultado Arranque::AbrirBaseDados(const QString& ficheiro, LigacaoDados& ligacao,

@@ -25,6 +25,9 @@ qint16 NumeroOuZero(const QVariant& v);
 QVariant DataHoraBD(const QDateTime& d);
 // A day as bound into statements (day columns hold dates).
 inline QVariant DataBD(const QDate& d) { return d; }
+// A text as bound into statements: an empty text is written as '', never as Null (which a null
+// QString would bind).
+inline QVariant TextoBD(const QString& s) { return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s); }
 
 // Program folder: the executable's folder, or TERMINAL_PASTA when set (installed setups).
 QString PastaPrograma();

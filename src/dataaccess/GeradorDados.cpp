@@ -307,9 +307,9 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
     // interrupted at yesterday's day end; the others none.
     const int emCurso = std::min(p.funcionarios * 2 / 5, nAbertas * 3);
     const int fimDia = std::min(p.funcionarios / 20, p.funcionarios - emCurso);
-    std::vector<std::vector<int>> especiaisPorOrdem(nAbertas);
+    std::vector<std::vector<int>> comTrabalhoPorOrdem(nAbertas);
     for (int e = 0; e < emCurso + fimDia; ++e)
-        especiaisPorOrdem[e % nAbertas].push_back(e);
+        comTrabalhoPorOrdem[e % nAbertas].push_back(e);
 
     std::vector<Currency> prod(nOrdens), ind(nOrdens);
     std::vector<QDate> ultimoDia(nOrdens);
@@ -352,7 +352,7 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
                              QVariant(QMetaType(QMetaType::QString)), -1, 0);
                     ++r.linhasPreparadas;
                 }
-                for (int e : especiaisPorOrdem[o - nFechadas]) {
+                for (int e : comTrabalhoPorOrdem[o - nFechadas]) {
                     if (restantes < 1)
                         break;
                     --restantes;

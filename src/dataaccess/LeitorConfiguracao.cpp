@@ -53,9 +53,14 @@ bool LeitorConfiguracao::carregar(QString* erro)
             e.seccao = seccao;
             e.linha = linha;
         } else {
+            // A value may be a password: the message names the line and at most the key.
             const int igual = int(t.indexOf(u'='));
-            if (igual <= 0 || seccao.isEmpty())
-                return falha(QStringLiteral("linha %1 mal formada: %2").arg(numero).arg(t.left(60)));
+            if (igual <= 0)
+                return falha(QStringLiteral("linha %1 mal formada (falta \"chave=valor\").").arg(numero));
+            if (seccao.isEmpty())
+                return falha(QStringLiteral("linha %1: a chave \"%2\" está fora de uma secção.")
+                                 .arg(numero)
+                                 .arg(t.left(igual).trimmed().left(60)));
             e.seccao = seccao;
             e.chave = t.left(igual).trimmed();
             e.valor = t.mid(igual + 1).trimmed();

@@ -2,13 +2,12 @@
 
 #include <QAtomicInt>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QThread>
-
-#include <optional>
 
 namespace {
 
@@ -33,8 +32,13 @@ bool textoDeLigacaoPerdida(const QString& t)
 
 QString ParametrosLigacao::descricao() const
 {
+    // An ODBC connection string may carry a password of its own.
+    static const QRegularExpression senha(QStringLiteral("((?:PWD|PASSWORD)\\s*=)[^;]*"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    QString base = baseDados;
+    base.replace(senha, QStringLiteral("\\1***"));
     return QStringLiteral("Driver %1, Servidor %2, Base de dados %3, Utilizador %4")
-        .arg(driver, servidor, baseDados, utilizador);
+        .arg(driver, servidor, base, utilizador);
 }
 
 LigacaoDados::LigacaoDados()
@@ -140,13 +144,12 @@ bool LigacaoDados::reabrir()
     return abrirInterno(nullptr);
 }
 
-ErroBD LigacaoDados::erroDe(const QSqlError& e, const QString& sql) const
+ErroBD LigacaoDados::erroDe(const QSqlError& e) const
 {
     const QString codigo = e.nativeErrorCode();
     QString texto = e.text().trimmed();
     if (texto.isEmpty())
         texto = QStringLiteral("Erro desconhecido da base de dados");
-    Q_UNUSED(sql);
     ErroBD::Tipo tipo = ErroBD::Tipo::Outro;
     if (e.type() == QSqlError::ConnectionError || textoDeLigacaoPerdida(texto) || !aberta() ||
         codigo.startsWith(QLatin1String("08")) || codigo == QLatin1String("57P01")) {
@@ -176,77 +179,81 @@ ErroBD LigacaoDados::erroDe(const QSqlError& e, const QString& sql) const
     return ErroBD(texto, codigo, tipo);
 }
 
-Registos LigacaoDados::consultar(const QString& sql, const QVariantList& valores)
+ErroBD LigacaoDados::semLigacao() const
+{
+    return ErroBD(QStringLiteral("Sem ligação à base de dados (%1)").arg(m_parametros.descricao()), {},
+                  ErroBD::Tipo::LigacaoPerdida);
+}
+
+// Runs one statement; outside a transaction, a lost connection is reopened once and the statement
+// run again. The step's query is gone when its error is caught, so the connection can be replaced.
+template <typename Passo>
+auto LigacaoDados::comReligacao(Passo passo) -> decltype(passo())
 {
     for (int tentativa = 0;; ++tentativa) {
         if (!aberta() && (m_profundidade > 0 || !reabrir()))
-            throw ErroBD(QStringLiteral("Sem ligação à base de dados (%1)").arg(m_parametros.descricao()), {},
-                         ErroBD::Tipo::LigacaoPerdida);
-        std::optional<ErroBD> erro;
-        {
-            // The query must be gone before a reconnection replaces the connection it uses.
-            QSqlQuery q(bd());
-            q.setForwardOnly(true);
-            q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-            bool ok = q.prepare(sql);
+            throw semLigacao();
+        try {
+            return passo();
+        } catch (const ErroBD& e) {
+            if (e.tipo() != ErroBD::Tipo::LigacaoPerdida || m_profundidade > 0 || tentativa > 0 || !reabrir())
+                throw;
+        }
+    }
+}
+
+Registos LigacaoDados::consultar(const QString& sql, const QVariantList& valores)
+{
+    return comReligacao([&] {
+        QSqlQuery q(bd());
+        q.setForwardOnly(true);
+        q.setNumericalPrecisionPolicy(QSql::HighPrecision);
+        bool ok = q.prepare(sql);
+        if (ok) {
+            for (const QVariant& v : valores)
+                q.addBindValue(v);
+            ok = q.exec();
+        }
+        if (ok) {
+            QStringList colunas;
+            const QSqlRecord rec = q.record();
+            for (int i = 0; i < rec.count(); ++i)
+                colunas << rec.fieldName(i);
+            QList<QVariantList> linhas;
+            while (q.next()) {
+                QVariantList linha;
+                linha.reserve(rec.count());
+                for (int i = 0; i < rec.count(); ++i)
+                    linha << q.value(i);
+                linhas << linha;
+            }
+            if (!q.lastError().isValid() || q.lastError().type() == QSqlError::NoError)
+                return Registos(colunas, linhas);
+        }
+        throw erroDe(q.lastError());
+    });
+}
+
+int LigacaoDados::executar(const QString& sql, const QVariantList& valores)
+{
+    return comReligacao([&] {
+        QSqlQuery q(bd());
+        q.setForwardOnly(true);
+        bool ok;
+        if (valores.isEmpty()) {
+            ok = q.exec(sql);
+        } else {
+            ok = q.prepare(sql);
             if (ok) {
                 for (const QVariant& v : valores)
                     q.addBindValue(v);
                 ok = q.exec();
             }
-            if (ok) {
-                QStringList colunas;
-                const QSqlRecord rec = q.record();
-                for (int i = 0; i < rec.count(); ++i)
-                    colunas << rec.fieldName(i);
-                QList<QVariantList> linhas;
-                while (q.next()) {
-                    QVariantList linha;
-                    linha.reserve(rec.count());
-                    for (int i = 0; i < rec.count(); ++i)
-                        linha << q.value(i);
-                    linhas << linha;
-                }
-                if (!q.lastError().isValid() || q.lastError().type() == QSqlError::NoError)
-                    return Registos(colunas, linhas);
-            }
-            erro = erroDe(q.lastError(), sql);
         }
-        if (erro->tipo() == ErroBD::Tipo::LigacaoPerdida && m_profundidade == 0 && tentativa == 0 && reabrir())
-            continue;
-        throw *erro;
-    }
-}
-
-int LigacaoDados::executar(const QString& sql, const QVariantList& valores)
-{
-    for (int tentativa = 0;; ++tentativa) {
-        if (!aberta() && (m_profundidade > 0 || !reabrir()))
-            throw ErroBD(QStringLiteral("Sem ligação à base de dados (%1)").arg(m_parametros.descricao()), {},
-                         ErroBD::Tipo::LigacaoPerdida);
-        std::optional<ErroBD> erro;
-        {
-            QSqlQuery q(bd());
-            q.setForwardOnly(true);
-            bool ok;
-            if (valores.isEmpty()) {
-                ok = q.exec(sql);
-            } else {
-                ok = q.prepare(sql);
-                if (ok) {
-                    for (const QVariant& v : valores)
-                        q.addBindValue(v);
-                    ok = q.exec();
-                }
-            }
-            if (ok)
-                return q.numRowsAffected();
-            erro = erroDe(q.lastError(), sql);
-        }
-        if (erro->tipo() == ErroBD::Tipo::LigacaoPerdida && m_profundidade == 0 && tentativa == 0 && reabrir())
-            continue;
-        throw *erro;
-    }
+        if (!ok)
+            throw erroDe(q.lastError());
+        return q.numRowsAffected();
+    });
 }
 
 void LigacaoDados::executarScript(const QString& script)
@@ -279,14 +286,13 @@ void LigacaoDados::executarScript(const QString& script)
 void LigacaoDados::comecar()
 {
     if (!aberta() && !reabrir())
-        throw ErroBD(QStringLiteral("Sem ligação à base de dados (%1)").arg(m_parametros.descricao()), {},
-                     ErroBD::Tipo::LigacaoPerdida);
+        throw semLigacao();
     if (m_dialecto == Dialecto::SQLite) {
         QSqlQuery q(bd());
         if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
-            throw erroDe(q.lastError(), QStringLiteral("BEGIN IMMEDIATE"));
+            throw erroDe(q.lastError());
     } else if (!bd().transaction()) {
-        throw erroDe(bd().lastError(), QStringLiteral("BEGIN"));
+        throw erroDe(bd().lastError());
     }
 }
 
@@ -295,9 +301,9 @@ void LigacaoDados::confirmar()
     if (m_dialecto == Dialecto::SQLite) {
         QSqlQuery q(bd());
         if (!q.exec(QStringLiteral("COMMIT")))
-            throw erroDe(q.lastError(), QStringLiteral("COMMIT"));
+            throw erroDe(q.lastError());
     } else if (!bd().commit()) {
-        throw erroDe(bd().lastError(), QStringLiteral("COMMIT"));
+        throw erroDe(bd().lastError());
     }
 }
 

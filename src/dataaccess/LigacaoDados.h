@@ -68,7 +68,10 @@ public:
 private:
     bool abrirInterno(QString* erro);
     bool reabrir();
-    ErroBD erroDe(const class QSqlError& e, const QString& sql) const;
+    ErroBD erroDe(const class QSqlError& e) const;
+    ErroBD semLigacao() const;
+    template <typename Passo>
+    auto comReligacao(Passo passo) -> decltype(passo());
     void comecar();
     void confirmar();
     void desfazer();

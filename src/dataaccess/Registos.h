@@ -66,7 +66,6 @@ public:
     int RecordCount() const { return int(m_linhas.size()); }
     int size() const { return RecordCount(); }
     bool vazio() const { return m_linhas.isEmpty(); }
-    bool EOF_() const { return vazio(); }
     Linha operator[](int i) const { return Linha(this, i); }
     Linha primeira() const { return Linha(this, 0); }
     Iterador begin() const { return Iterador(this, 0); }

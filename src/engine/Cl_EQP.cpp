@@ -10,22 +10,38 @@ namespace {
 const QString CRLF = QStringLiteral("\r\n");
 }
 
+bool Cl_EQP::OperadorIdentificado(const QString& inOperador, QString& outMensagem)
+{
+    if (!inOperador.isEmpty()) return true;
+    outMensagem = QStringLiteral("Operador não indentificado !");
+    return false;
+}
+
+bool Cl_EQP::OperadorEObraIdentificados(const QString& inOperador, const QString& inObra, QString& outMensagem)
+{
+    if (!OperadorIdentificado(inOperador, outMensagem)) return false;
+    if (!inObra.isEmpty()) return true;
+    outMensagem = QStringLiteral("Obra não indentificada !");
+    return false;
+}
+
 LigacaoDados& Cl_EQP::bd() const
 {
     if (!m_bd) throw ErroBD(QStringLiteral("Cl_EQP sem ligação à base de dados"));
     return *m_bd;
 }
 
+const QString Cl_EQP::LinhasEmCurso = QStringLiteral(" FROM oka_CabOrc INNER JOIN"
+                                                     " oka_LinFo_Ope ON oka_CabOrc.Fo = oka_LinFo_Ope.NoFo INNER JOIN"
+                                                     " oka_Operacoes ON oka_LinFo_Ope.Opera = oka_Operacoes.OperId"
+                                                     " WHERE (oka_LinFo_Ope.Func = ?) AND (oka_LinFo_Ope.Estado = 1)");
+
 // Running lines (state 1) of the employee on orders that are not closed: Fo, OperNome.
 Registos Cl_EQP::OperacoesIniciadas(const QString& funcionario)
 {
-    return bd().consultar(QStringLiteral("SELECT oka_CabOrc.Fo, oka_Operacoes.OperNome"
-                                         " FROM oka_CabOrc INNER JOIN"
-                                         " oka_LinFo_Ope ON oka_CabOrc.Fo = oka_LinFo_Ope.NoFo INNER JOIN"
-                                         " oka_Operacoes ON oka_LinFo_Ope.Opera = oka_Operacoes.OperId"
-                                         " WHERE (oka_CabOrc.EstadoFo <> 4) AND (oka_LinFo_Ope.Func = ?)"
-                                         " AND (oka_LinFo_Ope.Estado = 1)"
-                                         " ORDER BY oka_LinFo_Ope.NoFo, oka_LinFo_Ope.NoLinha"),
+    return bd().consultar(QStringLiteral("SELECT oka_CabOrc.Fo, oka_Operacoes.OperNome") + LinhasEmCurso +
+                              QStringLiteral(" AND (oka_CabOrc.EstadoFo <> 4) ORDER BY oka_LinFo_Ope.NoFo, "
+                                             "oka_LinFo_Ope.NoLinha"),
                           {funcionario});
 }
 

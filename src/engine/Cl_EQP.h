@@ -52,7 +52,7 @@ public:
     bool Obra_PorControlar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                            QString& outMensagem); // lines 2, SubEstado 4
     bool Obra_Terminar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
-                       QString& outMensagem); // lines 2, SubEstado 5; no argument checks
+                       QString& outMensagem); // lines 2, SubEstado 5; no argument messages
     bool Obra_NaoConforme(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                           QString& outMensagem); // lines 4, SubEstado 7
     bool Obra_SubContrato(const QString& inObra, const QDateTime& inDataHora,
@@ -108,8 +108,13 @@ private:
     };
 
     LigacaoDados& bd() const;
-    // Text written to a column: an empty text is written as '' (a null QString would bind Null).
-    static QVariant TextoBD(const QString& s) { return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s); }
+    // False with "Operador não indentificado !" (then "Obra não indentificada !") for an empty id.
+    static bool OperadorIdentificado(const QString& inOperador, QString& outMensagem);
+    static bool OperadorEObraIdentificados(const QString& inOperador, const QString& inObra, QString& outMensagem);
+
+    // FROM and WHERE of the employee's running lines (state 1) with their order and operation;
+    // binds the employee.
+    static const QString LinhasEmCurso;
 
     // Start helpers (Cl_EQP.cpp).
     Registos OperacoesIniciadas(const QString& funcionario);

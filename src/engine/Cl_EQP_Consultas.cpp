@@ -30,12 +30,8 @@ QString Cl_EQP::aNumeroProcessoDaOrdem(const QString& CM_NumeroDaOrdem)
 Registos Cl_EQP::ListaOperacoesUtilizador(const QString& funcionario)
 {
     return bd().consultar(QStringLiteral("SELECT oka_CabOrc.Fo, oka_Operacoes.OperNome,"
-                                         " CASE oka_CabOrc.EstadoFo WHEN 1 THEN '' ELSE ? END AS estado"
-                                         " FROM oka_CabOrc INNER JOIN"
-                                         " oka_LinFo_Ope ON oka_CabOrc.Fo = oka_LinFo_Ope.NoFo INNER JOIN"
-                                         " oka_Operacoes ON oka_LinFo_Ope.Opera = oka_Operacoes.OperId"
-                                         " WHERE (oka_LinFo_Ope.Func = ?) AND (oka_LinFo_Ope.Estado = 1)"
-                                         " ORDER BY oka_LinFo_Ope.NoFo, oka_LinFo_Ope.NoLinha"),
+                                         " CASE oka_CabOrc.EstadoFo WHEN 1 THEN '' ELSE ? END AS estado") +
+                              LinhasEmCurso + QStringLiteral(" ORDER BY oka_LinFo_Ope.NoFo, oka_LinFo_Ope.NoLinha"),
                           {QStringLiteral("(ORDEM JÁ TERMINADA)"), funcionario});
 }
 

@@ -3,10 +3,7 @@
 
 bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QString& outMensagem)
 {
-    if (inOperador.isEmpty()) {
-        outMensagem = QStringLiteral("Operador não indentificado !");
-        return false;
-    }
+    if (!OperadorIdentificado(inOperador, outMensagem)) return false;
     bool houve = false;
     bd().transacao([&] {
         const QList<LinhaAberta> linhas = LinhasDe(
@@ -18,8 +15,7 @@ bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QSt
         for (const LinhaAberta& l : linhas) {
             FecharLinha(l, inDataHora, 8);
             ActualizaSubEstado(l.NoFo, 0, inDataHora);
-            if (!obras.contains(l.NoFo))
-                obras << l.NoFo;
+            if (!obras.contains(l.NoFo)) obras << l.NoFo;
         }
         // The interrupted lines now have a Total: the orders' costs include them at once.
         for (const QString& obra : obras)
@@ -34,10 +30,7 @@ bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QSt
 
 bool Cl_EQP::Dia_Inicio(const QString& inUtilizador, const QDateTime& inDataHora, QString& outMensagemErro)
 {
-    if (inUtilizador.isEmpty()) {
-        outMensagemErro = QStringLiteral("Operador não indentificado !");
-        return false;
-    }
+    if (!OperadorIdentificado(inUtilizador, outMensagemErro)) return false;
     QString lista;
     if (ExisteOperacaoIniciada(inUtilizador, lista)) {
         outMensagemErro =

@@ -3,17 +3,6 @@
 
 namespace {
 const QString semFolhas = QStringLiteral("Não existem Folhas de Obra deste Operador iniciadas!");
-
-bool verificar(const QString& inOperador, const QString& inObra, QString& outMensagem)
-{
-    if (inOperador.isEmpty())
-        outMensagem = QStringLiteral("Operador não indentificado !");
-    else if (inObra.isEmpty())
-        outMensagem = QStringLiteral("Obra não indentificada !");
-    else
-        return true;
-    return false;
-}
 } // namespace
 
 // Closes the open lines (HoraFim = 0 and Total = 0, any day) of the order, of `operador` when given;
@@ -49,7 +38,7 @@ bool Cl_EQP::MudarEstadoObra(const QString* operador, const QString& obra, const
 bool Cl_EQP::Obra_Suspender(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                             const QString& inMotivo, QString& outMensagem)
 {
-    return verificar(inOperador, inObra, outMensagem) &&
+    return OperadorEObraIdentificados(inOperador, inObra, outMensagem) &&
            MudarEstadoObra(&inOperador, inObra, inDataHora, 9, 2, &inMotivo,
                            QStringLiteral("Não existem Operações para suspender nesta Folhas de Obra deste Operador!"),
                            outMensagem);
@@ -58,29 +47,35 @@ bool Cl_EQP::Obra_Suspender(const QString& inOperador, const QString& inObra, co
 bool Cl_EQP::Obra_PorTerminar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                               QString& outMensagem)
 {
-    return verificar(inOperador, inObra, outMensagem) &&
+    return OperadorEObraIdentificados(inOperador, inObra, outMensagem) &&
            MudarEstadoObra(&inOperador, inObra, inDataHora, 2, 3, nullptr, semFolhas, outMensagem);
 }
 
 bool Cl_EQP::Obra_PorControlar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                                QString& outMensagem)
 {
-    return verificar(inOperador, inObra, outMensagem) &&
+    return OperadorEObraIdentificados(inOperador, inObra, outMensagem) &&
            MudarEstadoObra(&inOperador, inObra, inDataHora, 2, 4, nullptr, semFolhas, outMensagem);
 }
 
 bool Cl_EQP::Obra_Terminar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                            QString& outMensagem)
 {
-    return MudarEstadoObra(&inOperador, inObra, inDataHora, 2, 5, nullptr,
-                           QStringLiteral("Não existem Operações iniciadas nesta Folhas de Obra por este Operador !"),
-                           outMensagem);
+    const QString semLinhas =
+        QStringLiteral("Não existem Operações iniciadas nesta Folhas de Obra por este Operador !");
+    // No argument messages of its own: an empty operator or order finds no line, not even a
+    // prepared line whose Func is ''.
+    if (inOperador.isEmpty() || inObra.isEmpty()) {
+        outMensagem = semLinhas;
+        return false;
+    }
+    return MudarEstadoObra(&inOperador, inObra, inDataHora, 2, 5, nullptr, semLinhas, outMensagem);
 }
 
 bool Cl_EQP::Obra_NaoConforme(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                               QString& outMensagem)
 {
-    return verificar(inOperador, inObra, outMensagem) &&
+    return OperadorEObraIdentificados(inOperador, inObra, outMensagem) &&
            MudarEstadoObra(&inOperador, inObra, inDataHora, 4, 7, nullptr, semFolhas, outMensagem);
 }
 

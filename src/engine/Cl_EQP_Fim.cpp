@@ -33,14 +33,7 @@ QList<Cl_EQP::LinhaAberta> Cl_EQP::LinhasDe(const Registos& r)
 bool Cl_EQP::Operacao_fim(const QString& inUtilizador, const QString& inObra, const QString& inOperacao,
                           const QString& inMaquina, const QDateTime& inDataHora, QString& outMensagem)
 {
-    if (inUtilizador.isEmpty()) {
-        outMensagem = QStringLiteral("Operador não indentificado !");
-        return false;
-    }
-    if (inObra.isEmpty()) {
-        outMensagem = QStringLiteral("Obra não indentificada !");
-        return false;
-    }
+    if (!OperadorEObraIdentificados(inUtilizador, inObra, outMensagem)) return false;
     if (inOperacao.trimmed().toInt() == 0) {
         outMensagem = QStringLiteral("Operacao não indentificada !");
         return false;

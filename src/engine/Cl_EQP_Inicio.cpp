@@ -10,14 +10,7 @@ bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra,
 {
     const QString crlf = QStringLiteral("\r\n");
     if (FazTestes) {
-        if (inUtilizador.isEmpty()) {
-            outMensagem = QStringLiteral("Operador não indentificado !");
-            return false;
-        }
-        if (inObra.isEmpty()) {
-            outMensagem = QStringLiteral("Obra não indentificada !");
-            return false;
-        }
+        if (!OperadorEObraIdentificados(inUtilizador, inObra, outMensagem)) return false;
         if (inOperacao.isEmpty()) {
             outMensagem = QStringLiteral("Operacao não indentificada !");
             return false;

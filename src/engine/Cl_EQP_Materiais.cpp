@@ -8,7 +8,8 @@ QString Cl_EQP::cm_ListaArtigos()
         QStringLiteral("SELECT ARTIGOS.CODIGO AS Codigo, ARTIGOS.NOME AS Descricao, FAMILIA.DESCR AS Familia"
                        " FROM ARTIGOS INNER JOIN oka_Contador ON ARTIGOS.GRUPO <> oka_Contador.Artigos"
                        " LEFT OUTER JOIN FAMILIA ON ARTIGOS.GRUPO = FAMILIA.GRUPO AND ARTIGOS.FAMILIA = FAMILIA.COD"
-                       " ORDER BY Familia, Codigo"));
+                       // Articles without a family first on every backend, as SQL Server sorts Nulls.
+                       " ORDER BY CASE WHEN FAMILIA.DESCR IS NULL THEN 0 ELSE 1 END, FAMILIA.DESCR, ARTIGOS.CODIGO"));
     // The picker shows the column names as captions: give them one spelling on every backend.
     QList<QVariantList> linhas;
     for (int i = 0; i < r.RecordCount(); ++i)

@@ -208,8 +208,9 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
             m_bd->executar(QStringLiteral("INSERT INTO STKDOC (TIPODOC, SERIE, ANO, NUMDOC, ARMAZEM, SECTOR, DATA, "
                                           "MOEDA, PROCESSO, EMPRESA, UTILIZADOR, CRIADO) "
                                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                           {cab.TipoDoc, int(cab.Serie), int(cab.Ano), numero, cab.Armazem, cab.Sector, data, cab.Moeda,
-                            processo, m_empresa, m_utilizador, DataHoraBD(QDateTime::currentDateTime())});
+                           {cab.TipoDoc, int(cab.Serie), int(cab.Ano), numero, cab.Armazem, TextoBD(cab.Sector), data,
+                            TextoBD(cab.Moeda), TextoBD(processo), m_empresa, m_utilizador,
+                            DataHoraBD(QDateTime::currentDateTime())});
             for (int i = 1; i <= n; ++i) {
                 m_bd->executar(QStringLiteral("INSERT INTO STKDOCLIN (TIPODOC, SERIE, ANO, NUMDOC, LINHA, ARTIGO, "
                                               "ARMAZEM, QUANT, PRECO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),

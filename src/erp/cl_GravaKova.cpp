@@ -286,8 +286,9 @@ void cl_GravaKova::GravaLinhaMaterial(const LinhaMaterial& l)
     m_bd->executar(QStringLiteral("INSERT INTO oka_LinFo_Apr (NoFo, Artigo, Nome, QtdOr, Comp, Unidade, Fornecedor, "
                                   "DocSaida, NoLinha, PrUnit, VossoNum, Factor, Larg, Armazem) "
                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                   {l.NoFo, l.Artigo, l.Nome, l.QtdOr.paraBD(), l.Comp.paraBD(), l.Unidade, l.Fornecedor, l.DocSaida,
-                    l.NoLinha, l.PrUnit.paraBD(), l.VossoNum, l.Factor.paraBD(), l.Larg.paraBD(), l.Armazem});
+                   {TextoBD(l.NoFo), TextoBD(l.Artigo), TextoBD(l.Nome), l.QtdOr.paraBD(), l.Comp.paraBD(),
+                    TextoBD(l.Unidade), TextoBD(l.Fornecedor), TextoBD(l.DocSaida), l.NoLinha, l.PrUnit.paraBD(),
+                    TextoBD(l.VossoNum), l.Factor.paraBD(), l.Larg.paraBD(), TextoBD(l.Armazem)});
 }
 
 // The three look-ups below show their own database errors, naming themselves. Inside the
@@ -313,21 +314,23 @@ qint32 cl_GravaKova::PesquisarUltimoNumeroLinha(const QString& fo)
 
 QString cl_GravaKova::FornecedorArtigo(const QString& artigo)
 {
-    try {
-        const Registos r = m_bd->consultar(QStringLiteral("SELECT Fornec FROM ARTIGOS WHERE CODIGO = ?"), {artigo});
-        return r.vazio() ? QString() : r.primeira().texto(0);
-    } catch (const ErroBD& e) {
-        erroNaFuncao(e, QStringLiteral("FornecedorArtigo"));
-    }
+    return campoArtigo(QStringLiteral("Fornec"), artigo, QStringLiteral("FornecedorArtigo"));
 }
 
 QString cl_GravaKova::UnidadeBaseArtigo(const QString& artigo)
 {
+    return campoArtigo(QStringLiteral("UNBASE"), artigo, QStringLiteral("UnidadeBaseArtigo"));
+}
+
+QString cl_GravaKova::campoArtigo(const QString& coluna, const QString& artigo, const QString& funcao)
+{
     try {
-        const Registos r = m_bd->consultar(QStringLiteral("SELECT UNBASE FROM ARTIGOS WHERE CODIGO = ?"), {artigo});
+        // `coluna` is one of this class's fixed column names, never a value.
+        const Registos r =
+            m_bd->consultar(QStringLiteral("SELECT %1 FROM ARTIGOS WHERE CODIGO = ?").arg(coluna), {artigo});
         return r.vazio() ? QString() : r.primeira().texto(0);
     } catch (const ErroBD& e) {
-        erroNaFuncao(e, QStringLiteral("UnidadeBaseArtigo"));
+        erroNaFuncao(e, funcao);
     }
 }
 

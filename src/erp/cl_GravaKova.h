@@ -93,6 +93,8 @@ private:
     qint32 PesquisarUltimoNumeroLinha(const QString& fo);
     QString FornecedorArtigo(const QString& artigo);
     QString UnidadeBaseArtigo(const QString& artigo);
+    // Column `coluna` of the article (Null or no row give ""); errors are shown naming `funcao`.
+    QString campoArtigo(const QString& coluna, const QString& artigo, const QString& funcao);
     QString textoContador(const QString& coluna);
     QString GetArmMpBD() { return textoContador(QStringLiteral("ArmMp")); }
     QString GetDocScBD() { return textoContador(QStringLiteral("DocSc")); }

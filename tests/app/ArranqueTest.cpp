@@ -163,4 +163,10 @@ TEST_F(Arranque_, FalhaDeLigacaoNomeiaTudoMenosAPalavraPasse)
     EXPECT_TRUE(erro.contains(QLatin1String("QODBC")) && erro.contains(QLatin1String("fonte_inexistente")))
         << erro.toStdString();
     EXPECT_FALSE(erro.contains(QLatin1String("Segr3do"))) << erro.toStdString();
+    // A password inside an ODBC connection string is masked too.
+    ParametrosLigacao p;
+    p.driver = QStringLiteral("QODBC");
+    p.baseDados = QStringLiteral("DRIVER={FreeTDS};SERVER=s;Pwd=Segr3do;DATABASE=f");
+    EXPECT_EQ(p.descricao(), QStringLiteral("Driver QODBC, Servidor , Base de dados DRIVER={FreeTDS};SERVER=s;Pwd=***;"
+                                            "DATABASE=f, Utilizador "));
 }

@@ -67,7 +67,7 @@ TEST_F(Configuracao, FicheirosQueNaoServemSaoRecusadosComOCaminho)
     const QList<Caso> casos{
         {"seccao.oka", "[Liga\xC3\xA7\xC3\xA3o\nTipo de Terminal=1\n", "linha 1"},
         {"sem_igual.oka", "[Base de Dados]\nDriver SQLite\n", "linha 2"},
-        {"fora.oka", "Driver=SQLite\n", "linha 1"},
+        {"fora.oka", "Palavra Passe=Segr3do\n", "linha 1"},
         {"binario.oka", QByteArray("[A]\nx=1\n\0\x01\x02", 11), "texto"},
         {"enorme.oka", "[A]\n" + QByteArray(LeitorConfiguracao::TamanhoMaximo, ';'), "grande"},
     };
@@ -78,6 +78,7 @@ TEST_F(Configuracao, FicheirosQueNaoServemSaoRecusadosComOCaminho)
         EXPECT_FALSE(l.carregar(&erro)) << c.nome;
         EXPECT_TRUE(erro.contains(caminho)) << erro.toStdString();
         EXPECT_TRUE(erro.contains(QLatin1String(c.motivo))) << erro.toStdString();
+        EXPECT_FALSE(erro.contains(QLatin1String("Segr3do"))) << erro.toStdString(); // values are never shown
         EXPECT_EQ(l.Ler(QStringLiteral("A"), QStringLiteral("x")), QString());
     }
     const QString emFalta = QDir(m_pasta.path()).filePath(QStringLiteral("nao_existe.oka"));

@@ -57,6 +57,7 @@ TEST_P(EstadosDia, FamiliaRecusaSemEscrever)
 {
     Obra(bd(), QStringLiteral("F1"));
     Linha(bd(), QStringLiteral("F1"), 1, QDate(2024, 3, 4), "8", "0", "0", 10, E2, 1);
+    Linha(bd(), QStringLiteral("F1"), 2, QDate(2024, 3, 4), "0", "0", "0", 20, QStringLiteral(""), 0); // prepared
     const QString antes = Fotografia(bd());
     const QDateTime t = Em(4, "10:00:00");
     const QString f1 = QStringLiteral("F1"),
@@ -77,6 +78,7 @@ TEST_P(EstadosDia, FamiliaRecusaSemEscrever)
     EXPECT_EQ(msg, semFolhas);
     EXPECT_FALSE(eqp.Obra_Terminar({}, {}, t, msg));
     EXPECT_EQ(msg, QStringLiteral("Não existem Operações iniciadas nesta Folhas de Obra por este Operador !"));
+    EXPECT_FALSE(eqp.Obra_Terminar({}, f1, t, msg)); // the prepared line's empty Func is no operator
     msg = QStringLiteral("fica");
     EXPECT_TRUE(eqp.Obra_SubContrato(QStringLiteral("F9"), t, msg));
     EXPECT_EQ(msg, QStringLiteral("fica"));

@@ -186,6 +186,7 @@ TEST_P(GravaKova, TresLinhasFormamUmDocumentoELinhasDaOrdem)
     EXPECT_EQ(a[2].moeda(12), M("0.25"));
     EXPECT_EQ(a[2].texto(5), QString()); // Null base unit and supplier: empty, no message
     EXPECT_EQ(a[2].texto(6), QString());
+    EXPECT_FALSE(a[2].nulo(5) || a[2].nulo(6)); // written as '', like every empty text
 
     const Registos c =
         bd().consultar(QStringLiteral("SELECT CustoMat, TotalCustoOut, DataActual FROM oka_CabOrc WHERE Fo = 'OF1'"));
