@@ -43,6 +43,18 @@ okaBotao::okaBotao(const QString& caption, QWidget* pai) : QPushButton(caption, 
     });
 }
 
+QRect okaBotao::areaDaLegenda() const
+{
+    QRect area = rect().adjusted(5, 4, -5, -4);
+    if (!icon().isNull()) area.setLeft(area.left() + qMin(iconSize().width(), area.height()) + 4);
+    return area;
+}
+
+QFont okaBotao::fonteDaLegenda() const
+{
+    return FonteQueCabe(font(), text(), areaDaLegenda());
+}
+
 void okaBotao::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -81,7 +93,7 @@ void okaBotao::paintEvent(QPaintEvent*)
                      modo);
         area.setLeft(area.left() + lado + 4);
     }
-    p.setFont(FonteQueCabe(font(), text(), area));
+    p.setFont(fonteDaLegenda());
     p.setPen(!activo ? QColor(0x90, 0x90, 0x90) : premido ? Qt::white : QColor(0x10, 0x10, 0x10));
     p.drawText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
 }
