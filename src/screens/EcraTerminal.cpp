@@ -213,13 +213,13 @@ void EcraTerminal::CarregaPainelInfo()
     const double largura = std::nearbyint(Twips::DePx(FrameBase->x()) - 140);
     PainelInfo->setGeometry(0, Twips::Px(H - altura), Twips::Px(largura), PainelInfo->height());
     // The lines take the frame's width, so that long captions are not cut, and share the height
-    // under the frame's caption.
+    // inside the frame, under its caption and border.
+    const QRect dentro = PainelInfo->contentsRect();
     const int larguraLinha = PainelInfo->width() - 2 * Twips::Px(60);
-    const int topo = PainelInfo->fontMetrics().height();
-    const int passo = qMin(Twips::Px(360), (PainelInfo->height() - topo - Twips::Px(30)) / 5);
+    const int passo = qMin(Twips::Px(360), dentro.height() / 5);
     int i = 0;
     for (QLabel* l : {lbNome, lbObra, lbFuncao, lbOperacao, lbMaquina})
-        l->setGeometry(Twips::Px(60), topo + passo * i++, larguraLinha, qMin(passo, Twips::Px(300)));
+        l->setGeometry(Twips::Px(60), dentro.top() + passo * i++, larguraLinha, qMin(passo, Twips::Px(300)));
 }
 
 void EcraTerminal::DataHora()
