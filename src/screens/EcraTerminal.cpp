@@ -377,14 +377,14 @@ void EcraTerminal::IntroduzirObra()
 
 void EcraTerminal::CarregarFuncoes(PainelBotoes* painel, const QStringList& textos, const QStringList& codigos)
 {
-    painel->CarregarBotoes_Lista(
-        QStringList{QString(), QStringLiteral("Suspender"), QStringLiteral("Por Terminar"),
-                    QStringLiteral("Por Controlar"), QStringLiteral("Obra Controlada"), QStringLiteral("Não Conforme"),
-                    QStringLiteral("Iniciar Operação")} +
-            textos,
-        QStringList{QString(), QStringLiteral("AC001"), QStringLiteral("AC002"), QStringLiteral("AC003"),
-                    QStringLiteral("AC004"), QStringLiteral("AC005"), QStringLiteral("AC007")} +
-            codigos);
+    painel->CarregarBotoes_Lista(QStringList{QString(), QStringLiteral("Suspender"), QStringLiteral("Por Terminar"),
+                                             QStringLiteral("Por Controlar"), QStringLiteral("Obra Controlada"),
+                                             QStringLiteral("Não Conforme"), QStringLiteral("Iniciar Operação")} +
+                                     textos,
+                                 QStringList{QString(), QStringLiteral("AC001"), QStringLiteral("AC002"),
+                                             QStringLiteral("AC003"), QStringLiteral("AC004"), QStringLiteral("AC005"),
+                                             QStringLiteral("AC007")} +
+                                     codigos);
 }
 
 void EcraTerminal::CarregarOperacoes(PainelBotoes* painel)
