@@ -6,6 +6,8 @@ set -euo pipefail
 RAIZ="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${TERMINAL_BUILD_DIR:-$RAIZ/build}"
 JOBS="${TERMINAL_JOBS:-2}"
+# Let ccache share results between checkouts in different folders (worktrees, CI clones).
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$RAIZ}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 
 cmake -S "$RAIZ" -B "$BUILD" -G Ninja "$@"
 ninja -C "$BUILD" -j"$JOBS"

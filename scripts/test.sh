@@ -10,6 +10,7 @@ set -euo pipefail
 RAIZ="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$RAIZ"
 inicio=$SECONDS
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$RAIZ}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 
 bash scripts/setup.sh
 bash scripts/build.sh
@@ -24,6 +25,9 @@ echo "test: PostgreSQL on 127.0.0.1:$TERMINAL_PG_PORT, ODBC data source $TERMINA
 
 estado=0
 (cd build && ctest --output-on-failure -j2) || estado=$?
+lista="$(cd build && ctest -N)"
+echo "test: data tests per backend: SQLite $(grep -c '/SQLite' <<<"$lista" || true)," \
+    "PostgreSQL $(grep -c '/PostgreSQL' <<<"$lista" || true), ODBC $(grep -c '/ODBC' <<<"$lista" || true)"
 
 if [ "${TERMINAL_ASAN:-0}" = "1" ] || [ "${CI:-}" = "true" ]; then
     echo "test: core tests with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/)"

@@ -12,11 +12,32 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include <cstdio>
+
 using namespace bench;
+
+namespace {
+
+// QPSQL warns for every prepared statement it cannot free inside a transaction that already
+// failed (the transaction is rolled back and run again): noise in a load run.
+QtMessageHandler anterior = nullptr;
+
+void filtrarAvisos(QtMsgType tipo, const QMessageLogContext& contexto, const QString& texto)
+{
+    if (tipo == QtWarningMsg && texto.startsWith(QLatin1String("Unable to free statement")))
+        return;
+    if (anterior)
+        anterior(tipo, contexto, texto);
+    else
+        fprintf(stderr, "%s\n", qPrintable(texto));
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    anterior = qInstallMessageHandler(filtrarAvisos);
     QTextStream out(stdout), err(stderr);
     const QStringList a = app.arguments().mid(1);
     QString bd;

@@ -347,11 +347,14 @@ bool Nu::GravaSaidas(const QString& obra, const QStringList& artigos, Currency q
             sel(QStringLiteral("SELECT ARTOUDES FROM ARTIGOS WHERE CODIGO = ?"), {a});
         for (const QString& a : artigos)
             sel(QStringLiteral("SELECT EXISTENC FROM ARTARM WHERE ARTIGO = ? AND ARMAZEM = ?"), {a, arm});
-        exec(QStringLiteral("UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"
-                            " AND NUMDOC = (SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?)"),
-             {tipo, serie, ano, tipo, serie, ano});
-        const Linhas m = sel(QStringLiteral("SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"),
-                             {tipo, serie, ano});
+        const QString maximo = QStringLiteral("SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?");
+        Linhas m = sel(maximo, {tipo, serie, ano});
+        const int ultimo = m.isEmpty() ? 0 : m[0][0].toInt();
+        if (ultimo > 0) {
+            exec(QStringLiteral("UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ? AND NUMDOC = ?"),
+                 {tipo, serie, ano, ultimo});
+            m = sel(maximo, {tipo, serie, ano});
+        }
         const int numero = (m.isEmpty() ? 0 : m[0][0].toInt()) + 1;
         exec(QStringLiteral("INSERT INTO STKDOC (TIPODOC, SERIE, ANO, NUMDOC, ARMAZEM, SECTOR, DATA, "
                             "MOEDA, PROCESSO, EMPRESA, UTILIZADOR, CRIADO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),

@@ -36,8 +36,10 @@ Currency Currency::fromDouble(double valor)
     if (!std::isfinite(valor))
         return Currency();
     // Scale, then round halves to even the way the runtime's currency conversion does.
-    const double escalado = valor * Escala;
-    return fromRaw(std::int64_t(std::nearbyint(escalado)));
+    const double escalado = std::nearbyint(valor * Escala);
+    if (escalado >= 9.2e18 || escalado <= -9.2e18)
+        throw std::overflow_error("Currency overflow");
+    return fromRaw(std::int64_t(escalado));
 }
 
 std::optional<Currency> Currency::parse(const QString& textoOriginal)

@@ -30,9 +30,9 @@ QString LinhaLog(const QString& campo1, const QString& campo2, const QString& ca
 bool EscreverLog(const QString& campo1, const QString& campo2, const QString& campo3, const QString& campo4,
                  const QString& campo5, const QString& mensagem, QString* erro)
 {
-    const QString nome = QDir(PastaPrograma())
-                             .filePath(QStringLiteral("log-%1.txt")
-                                           .arg((relogio() ? relogio()().date() : QDate::currentDate()).toString(QStringLiteral("yyyy-MM-dd"))));
+    const QDate hoje = relogio() ? relogio()().date() : QDate::currentDate();
+    const QString nome =
+        QDir(PastaPrograma()).filePath(QStringLiteral("log-%1.txt").arg(hoje.toString(QStringLiteral("yyyy-MM-dd"))));
     QFile f(nome);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) {
         if (erro)

@@ -20,6 +20,17 @@ bool DefinicoesBD::Ler(QString* erro)
     Utilizador = leitor.Ler(Seccao, QStringLiteral("Utilizador"));
     Password = leitor.Ler(Seccao, QStringLiteral("Palavra Passe"));
     DriverOdbc = leitor.Ler(Seccao, QStringLiteral("Driver ODBC"));
+    // An unknown driver would otherwise be taken for SQLite and open an empty file.
+    static const QStringList conhecidos{QStringLiteral("sqlite"),     QStringLiteral("qsqlite"),
+                                        QStringLiteral("postgresql"), QStringLiteral("qpsql"),
+                                        QStringLiteral("odbc"),       QStringLiteral("qodbc")};
+    if (!conhecidos.contains(Driver.toLower())) {
+        if (erro)
+            *erro = QStringLiteral("Ficheiro de configuração %1: driver \"%2\" desconhecido na secção \"%3\" "
+                                   "(SQLite, PostgreSQL ou ODBC).")
+                        .arg(Ficheiro, Driver, Seccao);
+        return false;
+    }
     return true;
 }
 

@@ -424,9 +424,13 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
         lotes.fim();
     }
     avisar(QStringLiteral("%1 ordens, %2 linhas de material").arg(r.ordens).arg(r.materiais));
-    if (bd.dialecto() == Dialecto::PostgreSQL)
-        bd.executar(QStringLiteral("ANALYZE"));
-    else if (bd.dialecto() == Dialecto::SQLite)
+    // Statistics for the planner; on PostgreSQL also the visibility map and hint bits, so that the
+    // first readers do not pay for the load.
+    if (bd.dialecto() == Dialecto::PostgreSQL) {
+        for (const char* tabela : {"oka_LinFo_Ope", "oka_CabOrc", "oka_LinFo_Apr", "ARTIGOS", "ARTARM", "FAMILIA",
+                                   "oka_Funcionarios", "oka_Operacoes", "oka_Maquinas", "oka_Motivos", "oka_Contador"})
+            bd.executar(QStringLiteral("VACUUM ANALYZE %1").arg(QLatin1String(tabela)));
+    } else if (bd.dialecto() == Dialecto::SQLite)
         bd.executar(QStringLiteral("ANALYZE"));
     r.segundos = relogio.elapsed() / 1000.0;
     return r;

@@ -321,19 +321,26 @@ void LigacaoDados::transacao(const std::function<void()>& corpo)
     }
     bool jaReabriu = false;
     for (int tentativa = 1;; ++tentativa) {
+        bool aConfirmar = false;
         try {
             comecar();
             m_profundidade = 1;
             corpo();
             m_profundidade = 0;
+            aConfirmar = true;
             confirmar();
             return;
         } catch (const ErroBD& e) {
-            const bool estavaDentro = m_profundidade > 0;
             m_profundidade = 0;
             desfazer();
-            Q_UNUSED(estavaDentro);
             if (e.tipo() == ErroBD::Tipo::LigacaoPerdida) {
+                // Lost while committing: the server may have kept the work, so running it again
+                // could record it twice. Let the operator look instead.
+                if (aConfirmar)
+                    throw ErroBD(QStringLiteral("A ligação à base de dados perdeu-se ao gravar; verifique se o "
+                                                "registo ficou feito antes de o repetir (%1)")
+                                     .arg(e.texto()),
+                                 e.codigoNativo(), ErroBD::Tipo::Outro);
                 if (jaReabriu || !reabrir())
                     throw;
                 jaReabriu = true;

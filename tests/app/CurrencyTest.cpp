@@ -78,6 +78,7 @@ TEST(Currency, LeValoresDaBaseDeDados)
     EXPECT_EQ(Currency::fromVariant(QVariant(QStringLiteral("0.123456"))), C("0.1235"));
     EXPECT_EQ(Currency::fromVariant(QVariant()), C("0"));
     EXPECT_EQ(Currency::fromVariant(QVariant(QMetaType(QMetaType::Double))), C("0"));
+    EXPECT_THROW(Currency::fromDouble(1e300), std::overflow_error);
     EXPECT_EQ(Currency::fromVariant(QVariant::fromValue(C("4.5"))), C("4.5"));
     EXPECT_EQ(C("0.3").paraBD(), QVariant(QStringLiteral("0.3000")));
 }

@@ -87,6 +87,30 @@ TEST_P(CargaTest, AVerificacaoApanhaOQueEstaErrado)
     EXPECT_TRUE(todas.contains(QStringLiteral("artigo %1: stock").arg(GeradorDados::CodigoArtigo(0)))) << todas.toStdString();
 }
 
+// The generated factory is what the load runs rely on: the sizes asked for, lines in every state,
+// costs that agree with the lines, and no second fill of a database that has data.
+TEST_P(CargaTest, GeradorFazUmaFabricaCoerente)
+{
+    LigacaoDados& l = m_base->bd();
+    const Registos n = l.consultar(QStringLiteral(
+        "SELECT (SELECT COUNT(*) FROM oka_LinFo_Ope), (SELECT COUNT(*) FROM oka_CabOrc),"
+        " (SELECT COUNT(*) FROM oka_CabOrc WHERE EstadoFo = 1), (SELECT COUNT(*) FROM oka_Funcionarios),"
+        " (SELECT COUNT(*) FROM ARTIGOS)"));
+    EXPECT_EQ(n.primeira().inteiro(0), 3000);
+    EXPECT_EQ(n.primeira().inteiro(1), 60);
+    EXPECT_EQ(n.primeira().inteiro(2), 30);
+    EXPECT_EQ(n.primeira().inteiro(3), 30);
+    EXPECT_EQ(n.primeira().inteiro(4), 300);
+    QList<qint64> estados;
+    for (const auto& x : l.consultar(QStringLiteral("SELECT DISTINCT Estado FROM oka_LinFo_Ope ORDER BY Estado")))
+        estados << x.inteiro(0);
+    EXPECT_EQ(estados, (QList<qint64>{0, 1, 2, 4, 8, 9, 10}));
+    ResultadoCarga r;
+    verificar(l, {}, detalhe::fotografia(l, {}), r);
+    EXPECT_TRUE(r.violacoes.isEmpty()) << texto(r.violacoes);
+    EXPECT_THROW(gerar(l), ErroBD);
+}
+
 INSTANCIAR_BACKENDS(CargaTest);
 
 TEST(Avarias, SqliteBloqueadaDaUmErroClaroENadaSePerde)

@@ -141,5 +141,10 @@ TEST_F(Configuracao, DefinicoesDaBaseDeDadosPorDriver)
     EXPECT_EQ(p.baseDados, QStringLiteral("DRIVER={FreeTDS};SERVER=sqlsrv;PORT=1433;DATABASE=Fabrica;"));
     d.Servidor.clear();
     EXPECT_TRUE(d.faltamDefinicoes());
+
+    d = DefinicoesBD(escrever(QStringLiteral("t.oka"), "[Base de Dados]\nDriver=MSSQL\nBase de Dados=x\n"));
+    QString erro;
+    EXPECT_FALSE(d.Ler(&erro));
+    EXPECT_TRUE(erro.contains(QStringLiteral("MSSQL")) && erro.contains(d.Ficheiro)) << erro.toStdString();
     DefinirPastaPrograma({});
 }
