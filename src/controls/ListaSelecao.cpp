@@ -180,6 +180,7 @@ ListaSelecao::ListaSelecao(QWidget* pai) : QDialog(pai)
 {
     setModal(true);
     setFont(FonteTerminal(11));
+    DesenharMoldura(this);
     auto* coluna = new QVBoxLayout(this);
 
     auto* linhaFiltro = new QHBoxLayout;
@@ -193,6 +194,13 @@ ListaSelecao::ListaSelecao(QWidget* pai) : QDialog(pai)
     m_btTeclado->setFixedSize(Twips::Px(1335), Twips::Px(795));
     m_btTeclado->setBeep(true);
     linhaFiltro->addWidget(m_btTeclado);
+    // Closing without a choice, also where no window frame offers a close control.
+    auto* btFechar = new okaBotao(QStringLiteral("Fechar"), this);
+    btFechar->setObjectName(QStringLiteral("btFechar"));
+    btFechar->setFixedSize(Twips::Px(1335), Twips::Px(795));
+    btFechar->setBeep(true);
+    linhaFiltro->addWidget(btFechar);
+    connect(btFechar, &QAbstractButton::clicked, this, &QDialog::reject);
     coluna->addLayout(linhaFiltro);
 
     m_modelo = new ModeloListaSelecao;

@@ -274,7 +274,8 @@ void PainelBotoes::disporBotoes()
         okaBotao* b = m_pool[slot];
         if (m_itemDoSlot[slot] != i) {
             m_itemDoSlot[slot] = i;
-            b->setText(textoItem(i));
+            // A name's "&" is shown as it is, not taken as an access key.
+            b->setText(QString(textoItem(i)).replace(QLatin1Char('&'), QStringLiteral("&&")));
             b->setTag(codigoItem(i));
         }
         const QRectF g = geometriaItem(i + 1);

@@ -20,6 +20,7 @@ frmAviso::frmAviso(QWidget* pai) : QDialog(pai)
 {
     setWindowTitle(QStringLiteral("ATENÇÃO"));
     setModal(true);
+    DesenharMoldura(this);
 
     m_picture = new QLabel(this);
     m_picture->setGeometry(Twips::Rect(240, 240, 720, 720));

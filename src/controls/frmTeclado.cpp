@@ -7,6 +7,7 @@
 frmTeclado::frmTeclado(QWidget* pai) : QDialog(pai)
 {
     setModal(true);
+    DesenharMoldura(this);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);

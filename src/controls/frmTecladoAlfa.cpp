@@ -16,6 +16,7 @@ constexpr int LadoTecla = 1035; // twips
 frmTecladoAlfa::frmTecladoAlfa(QWidget* pai) : QDialog(pai)
 {
     setModal(true);
+    DesenharMoldura(this);
     auto* coluna = new QVBoxLayout(this);
     coluna->setSpacing(Twips::Px(120));
 

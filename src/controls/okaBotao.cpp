@@ -1,11 +1,35 @@
 #include "controls/okaBotao.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
 #include "controls/Fontes.h"
+
+namespace {
+
+// The button's font, made smaller when needed so that no word of the caption is cut and the
+// wrapped caption fits the area: long names ("Torneamento") stay whole on a small button.
+QFont FonteQueCabe(QFont fonte, const QString& texto, const QRect& area)
+{
+    constexpr int Flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
+    QString semMarca = texto;
+    semMarca.remove(QLatin1Char('&'));
+    const QStringList palavras = semMarca.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (double pontos = fonte.pointSizeF(); pontos > 5.5; pontos -= 0.5) {
+        fonte.setPointSizeF(pontos);
+        const QFontMetrics m(fonte);
+        bool cabe = m.boundingRect(area, Flags, texto).height() <= area.height();
+        for (const QString& p : palavras)
+            cabe = cabe && m.horizontalAdvance(p) <= area.width();
+        if (cabe) break;
+    }
+    return fonte;
+}
+
+} // namespace
 
 okaBotao::okaBotao(QWidget* pai) : okaBotao(QString(), pai) {}
 
@@ -17,6 +41,18 @@ okaBotao::okaBotao(const QString& caption, QWidget* pai) : QPushButton(caption, 
     connect(this, &QAbstractButton::clicked, this, [this] {
         if (m_beep) QApplication::beep();
     });
+}
+
+QRect okaBotao::areaDaLegenda() const
+{
+    QRect area = rect().adjusted(5, 4, -5, -4);
+    if (!icon().isNull()) area.setLeft(area.left() + qMin(iconSize().width(), area.height()) + 4);
+    return area;
+}
+
+QFont okaBotao::fonteDaLegenda() const
+{
+    return FonteQueCabe(font(), text(), areaDaLegenda());
 }
 
 void okaBotao::paintEvent(QPaintEvent*)
@@ -57,7 +93,7 @@ void okaBotao::paintEvent(QPaintEvent*)
                      modo);
         area.setLeft(area.left() + lado + 4);
     }
-    p.setFont(font());
+    p.setFont(fonteDaLegenda());
     p.setPen(!activo ? QColor(0x90, 0x90, 0x90) : premido ? Qt::white : QColor(0x10, 0x10, 0x10));
     p.drawText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
 }

@@ -22,10 +22,16 @@ public:
     void setTag(const QString& t) { Tag = t; }
     bool beep() const { return m_beep; }
     void setBeep(bool b) { m_beep = b; }
+    // The font the caption is drawn with: the button's own, smaller when a word of the caption
+    // or the wrapped caption would not fit.
+    QFont fonteDaLegenda() const;
 
 protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    // Where the caption goes: inside the edge, right of the picture if there is one.
+    QRect areaDaLegenda() const;
+
     bool m_beep = false;
 };

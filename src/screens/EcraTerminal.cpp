@@ -18,6 +18,7 @@
 #include "app/Mod_log.h"
 #include "app/Rotinas.h"
 #include "controls/Fontes.h"
+#include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
 #include "controls/okaBotao.h"
 #include "dataaccess/DefinicoesBD.h"
@@ -25,6 +26,7 @@
 #include "dataaccess/LigacaoDados.h"
 #include "engine/Cl_EQP.h"
 #include "engine/cl_Motivos.h"
+#include "engine/cl_Operacoes.h"
 #include "screens/InteraccaoEcra.h"
 
 namespace {
@@ -211,13 +213,13 @@ void EcraTerminal::CarregaPainelInfo()
     const double largura = std::nearbyint(Twips::DePx(FrameBase->x()) - 140);
     PainelInfo->setGeometry(0, Twips::Px(H - altura), Twips::Px(largura), PainelInfo->height());
     // The lines take the frame's width, so that long captions are not cut, and share the height
-    // under the frame's caption.
+    // inside the frame, under its caption and border.
+    const QRect dentro = PainelInfo->contentsRect();
     const int larguraLinha = PainelInfo->width() - 2 * Twips::Px(60);
-    const int topo = PainelInfo->fontMetrics().height();
-    const int passo = qMin(Twips::Px(360), (PainelInfo->height() - topo - Twips::Px(30)) / 5);
+    const int passo = qMin(Twips::Px(360), dentro.height() / 5);
     int i = 0;
     for (QLabel* l : {lbNome, lbObra, lbFuncao, lbOperacao, lbMaquina})
-        l->setGeometry(Twips::Px(60), topo + passo * i++, larguraLinha, qMin(passo, Twips::Px(300)));
+        l->setGeometry(Twips::Px(60), dentro.top() + passo * i++, larguraLinha, qMin(passo, Twips::Px(300)));
 }
 
 void EcraTerminal::DataHora()
@@ -346,6 +348,50 @@ void EcraTerminal::EscolheuFuncao(const QString& Nome, const QString& Codigo)
         Funcao = codigo;
         MostraInfo();
     });
+}
+
+void EcraTerminal::EscolheuOperacao(const QString& Nome, const QString& Codigo)
+{
+    Operacao = Codigo;
+    DescricaoOperacao = Nome;
+    MostraInfo();
+}
+
+void EcraTerminal::IntroduzirObra()
+{
+    Obra = operador()->PedirNumero(QStringLiteral("INTRODUZA O NUMERO DA ORDEM"));
+    if (Obra.isEmpty()) {
+        DescricaoFuncao.clear();
+        return;
+    }
+    qint32 estado = 0;
+    qint32 subEstado = 0;
+    if (!EQP->Existe_FolhaObra(Obra, estado, subEstado)) {
+        Obra.clear();
+        DescricaoFuncao.clear();
+        operador()->Aviso(QStringLiteral("A Folha de Obra indicada não existe !"), 0, AlturaDialogo);
+    } else if (estado != 1) {
+        operador()->Aviso(QStringLiteral("A Folha de Obra não está em Fabrico !"), 0, AlturaDialogo);
+    }
+}
+
+void EcraTerminal::CarregarFuncoes(PainelBotoes* painel, const QStringList& textos, const QStringList& codigos)
+{
+    painel->CarregarBotoes_Lista(QStringList{QString(), QStringLiteral("Suspender"), QStringLiteral("Por Terminar"),
+                                             QStringLiteral("Por Controlar"), QStringLiteral("Obra Controlada"),
+                                             QStringLiteral("Não Conforme"), QStringLiteral("Iniciar Operação")} +
+                                     textos,
+                                 QStringList{QString(), QStringLiteral("AC001"), QStringLiteral("AC002"),
+                                             QStringLiteral("AC003"), QStringLiteral("AC004"), QStringLiteral("AC005"),
+                                             QStringLiteral("AC007")} +
+                                     codigos);
+}
+
+void EcraTerminal::CarregarOperacoes(PainelBotoes* painel)
+{
+    cl_Operacoes catalogo;
+    catalogo.setBd_lig(Ligacao);
+    painel->CarregarBotoes_Recordset(catalogo.Lista_Operacoes());
 }
 
 void EcraTerminal::Cancelar()

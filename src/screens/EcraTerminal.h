@@ -16,6 +16,7 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QTimer;
+class PainelBotoes;
 class okaBotao;
 
 // The frame both terminal screens share: the bottom strip (information lines, Confirmar /
@@ -64,6 +65,8 @@ public:
     virtual void SairMenu();
     // A touch on the function panel: selects a function (reasons dialog for a suspension).
     void EscolheuFuncao(const QString& Nome, const QString& Codigo);
+    // A touch on the operations panel.
+    void EscolheuOperacao(const QString& Nome, const QString& Codigo);
 
     // Selection state.
     QString Utilizador;
@@ -123,6 +126,15 @@ protected:
     // A function touch the screen handles itself; true when it set DescricaoFuncao (and may
     // have emptied `codigo`).
     virtual bool EscolhaFuncaoEcra(const QString& Nome, QString& codigo);
+
+    // "Obra" on the orders panel: the order number from the keypad dialog, checked for existence
+    // (refused and cleared) and state (reported, kept).
+    void IntroduzirObra();
+    // Fills a function panel with the functions both screens offer followed by the screen's own
+    // (captions and codes).
+    static void CarregarFuncoes(PainelBotoes* painel, const QStringList& textos, const QStringList& codigos);
+    // Fills an operations panel from the catalogue.
+    void CarregarOperacoes(PainelBotoes* painel);
 
     // Runs a handler; a database or other error is shown as an error, written to the daily log
     // and the terminal carries on.

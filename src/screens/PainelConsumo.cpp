@@ -23,10 +23,16 @@ const int LargurasCampos[] = {2400, 0, 1800, 1800, 1800, 1800};
 const char* const PedidosNumero[] = {"", "", "INTRODUZA O COMPRIMENTO", "INTRODUZA A LARGURA", "INTRODUZA A QUANTIDADE",
                                      ""};
 
+// A measure field's text without the grouping of its display format.
+QString SemGrupos(QString texto)
+{
+    return texto.remove(QChar(0x00A0)).trimmed();
+}
+
 // The operator's number, read as fixed point; nullopt for text that is not a number.
 std::optional<Currency> Numero(const QString& texto)
 {
-    return Currency::parse(texto.trimmed());
+    return Currency::parse(SemGrupos(texto));
 }
 
 } // namespace
@@ -225,7 +231,7 @@ void PainelConsumo::ValidaCampo(int Index, bool& Cancel)
         if (Index == Largura) {
             const auto comprimento = Numero(Campo[Comprimento]->text());
             if (!Campo[Comprimento]->text().isEmpty() && comprimento)
-                Campo[Quantidade]->setText((*comprimento * *valor).toString());
+                Campo[Quantidade]->setText(GrelhaConsumo::Formatar((*comprimento * *valor).toString()));
         } else if (Index == Quantidade) {
             QString mensagem, armazem;
             if (!m_eqp->ExisteQuantidadeNoArmazem(Campo[CodArtigo]->text(), *valor, mensagem, armazem)) {
@@ -233,8 +239,11 @@ void PainelConsumo::ValidaCampo(int Index, bool& Cancel)
                 MensagemErro(mensagem);
                 campo->clear();
                 campo->setFocus(Qt::OtherFocusReason);
+                return;
             }
         }
+        // Shown in the measure format, "###,###.000".
+        campo->setText(GrelhaConsumo::Formatar(SemGrupos(campo->text())));
         return;
     }
     default:
@@ -287,9 +296,11 @@ void PainelConsumo::btAdd_Click()
         return;
     }
     QStringList valores;
-    for (oka_input* c : Campo) {
-        valores << c->text();
-        c->clear();
+    for (int c = 0; c < NumCampos; ++c) {
+        oka_input* campo = Campo[std::size_t(c)];
+        const bool medida = c == Comprimento || c == Largura || c == Quantidade;
+        valores << (medida ? SemGrupos(campo->text()) : campo->text());
+        campo->clear();
     }
     CMGRmat->AdicionarLinha(valores);
     Campo[CodArtigo]->setFocus(Qt::OtherFocusReason);

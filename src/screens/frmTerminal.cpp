@@ -10,7 +10,6 @@
 #include "engine/Cl_EQP.h"
 #include "engine/cl_Funcionarios.h"
 #include "engine/cl_Maquinas.h"
-#include "engine/cl_Operacoes.h"
 
 namespace {
 
@@ -67,10 +66,14 @@ frmTerminal::Geometria frmTerminal::CalculaGeometria(double W, double H, double 
     return g;
 }
 
-void frmTerminal::colocar(PainelBotoes* painel, const QRect& t)
+void frmTerminal::Colocar(PainelBotoes* painel, const QRect& t)
 {
-    painel->move(Twips::Px(t.x()), Twips::Px(t.y()));
-    painel->setTamanhoTwips(t.width(), t.height());
+    painel->setGeometriaTwips(t.x(), t.y(), t.width(), t.height());
+}
+
+frmTerminal::Geometria frmTerminal::geometria() const
+{
+    return CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height()));
 }
 
 void frmTerminal::CarregaEcra()
@@ -89,8 +92,7 @@ void frmTerminal::CarregaEcra()
 
 void frmTerminal::CarregaPainelUtilizador()
 {
-    const Geometria g = CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height()));
-    colocar(PainelUtilizadores, g.Utilizadores);
+    Colocar(PainelUtilizadores, geometria().Utilizadores);
     cl_Funcionarios catalogo;
     catalogo.setBd_lig(Ligacao);
     PainelUtilizadores->CarregarBotoes_Recordset(catalogo.Lista_Funcionarios());
@@ -98,8 +100,7 @@ void frmTerminal::CarregaPainelUtilizador()
 
 void frmTerminal::CarregaPainelObra()
 {
-    const Geometria g = CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height()));
-    colocar(PainelObras, g.Obras);
+    Colocar(PainelObras, geometria().Obras);
     PainelObras->CarregarBotoes_Lista(
         {QString(), QStringLiteral("Obra"), QStringLiteral("Iniciar Dia"), QStringLiteral("Terminar Dia")},
         {QString(), QStringLiteral("OB001"), QStringLiteral("OB002"), QStringLiteral("OB003")});
@@ -107,29 +108,20 @@ void frmTerminal::CarregaPainelObra()
 
 void frmTerminal::CarregaPainelFuncoes()
 {
-    const Geometria g = CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height()));
-    colocar(PainelFuncoes, g.Funcoes);
-    PainelFuncoes->CarregarBotoes_Lista(
-        {QString(), QStringLiteral("Suspender"), QStringLiteral("Por Terminar"), QStringLiteral("Por Controlar"),
-         QStringLiteral("Obra Controlada"), QStringLiteral("Não Conforme"), QStringLiteral("Iniciar Operação"),
-         QStringLiteral("Lista de Operações"), QStringLiteral("Terminar Todas Operações")},
-        {QString(), QStringLiteral("AC001"), QStringLiteral("AC002"), QStringLiteral("AC003"), QStringLiteral("AC004"),
-         QStringLiteral("AC005"), QStringLiteral("AC007"), QStringLiteral("AC008"), QStringLiteral("AC009")});
+    Colocar(PainelFuncoes, geometria().Funcoes);
+    CarregarFuncoes(PainelFuncoes, {QStringLiteral("Lista de Operações"), QStringLiteral("Terminar Todas Operações")},
+                    {QStringLiteral("AC008"), QStringLiteral("AC009")});
 }
 
 void frmTerminal::CarregaPainelOperacoes()
 {
-    const Geometria g = CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height()));
-    colocar(PainelOperacoes, g.Operacoes);
-    cl_Operacoes catalogo;
-    catalogo.setBd_lig(Ligacao);
-    PainelOperacoes->CarregarBotoes_Recordset(catalogo.Lista_Operacoes());
+    Colocar(PainelOperacoes, geometria().Operacoes);
+    CarregarOperacoes(PainelOperacoes);
 }
 
 void frmTerminal::CarregaPainelMaquinas()
 {
-    const Geometria g = CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height()));
-    colocar(PainelMaquinas, g.Maquinas);
+    Colocar(PainelMaquinas, geometria().Maquinas);
     cl_Maquinas catalogo;
     catalogo.setBd_lig(Ligacao);
     PainelMaquinas->CarregarBotoes_Recordset(catalogo.Lista_maquinas());
@@ -139,13 +131,6 @@ void frmTerminal::EscolheuUtilizador(const QString& Nome, const QString& Codigo)
 {
     NomeUtilizador = Nome;
     Utilizador = Codigo;
-    MostraInfo();
-}
-
-void frmTerminal::EscolheuOperacao(const QString& Nome, const QString& Codigo)
-{
-    Operacao = Codigo;
-    DescricaoOperacao = Nome;
     MostraInfo();
 }
 
@@ -160,20 +145,7 @@ void frmTerminal::EscolheuObra(const QString& Nome, const QString& Codigo)
 {
     Proteger(QStringLiteral("PainelObras"), [&] {
         if (Codigo == QLatin1String("OB001")) {
-            Obra = operador()->PedirNumero(QStringLiteral("INTRODUZA O NUMERO DA ORDEM"));
-            if (Obra.isEmpty()) {
-                DescricaoFuncao.clear();
-            } else {
-                qint32 estado = 0;
-                qint32 subEstado = 0;
-                if (!EQP->Existe_FolhaObra(Obra, estado, subEstado)) {
-                    Obra.clear();
-                    DescricaoFuncao.clear();
-                    operador()->Aviso(QStringLiteral("A Folha de Obra indicada não existe !"), 0, AlturaDialogo);
-                } else if (estado != 1) {
-                    operador()->Aviso(QStringLiteral("A Folha de Obra não está em Fabrico !"), 0, AlturaDialogo);
-                }
-            }
+            IntroduzirObra();
         } else if (Codigo == QLatin1String("OB002") || Codigo == QLatin1String("OB003")) {
             Obra.clear();
             Funcao = Codigo;

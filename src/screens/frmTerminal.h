@@ -34,7 +34,6 @@ public:
     // Panel touches.
     void EscolheuUtilizador(const QString& Nome, const QString& Codigo);
     void EscolheuObra(const QString& Nome, const QString& Codigo);
-    void EscolheuOperacao(const QString& Nome, const QString& Codigo);
     void EscolheuMaquina(const QString& Nome, const QString& Codigo);
 
     PainelBotoes* PainelUtilizadores;
@@ -50,5 +49,7 @@ protected:
     bool EscolhaFuncaoEcra(const QString& Nome, QString& codigo) override;
 
 private:
-    void colocar(PainelBotoes* painel, const QRect& twips);
+    // Places `painel` at `twips` within the client area.
+    static void Colocar(PainelBotoes* painel, const QRect& twips);
+    Geometria geometria() const;
 };

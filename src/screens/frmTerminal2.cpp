@@ -11,7 +11,6 @@
 #include "controls/ucLogin.h"
 #include "engine/Cl_EQP.h"
 #include "engine/cl_Funcionarios.h"
-#include "engine/cl_Operacoes.h"
 #include "erp/LigacaoKova.h"
 #include "screens/PainelConsumo.h"
 
@@ -123,9 +122,9 @@ frmTerminal2::Geometria frmTerminal2::CalculaGeometria(double W, double H, doubl
     return g;
 }
 
-void frmTerminal2::colocar(PainelBotoes* painel, const QRect& t)
+frmTerminal2::Geometria frmTerminal2::geometria() const
 {
-    painel->setGeometry(Twips::Rect(t.x(), t.y(), t.width(), t.height()));
+    return CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height()));
 }
 
 void frmTerminal2::MostraEscolhaUtilizador()
@@ -184,7 +183,8 @@ void frmTerminal2::MostraPaineisTrabalho()
 
 void frmTerminal2::CarregaPainelObra()
 {
-    colocar(PainelObra, CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height())).Obra);
+    const QRect g = geometria().Obra;
+    PainelObra->setGeometriaTwips(g.x(), g.y(), g.width(), g.height());
     QStringList textos{QString(), QStringLiteral("Obra")};
     QStringList codigos{QString(), QStringLiteral("OB001")};
     const Registos ordens = EQP->ListaOrdensPorFUncionario(UtilizadorActual);
@@ -198,53 +198,27 @@ void frmTerminal2::CarregaPainelObra()
 
 void frmTerminal2::CarregaPainelFuncoes()
 {
-    colocar(PainelFuncoes, CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height())).Funcoes);
-    PainelFuncoes->CarregarBotoes_Lista(
-        {QString(), QStringLiteral("Suspender"), QStringLiteral("Por Terminar"), QStringLiteral("Por Controlar"),
-         QStringLiteral("Obra Controlada"), QStringLiteral("Não Conforme"), QStringLiteral("Iniciar Operação"),
-         QStringLiteral("Consumo de Materiais")},
-        {QString(), QStringLiteral("AC001"), QStringLiteral("AC002"), QStringLiteral("AC003"), QStringLiteral("AC004"),
-         QStringLiteral("AC005"), QStringLiteral("AC007"), QStringLiteral("AC008")});
+    const QRect g = geometria().Funcoes;
+    PainelFuncoes->setGeometriaTwips(g.x(), g.y(), g.width(), g.height());
+    CarregarFuncoes(PainelFuncoes, {QStringLiteral("Consumo de Materiais")}, {QStringLiteral("AC008")});
 }
 
 void frmTerminal2::CarregaPainelOperacoes()
 {
-    colocar(PainelOperacoes, CalculaGeometria(Largura(), Altura(), Twips::DePx(FrameBase->height())).Operacoes);
-    cl_Operacoes catalogo;
-    catalogo.setBd_lig(Ligacao);
-    PainelOperacoes->CarregarBotoes_Recordset(catalogo.Lista_Operacoes());
+    const QRect g = geometria().Operacoes;
+    PainelOperacoes->setGeometriaTwips(g.x(), g.y(), g.width(), g.height());
+    CarregarOperacoes(PainelOperacoes);
 }
 
 void frmTerminal2::EscolheuObra(const QString&, const QString& Codigo)
 {
     Proteger(QStringLiteral("PainelObra"), [&] {
-        if (Codigo == QLatin1String("OB001")) {
-            Obra = operador()->PedirNumero(QStringLiteral("INTRODUZA O NUMERO DA ORDEM"));
-            if (Obra.isEmpty()) {
-                DescricaoFuncao.clear();
-            } else {
-                qint32 estado = 0;
-                qint32 subEstado = 0;
-                if (!EQP->Existe_FolhaObra(Obra, estado, subEstado)) {
-                    Obra.clear();
-                    DescricaoFuncao.clear();
-                    operador()->Aviso(QStringLiteral("A Folha de Obra indicada não existe !"), 0, AlturaDialogo);
-                } else if (estado != 1) {
-                    operador()->Aviso(QStringLiteral("A Folha de Obra não está em Fabrico !"), 0, AlturaDialogo);
-                }
-            }
-        } else {
+        if (Codigo == QLatin1String("OB001"))
+            IntroduzirObra();
+        else
             Obra = Codigo;
-        }
         MostraInfo();
     });
-}
-
-void frmTerminal2::EscolheuOperacao(const QString& Nome, const QString& Codigo)
-{
-    Operacao = Codigo;
-    DescricaoOperacao = Nome;
-    MostraInfo();
 }
 
 void frmTerminal2::Limpar(bool MudaUser)

@@ -55,7 +55,6 @@ public:
     // Touches and the login control's events.
     void EscolheuUtilizadorPainel(const QString& Nome, const QString& Codigo);
     void EscolheuObra(const QString& Nome, const QString& Codigo);
-    void EscolheuOperacao(const QString& Nome, const QString& Codigo);
     void Login(const QString& Codigo, const QString& Nome, qint16 Nivel);
 
     // Employee who logged in last (kept after logout), and the two values handed to the login
@@ -78,7 +77,7 @@ protected:
     void AposMotor(const QString& codigo, bool resultado, const QString& mensagem) override;
 
 private:
-    void colocar(PainelBotoes* painel, const QRect& twips);
+    Geometria geometria() const;
     void CentrarLogin();
 
     std::unique_ptr<LigacaoKova> m_ligKova;

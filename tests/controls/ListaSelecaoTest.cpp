@@ -11,6 +11,7 @@
 #include "AjudaModal.h"
 #include "controls/InteraccaoTouch.h"
 #include "controls/Twips.h"
+#include "controls/okaBotao.h"
 
 namespace {
 Registos artigos()
@@ -67,13 +68,13 @@ TEST(ListaSelecao, ToqueDevolveCodigoEFecharDevolveVazio)
         QStringLiteral("P-08"));
     EXPECT_EQ(titulo, QStringLiteral("Lista de Artigos"));
 
-    // A touch on a group title picks nothing; closing gives "".
+    // A touch on a group title picks nothing; closing ("Fechar") gives "".
     QuandoModal<ListaSelecao>([](ListaSelecao* l) {
         QTableView* g = l->grelha();
         const QRect r = g->visualRect(g->model()->index(0, 0));
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, r.center());
         EXPECT_TRUE(l->isVisible());
-        l->close();
+        QTest::mouseClick(l->findChild<okaBotao*>(QStringLiteral("btFechar")), Qt::LeftButton);
     });
     EXPECT_EQ(
         op.ListaSelecao(QStringLiteral("Lista de Artigos"), 10000, artigos(), QStringLiteral("Familia"), larguras),

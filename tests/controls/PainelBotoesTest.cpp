@@ -1,5 +1,6 @@
 #include "controls/PainelBotoes.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -127,6 +128,7 @@ TEST(PainelBotoes, ToqueDaNomeECodigoEUmaNovaCargaSubstitui)
     const Registos rs({QStringLiteral("Nome"), QStringLiteral("Codigo")},
                       {{QStringLiteral("Corte & Vinco"), 12}, {QStringLiteral("Sem código"), QVariant()}});
     p.CarregarBotoes_Recordset(rs);
+    EXPECT_EQ(p.botaoDoItem(1)->text(), QStringLiteral("Corte && Vinco"));
     QTest::mouseClick(p.botaoDoItem(1), Qt::LeftButton);
     QTest::mouseClick(p.botaoDoItem(2), Qt::LeftButton);
     ASSERT_EQ(spy.count(), 2);
@@ -147,6 +149,25 @@ TEST(PainelBotoes, ToqueDaNomeECodigoEUmaNovaCargaSubstitui)
     p.ResetBotoes();
     EXPECT_EQ(p.numeroItens(), 0);
     EXPECT_EQ(p.botaoDoItem(1), nullptr);
+}
+
+// Long single words on the 1335 x 795 twip buttons were drawn cut ("orneament").
+TEST(PainelBotoes, PalavrasLongasCabemNoBotao)
+{
+    PainelBotoes p;
+    p.setTamanhoTwips(4400, 4000);
+    p.show();
+    const QStringList nomes{QString(), QStringLiteral("Torneamento"), QStringLiteral("Rebarbagem"),
+                            QStringLiteral("Centro de Maquinação"), QStringLiteral("Corte")};
+    p.CarregarBotoes_Lista(nomes, nomes);
+    for (int i = 1; i < nomes.size(); ++i) {
+        const okaBotao* b = p.botaoDoItem(i);
+        const QFontMetrics m(b->fonteDaLegenda());
+        for (const QString& palavra : nomes[i].split(u' '))
+            EXPECT_LE(m.horizontalAdvance(palavra), b->width() - 10) << palavra.toStdString();
+    }
+    // A caption that fits keeps the panel's font.
+    EXPECT_EQ(p.botaoDoItem(4)->fonteDaLegenda(), p.botaoDoItem(4)->font());
 }
 
 TEST(PainelBotoes, ListaDeDezMilChegaAoUltimoComBotoesLimitados)

@@ -68,12 +68,13 @@ TEST_P(Consumo, FieldsAreValidatedWhenEnteredByTouch)
     EXPECT_EQ(campo(PainelConsumo::Descricao), QStringLiteral("Chapa"));
     EXPECT_EQ(p->lbUnidade->text(), QStringLiteral("Unidade Base:M2"));
 
-    // Length 2 by width 3 gives 6, replacing the quantity there was.
+    // Length 2 by width 3 gives 6, replacing the quantity there was; measures show three decimals.
     tocarCampo(PainelConsumo::Quantidade, QStringLiteral("1"));
     tocarCampo(PainelConsumo::Comprimento, QStringLiteral("2"));
     tocarCampo(PainelConsumo::Largura, QStringLiteral("3"));
     EXPECT_EQ(op.dialogos.last().texto, QStringLiteral("INTRODUZA A LARGURA"));
-    EXPECT_EQ(campo(PainelConsumo::Quantidade), QStringLiteral("6"));
+    EXPECT_EQ(campo(PainelConsumo::Comprimento), QStringLiteral("2.000"));
+    EXPECT_EQ(campo(PainelConsumo::Quantidade), QStringLiteral("6.000"));
 
     // Above the stock of 10: refused and emptied. A keyboard's non-number: emptied, no message.
     op.dialogos.clear();
@@ -115,8 +116,8 @@ TEST_P(Consumo, RowsAreAddedRemovedAndPostedOnce)
     adicionar(QStringLiteral("A2"), QStringLiteral("4"));
     adicionar(QStringLiteral("A3"), QStringLiteral("1234.5"));
     ASSERT_EQ(p->CMGRmat->Linhas(), 3);
-    EXPECT_EQ(linha(0), (QStringList{QStringLiteral("A1"), QStringLiteral("Chapa"), QStringLiteral("2"),
-                                     QStringLiteral("1.5"), QStringLiteral("3"), QString()}));
+    EXPECT_EQ(linha(0), (QStringList{QStringLiteral("A1"), QStringLiteral("Chapa"), QStringLiteral("2.000"),
+                                     QStringLiteral("1.500"), QStringLiteral("3.000"), QString()}));
     EXPECT_EQ(p->CMGRmat->item(2, GrelhaConsumo::Quantidade)->text(), QStringLiteral("1\u00A0234.500"));
     EXPECT_EQ(campo(PainelConsumo::CodArtigo), QString());
 

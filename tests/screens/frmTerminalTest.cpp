@@ -207,7 +207,7 @@ TEST_P(EcraT0, RunningOperationsListThenEndingWithItsConfirmar)
     EXPECT_EQ(info(), QStringList(5, QString()));
 }
 
-TEST_P(EcraT0, SuspendingWithAReasonShowsItAndHandsItToTheEngine)
+TEST_P(EcraT0, SuspendingWithAReasonShowsItAndHandsItToTheEngineWithNoneOnFileNoDialog)
 {
     iniciar(QStringLiteral("Bruno Costa"), QStringLiteral("1001"), QStringLiteral("Soldadura"),
             QStringLiteral("Prensa"));
@@ -229,11 +229,9 @@ TEST_P(EcraT0, SuspendingWithAReasonShowsItAndHandsItToTheEngine)
                    {QStringLiteral("Utilizador:Bruno Costa"), QStringLiteral("Obra:1001"),
                     QStringLiteral("Função:Suspender(Falta de material)"), QString()},
                    QString());
-}
 
-TEST_P(EcraT0, SuspendingWithNoReasonsOnFileOpensNoDialog)
-{
     bd().executar(QStringLiteral("DELETE FROM oka_Motivos"));
+    op.dialogos.clear();
     tocar(ecra->PainelFuncoes, QStringLiteral("Suspender"));
     EXPECT_TRUE(op.dialogos.isEmpty());
     EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Suspender()"));
