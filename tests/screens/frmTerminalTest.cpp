@@ -4,7 +4,6 @@
 #include <memory>
 
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -21,7 +20,15 @@
 #include "support/BaseDadosTeste.h"
 #include "support/OperadorFalso.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
+
+// A dialog as "kind image height: text".
+QString dialogo(const OperadorFalso::Dialogo& d)
+{
+    return u"%1 %2 %3: %4"_s.arg(d.tipo).arg(d.imagem).arg(d.altura).arg(d.texto);
+}
 
 class EcraT0 : public TesteBD
 {
@@ -31,21 +38,18 @@ protected:
         TesteBD::SetUp();
         if (IsSkipped()) return;
         DefinirPastaPrograma(base().pasta());
-        bd().executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI) VALUES (1, 5)"));
-        for (const auto& [id, nome] : {std::pair{"F1", "Ana Silva"}, std::pair{"F2", "Bruno Costa"}})
-            bd().executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome, Nivel, CustoHora) "
-                                         "VALUES (?, ?, 0, '12')"),
-                          {QString::fromLatin1(id), QString::fromUtf8(nome)});
-        bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"));
-        bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (20, 'Soldadura')"));
-        bd().executar(
-            QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M1', 'Serra', '20')"));
-        bd().executar(
-            QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M2', 'Prensa', '8')"));
-        bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES ('1001', 1, 0)"));
-        bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES ('1002', 4, 0)"));
-        bd().executar(QStringLiteral("INSERT INTO oka_Motivos (codigo, Motivo) VALUES ('R1', 'Falta de material')"));
-
+        for (const QString& sql :
+             {u"INSERT INTO oka_Contador (Id, CI) VALUES (1, 5)"_s,
+              u"INSERT INTO oka_Funcionarios (FuncId, FuncNome, CustoHora) VALUES ('F1', 'Ana Silva', 12)"_s,
+              u"INSERT INTO oka_Funcionarios (FuncId, FuncNome, CustoHora) VALUES ('F2', 'Bruno Costa', 10)"_s,
+              u"INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"_s,
+              u"INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (20, 'Soldadura')"_s,
+              u"INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M1', 'Serra', 20)"_s,
+              u"INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M2', 'Prensa', 8)"_s,
+              u"INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES ('1001', 1, 0)"_s,
+              u"INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES ('1002', 4, 0)"_s,
+              u"INSERT INTO oka_Motivos (codigo, Motivo) VALUES ('R1', 'Falta de material')"_s})
+            bd().executar(sql);
         ecra = std::make_unique<frmTerminal>();
         ecra->setLigacao(&bd());
         ecra->setOperador(&op);
@@ -62,10 +66,14 @@ protected:
 
     static void tocar(PainelBotoes* painel, const QString& texto)
     {
-        const QStringList textos = painel->textos();
-        const int k = int(textos.indexOf(texto));
-        ASSERT_GE(k, 0) << texto.toStdString() << " not in " << textos.join(u'|').toStdString();
+        const int k = int(painel->textos().indexOf(texto));
+        ASSERT_GE(k, 0) << texto.toStdString();
         painel->tocarItem(k + 1);
+    }
+    void obra(const QString& numero)
+    {
+        op.numerosDigitados << numero;
+        tocar(ecra->PainelObras, u"Obra"_s);
     }
     void confirmar() { QTest::mouseClick(ecra->btConfirmar, Qt::LeftButton); }
     QStringList info() const
@@ -73,402 +81,308 @@ protected:
         return {ecra->lbNome->text(), ecra->lbObra->text(), ecra->lbFuncao->text(), ecra->lbOperacao->text(),
                 ecra->lbMaquina->text()};
     }
-    // The day's log as written (Latin-1, CR LF).
-    QByteArray registo()
+    // The day's log lines as written (Latin-1), each with its CR LF.
+    QList<QByteArray> registo()
     {
-        QFile f(QDir(base().pasta())
-                    .filePath(
-                        QStringLiteral("log-%1.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")))));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    // The log line expected for these captions, with the time stamp read from the line itself
-    // (checked to be well formed and within the test's run).
-    void esperarRegisto(const QByteArray& linha, const QStringList& campos, const QString& mensagem)
-    {
-        const QString texto = QString::fromLatin1(linha);
-        static const QRegularExpression hora(QStringLiteral("^\\d\\d/\\d\\d/\\d{4} - \\d\\d:\\d\\d:\\d\\d\t"));
-        ASSERT_TRUE(hora.match(texto).hasMatch()) << texto.toStdString();
-        const QString quando = texto.left(21);
-        const QDateTime t = QDateTime::fromString(quando, QStringLiteral("dd/MM/yyyy - hh:mm:ss"));
-        EXPECT_LE(qAbs(t.secsTo(QDateTime::currentDateTime())), 60);
-        const QByteArray esperada =
-            (quando + u'\t' + campos.join(u'\t') + QStringLiteral("\tMensagem:") + mensagem + QStringLiteral("\r\n"))
-                .toLatin1();
-        EXPECT_EQ(linha.toStdString(), esperada.toStdString());
-    }
-    QList<QByteArray> linhasRegisto()
-    {
-        QList<QByteArray> linhas;
-        const QByteArray r = registo();
-        qsizetype i = 0;
-        while (i < r.size()) {
-            const qsizetype fim = r.indexOf("\r\n", i);
-            linhas << r.mid(i, fim - i + 2);
-            i = fim + 2;
-        }
+        QFile f(QDir(base().pasta()).filePath(u"log-%1.txt"_s.arg(QDate::currentDate().toString(u"yyyy-MM-dd"_s))));
+        QList<QByteArray> linhas = f.open(QIODevice::ReadOnly) ? f.readAll().split('\n') : QList<QByteArray>{""};
+        linhas.removeLast();
+        for (QByteArray& l : linhas)
+            l += '\n';
         return linhas;
     }
-    qint64 contar(const QString& sql, const QVariantList& valores = {})
+    // The line must be these captions and message, after a time stamp of this run.
+    static void esperarLinha(const QByteArray& linha, const QStringList& campos, const QString& mensagem)
     {
-        return bd().consultar(sql, valores).primeira().inteiro(0);
+        const QString quando = QString::fromLatin1(linha.left(21));
+        const QDateTime t = QDateTime::fromString(quando, u"dd/MM/yyyy - hh:mm:ss"_s);
+        ASSERT_TRUE(t.isValid()) << linha.toStdString();
+        EXPECT_LE(qAbs(t.secsTo(QDateTime::currentDateTime())), 60);
+        EXPECT_EQ(linha, (quando + u'\t' + campos.join(u'\t') + u"\tMensagem:"_s + mensagem + u"\r\n"_s).toLatin1());
+    }
+    qint64 contar(const QString& condicao)
+    {
+        return bd().consultar(u"SELECT COUNT(*) FROM oka_LinFo_Ope WHERE "_s + condicao).primeira().inteiro(0);
     }
     // Employee, order on the keypad, operation, machine, then "Iniciar Operação" confirmed.
-    void iniciar(const QString& funcionario, const QString& obra, const QString& operacao, const QString& maquina)
+    void iniciar(const QString& funcionario, const QString& numero, const QString& operacao, const QString& maquina)
     {
         tocar(ecra->PainelUtilizadores, funcionario);
-        op.numerosDigitados << obra;
-        tocar(ecra->PainelObras, QStringLiteral("Obra"));
+        obra(numero);
         tocar(ecra->PainelOperacoes, operacao);
         tocar(ecra->PainelMaquinas, maquina);
-        tocar(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+        tocar(ecra->PainelFuncoes, u"Iniciar Operação"_s);
         confirmar();
     }
 
     OperadorFalso op;
     std::unique_ptr<frmTerminal> ecra;
+    const QStringList vazio = QStringList(5, QString());
 };
 
 TEST_P(EcraT0, StartingAnOperationChecksTheOrderWritesTheLineClearsAndLogs)
 {
-    tocar(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
-    EXPECT_EQ(ecra->lbNome->text(), QStringLiteral("Utilizador:Ana Silva"));
-
-    op.numerosDigitados << QStringLiteral("9999");
-    tocar(ecra->PainelObras, QStringLiteral("Obra"));
-    ASSERT_EQ(op.dialogos.size(), 2);
-    EXPECT_EQ(op.dialogos[0].tipo, QStringLiteral("PedirNumero"));
-    EXPECT_EQ(op.dialogos[0].texto, QStringLiteral("INTRODUZA O NUMERO DA ORDEM"));
-    EXPECT_EQ(op.dialogos[1].texto, QStringLiteral("A Folha de Obra indicada não existe !"));
-    EXPECT_EQ(op.dialogos[1].imagem, 0);
-    EXPECT_EQ(op.dialogos[1].altura, 3345);
+    tocar(ecra->PainelUtilizadores, u"Ana Silva"_s);
+    obra(u"9999"_s);
     EXPECT_EQ(ecra->lbObra->text(), QString());
-
-    op.numerosDigitados << QStringLiteral("1002");
-    tocar(ecra->PainelObras, QStringLiteral("Obra"));
-    EXPECT_EQ(op.textos(QStringLiteral("Aviso")).last(), QStringLiteral("A Folha de Obra não está em Fabrico !"));
-    EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1002"));
+    obra(u"1002"_s);
+    EXPECT_EQ(ecra->lbObra->text(), u"Obra:1002"_s);
+    ASSERT_EQ(op.dialogos.size(), 4);
+    EXPECT_EQ(dialogo(op.dialogos[0]), u"PedirNumero 0 0: INTRODUZA O NUMERO DA ORDEM"_s);
+    EXPECT_EQ(dialogo(op.dialogos[1]), u"Aviso 0 3345: A Folha de Obra indicada não existe !"_s);
+    EXPECT_EQ(dialogo(op.dialogos[3]), u"Aviso 0 3345: A Folha de Obra não está em Fabrico !"_s);
 
     op.dialogos.clear();
-    op.numerosDigitados << QStringLiteral("1001");
-    tocar(ecra->PainelObras, QStringLiteral("Obra"));
-    EXPECT_TRUE(op.textos(QStringLiteral("Aviso")).isEmpty());
-    tocar(ecra->PainelOperacoes, QStringLiteral("Corte"));
-    tocar(ecra->PainelMaquinas, QStringLiteral("Serra"));
-    tocar(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
-    const QStringList antes{QStringLiteral("Utilizador:Ana Silva"), QStringLiteral("Obra:1001"),
-                            QStringLiteral("Função:Iniciar Operação"), QStringLiteral("Operação:Corte"),
-                            QStringLiteral("Maquina:Serra")};
-    EXPECT_EQ(info(), antes);
-
+    obra(u"1001"_s);
+    tocar(ecra->PainelOperacoes, u"Corte"_s);
+    tocar(ecra->PainelMaquinas, u"Serra"_s);
+    tocar(ecra->PainelFuncoes, u"Iniciar Operação"_s);
+    EXPECT_EQ(info(), (QStringList{u"Utilizador:Ana Silva"_s, u"Obra:1001"_s, u"Função:Iniciar Operação"_s,
+                                   u"Operação:Corte"_s, u"Maquina:Serra"_s}));
     confirmar();
-    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE NoFo = '1001' AND Func = 'F1' "
-                                    "AND Opera = 10 AND Maquina = 'M1' AND Estado = 1")),
-              1);
-    EXPECT_EQ(info(), QStringList(5, QString()));
-    EXPECT_TRUE(op.textos(QStringLiteral("Aviso")).isEmpty());
-    const QList<QByteArray> linhas = linhasRegisto();
+    EXPECT_EQ(op.dialogos.size(), 1); // the keypad only
+    EXPECT_EQ(contar(u"NoFo = '1001' AND Func = 'F1' AND Opera = 10 AND Maquina = 'M1' AND Estado = 1"_s), 1);
+    EXPECT_EQ(info(), vazio);
+    const QList<QByteArray> linhas = registo();
     ASSERT_EQ(linhas.size(), 1);
-    esperarRegisto(linhas[0],
-                   {QStringLiteral("Utilizador:Ana Silva"), QStringLiteral("Obra:1001"),
-                    QStringLiteral("Função:Iniciar Operação"), QStringLiteral("Maquina:Serra")},
-                   QString());
+    esperarLinha(linhas[0],
+                 {u"Utilizador:Ana Silva"_s, u"Obra:1001"_s, u"Função:Iniciar Operação"_s, u"Maquina:Serra"_s},
+                 QString());
 }
 
 TEST_P(EcraT0, RunningOperationsListThenEndingWithItsConfirmar)
 {
-    tocar(ecra->PainelFuncoes, QStringLiteral("Lista de Operações"));
-    ASSERT_EQ(op.dialogos.size(), 1);
-    EXPECT_EQ(op.dialogos[0].texto, QStringLiteral("Deve indicar primeiro o utilizador"));
+    tocar(ecra->PainelFuncoes, u"Lista de Operações"_s);
+    EXPECT_EQ(dialogo(op.dialogos.last()), u"Aviso 0 3345: Deve indicar primeiro o utilizador"_s);
     EXPECT_EQ(ecra->Funcao, QString());
-    EXPECT_EQ(ecra->lbFuncao->text(), QString());
+    tocar(ecra->PainelUtilizadores, u"Ana Silva"_s);
+    tocar(ecra->PainelFuncoes, u"Lista de Operações"_s);
+    EXPECT_EQ(dialogo(op.dialogos.last()), u"Aviso 0 3345: Não ha operações em curso"_s);
 
-    tocar(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
-    tocar(ecra->PainelFuncoes, QStringLiteral("Lista de Operações"));
-    EXPECT_EQ(op.dialogos.last().texto, QStringLiteral("Não ha operações em curso"));
-    EXPECT_EQ(op.dialogos.last().altura, 3345);
-
-    iniciar(QStringLiteral("Ana Silva"), QStringLiteral("1001"), QStringLiteral("Corte"), QStringLiteral("Serra"));
-    op.dialogos.clear();
-    tocar(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
-    op.numerosDigitados << QStringLiteral("1001");
-    tocar(ecra->PainelObras, QStringLiteral("Obra"));
-    tocar(ecra->PainelOperacoes, QStringLiteral("Corte"));
-    tocar(ecra->PainelMaquinas, QStringLiteral("Serra"));
-    tocar(ecra->PainelFuncoes, QStringLiteral("Lista de Operações"));
-    ASSERT_EQ(op.textos(QStringLiteral("Aviso")).size(), 1);
-    EXPECT_EQ(op.dialogos.last().texto, QStringLiteral("\r\nObra 1001 operação Corte "));
-    EXPECT_EQ(op.dialogos.last().imagem, 0);
-    EXPECT_EQ(op.dialogos.last().altura, 6690);
-    EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Lista de Operações"));
-    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Estado = 1")), 1);
+    iniciar(u"Ana Silva"_s, u"1001"_s, u"Corte"_s, u"Serra"_s);
+    tocar(ecra->PainelUtilizadores, u"Ana Silva"_s);
+    obra(u"1001"_s);
+    tocar(ecra->PainelOperacoes, u"Corte"_s);
+    tocar(ecra->PainelMaquinas, u"Serra"_s);
+    tocar(ecra->PainelFuncoes, u"Lista de Operações"_s);
+    EXPECT_EQ(dialogo(op.dialogos.last()), u"Aviso 0 6690: \r\nObra 1001 operação Corte "_s);
+    EXPECT_EQ(ecra->lbFuncao->text(), u"Função:Lista de Operações"_s);
+    EXPECT_EQ(contar(u"Estado = 1"_s), 1);
 
     confirmar();
-    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Estado = 2 AND Func = 'F1'")), 1);
-    EXPECT_EQ(info(), QStringList(5, QString()));
+    EXPECT_EQ(contar(u"Estado = 2 AND Func = 'F1'"_s), 1);
+    EXPECT_EQ(info(), vazio);
 }
 
 TEST_P(EcraT0, SuspendingWithAReasonShowsItAndHandsItToTheEngine)
 {
-    iniciar(QStringLiteral("Bruno Costa"), QStringLiteral("1001"), QStringLiteral("Soldadura"),
-            QStringLiteral("Prensa"));
-    tocar(ecra->PainelUtilizadores, QStringLiteral("Bruno Costa"));
-    op.numerosDigitados << QStringLiteral("1001");
-    tocar(ecra->PainelObras, QStringLiteral("Obra"));
-    op.motivoEscolhido = QStringLiteral("Falta de material");
-    tocar(ecra->PainelFuncoes, QStringLiteral("Suspender"));
-    EXPECT_EQ(op.dialogos.last().tipo, QStringLiteral("EscolherMotivo"));
-    EXPECT_EQ(op.dialogos.last().texto, QStringLiteral("MOTIVO DA SUSPENSÃO"));
-    EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Suspender(Falta de material)"));
+    iniciar(u"Bruno Costa"_s, u"1001"_s, u"Soldadura"_s, u"Prensa"_s);
+    tocar(ecra->PainelUtilizadores, u"Bruno Costa"_s);
+    obra(u"1001"_s);
+    op.motivoEscolhido = u"Falta de material"_s;
+    tocar(ecra->PainelFuncoes, u"Suspender"_s);
+    EXPECT_EQ(dialogo(op.dialogos.last()), u"EscolherMotivo 0 0: MOTIVO DA SUSPENSÃO"_s);
+    EXPECT_EQ(ecra->lbFuncao->text(), u"Função:Suspender(Falta de material)"_s);
 
     confirmar();
-    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Estado = 9")), 1);
-    const Registos cab = bd().consultar(QStringLiteral("SELECT SubEstado, Notas FROM oka_CabOrc WHERE Fo = '1001'"));
+    EXPECT_EQ(contar(u"Estado = 9"_s), 1);
+    const Registos cab = bd().consultar(u"SELECT SubEstado, Notas FROM oka_CabOrc WHERE Fo = '1001'"_s);
     EXPECT_EQ(cab.primeira().inteiro(0), 2);
-    EXPECT_EQ(cab.primeira().texto(1), QStringLiteral("Falta de material"));
-    esperarRegisto(linhasRegisto().last(),
-                   {QStringLiteral("Utilizador:Bruno Costa"), QStringLiteral("Obra:1001"),
-                    QStringLiteral("Função:Suspender(Falta de material)"), QString()},
-                   QString());
-}
+    EXPECT_EQ(cab.primeira().texto(1), u"Falta de material"_s);
+    esperarLinha(registo().last(),
+                 {u"Utilizador:Bruno Costa"_s, u"Obra:1001"_s, u"Função:Suspender(Falta de material)"_s, QString()},
+                 QString());
 
-TEST_P(EcraT0, SuspendingWithNoReasonsOnFileOpensNoDialog)
-{
-    bd().executar(QStringLiteral("DELETE FROM oka_Motivos"));
-    tocar(ecra->PainelFuncoes, QStringLiteral("Suspender"));
+    // With no reasons on file no dialog opens and the parentheses stay empty.
+    bd().executar(u"DELETE FROM oka_Motivos"_s);
+    op.dialogos.clear();
+    tocar(ecra->PainelFuncoes, u"Suspender"_s);
     EXPECT_TRUE(op.dialogos.isEmpty());
-    EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Suspender()"));
+    EXPECT_EQ(ecra->lbFuncao->text(), u"Função:Suspender()"_s);
 }
 
 TEST_P(EcraT0, EndingAndOpeningTheDay)
 {
-    iniciar(QStringLiteral("Ana Silva"), QStringLiteral("1001"), QStringLiteral("Corte"), QStringLiteral("Serra"));
-
-    tocar(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
-    op.numerosDigitados << QStringLiteral("1001");
-    tocar(ecra->PainelObras, QStringLiteral("Obra"));
-    tocar(ecra->PainelObras, QStringLiteral("Terminar Dia"));
+    iniciar(u"Ana Silva"_s, u"1001"_s, u"Corte"_s, u"Serra"_s);
+    tocar(ecra->PainelUtilizadores, u"Ana Silva"_s);
+    obra(u"1001"_s);
+    tocar(ecra->PainelObras, u"Terminar Dia"_s);
     EXPECT_EQ(ecra->lbObra->text(), QString());
-    EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Terminar Dia"));
+    EXPECT_EQ(ecra->lbFuncao->text(), u"Função:Terminar Dia"_s);
     confirmar();
-    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Estado = 8")), 1);
-    EXPECT_EQ(info(), QStringList(5, QString()));
+    EXPECT_EQ(contar(u"Estado = 8"_s), 1);
+    EXPECT_EQ(info(), vazio);
 
-    tocar(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
-    tocar(ecra->PainelObras, QStringLiteral("Iniciar Dia"));
-    EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Iniciar Dia"));
+    tocar(ecra->PainelUtilizadores, u"Ana Silva"_s);
+    tocar(ecra->PainelObras, u"Iniciar Dia"_s);
     confirmar();
-    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Estado = 10")), 1);
-    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Estado = 1")), 1);
-    EXPECT_TRUE(op.textos(QStringLiteral("Aviso")).isEmpty());
+    EXPECT_EQ(contar(u"Estado = 10"_s), 1);
+    EXPECT_EQ(contar(u"Estado = 1"_s), 1);
+    EXPECT_TRUE(op.textos(u"Aviso"_s).isEmpty());
 }
 
 TEST_P(EcraT0, RefusalShowsTheEnginesMessageClearsAndLogsIt)
 {
-    op.numerosDigitados << QStringLiteral("1001");
-    tocar(ecra->PainelObras, QStringLiteral("Obra"));
-    tocar(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    obra(u"1001"_s);
+    tocar(ecra->PainelFuncoes, u"Iniciar Operação"_s);
     confirmar();
-    ASSERT_EQ(op.textos(QStringLiteral("Aviso")), QStringList{QStringLiteral("Operador não indentificado !")});
-    EXPECT_EQ(op.dialogos.last().imagem, 2);
-    EXPECT_EQ(op.dialogos.last().altura, 3345);
-    EXPECT_EQ(info(), QStringList(5, QString()));
-    esperarRegisto(linhasRegisto().last(),
-                   {QString(), QStringLiteral("Obra:1001"), QStringLiteral("Função:Iniciar Operação"), QString()},
-                   QStringLiteral("Operador não indentificado !"));
-    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope")), 0);
+    EXPECT_EQ(dialogo(op.dialogos.last()), u"Aviso 2 3345: Operador não indentificado !"_s);
+    EXPECT_EQ(info(), vazio);
+    esperarLinha(registo().last(), {QString(), u"Obra:1001"_s, u"Função:Iniciar Operação"_s, QString()},
+                 u"Operador não indentificado !"_s);
+    EXPECT_EQ(contar(u"1 = 1"_s), 0);
 }
 
 TEST_P(EcraT0, ConfirmarWithNothingSelectedWritesOneEmptyLogLine)
 {
     confirmar();
     EXPECT_TRUE(op.dialogos.isEmpty());
-    const QList<QByteArray> linhas = linhasRegisto();
+    const QList<QByteArray> linhas = registo();
     ASSERT_EQ(linhas.size(), 1);
-    esperarRegisto(linhas[0], QStringList(4, QString()), QString());
+    esperarLinha(linhas[0], QStringList(4, QString()), QString());
 }
 
 TEST_P(EcraT0, RefusedEndOfAllOperationsKeepsTheSelection)
 {
-    op.numerosDigitados << QStringLiteral("1001");
-    tocar(ecra->PainelObras, QStringLiteral("Obra"));
-    tocar(ecra->PainelMaquinas, QStringLiteral("Serra"));
-    tocar(ecra->PainelFuncoes, QStringLiteral("Terminar Todas Operações"));
+    obra(u"1001"_s);
+    tocar(ecra->PainelMaquinas, u"Serra"_s);
+    tocar(ecra->PainelFuncoes, u"Terminar Todas Operações"_s);
     confirmar();
-    ASSERT_EQ(op.textos(QStringLiteral("Aviso")).size(), 1);
+    ASSERT_EQ(op.textos(u"Aviso"_s).size(), 1);
     EXPECT_EQ(op.dialogos.last().imagem, 2);
-    EXPECT_EQ(info(),
-              (QStringList{QString(), QStringLiteral("Obra:1001"), QStringLiteral("Função:Terminar Todas Operações"),
-                           QString(), QStringLiteral("Maquina:Serra")}));
+    EXPECT_EQ(info(), (QStringList{QString(), u"Obra:1001"_s, u"Função:Terminar Todas Operações"_s, QString(),
+                                   u"Maquina:Serra"_s}));
 }
 
-TEST_P(EcraT0, CancelClearsAndOrderKeypadClosedEmptyKeepsTheFunctionCode)
+TEST_P(EcraT0, CancelMenuAndExit)
 {
-    tocar(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
-    tocar(ecra->PainelUtilizadores, QStringLiteral("Bruno Costa"));
-    EXPECT_EQ(ecra->Utilizador, QStringLiteral("F2"));
-    tocar(ecra->PainelFuncoes, QStringLiteral("Por Terminar"));
-    tocar(ecra->PainelObras, QStringLiteral("Obra")); // keypad closed without a number
-    EXPECT_EQ(ecra->Funcao, QStringLiteral("AC002"));
-    EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:"));
-    EXPECT_EQ(ecra->lbObra->text(), QString());
+    tocar(ecra->PainelUtilizadores, u"Ana Silva"_s);
+    tocar(ecra->PainelUtilizadores, u"Bruno Costa"_s);
+    EXPECT_EQ(ecra->Utilizador, u"F2"_s);
+    tocar(ecra->PainelFuncoes, u"Por Terminar"_s);
+    obra(QString()); // keypad closed without a number
+    EXPECT_EQ(ecra->Funcao, u"AC002"_s);
+    EXPECT_EQ(ecra->lbFuncao->text(), u"Função:"_s);
 
     QTest::mouseClick(ecra->btCancelar, Qt::LeftButton);
-    EXPECT_EQ(info(), QStringList(5, QString()));
+    EXPECT_EQ(info(), vazio);
     EXPECT_EQ(ecra->Utilizador, QString());
     EXPECT_TRUE(registo().isEmpty());
 
-    // The SQL menu entry opens the settings dialog with the catalogue script; Sair closes.
     ecra->Menu_SQL->trigger();
-    EXPECT_EQ(op.textos(QStringLiteral("BD")),
-              QStringList{QDir(base().pasta()).filePath(QStringLiteral("Catalogos/bd.sql"))});
-    EXPECT_TRUE(ecra->isVisible());
+    EXPECT_EQ(op.textos(u"BD"_s), QStringList{QDir(base().pasta()).filePath(u"Catalogos/bd.sql"_s)});
     QTest::mouseClick(ecra->btSair, Qt::LeftButton);
     EXPECT_FALSE(ecra->isVisible());
 }
 
-// A database failure inside a touch is reported and logged; the terminal carries on.
 TEST_P(EcraT0, DatabaseErrorInAHandlerIsShownLoggedAndTheTerminalGoesOn)
 {
-    tocar(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
-    bd().executar(QStringLiteral("DROP TABLE oka_Motivos"));
-    tocar(ecra->PainelFuncoes, QStringLiteral("Suspender"));
-    ASSERT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 1);
-    EXPECT_EQ(op.dialogos.last().imagem, 2);
-    EXPECT_TRUE(op.dialogos.last().texto.startsWith(QStringLiteral("Erro")));
-    ASSERT_EQ(linhasRegisto().size(), 1);
-    EXPECT_TRUE(linhasRegisto()[0].contains("Mensagem:Erro"));
+    tocar(ecra->PainelUtilizadores, u"Ana Silva"_s);
+    bd().executar(u"DROP TABLE oka_Motivos"_s);
+    tocar(ecra->PainelFuncoes, u"Suspender"_s);
+    ASSERT_EQ(op.textos(u"MensagemSistema"_s).size(), 1);
+    EXPECT_TRUE(dialogo(op.dialogos.last()).startsWith(u"MensagemSistema 2 0: Erro"_s));
+    ASSERT_EQ(registo().size(), 1);
+    EXPECT_TRUE(registo()[0].contains("Mensagem:Erro"));
 
-    bd().executar(QStringLiteral("DROP TABLE oka_LinFo_Ope"));
-    op.numerosDigitados << QStringLiteral("1001");
-    tocar(ecra->PainelObras, QStringLiteral("Obra"));
-    tocar(ecra->PainelOperacoes, QStringLiteral("Corte"));
-    tocar(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    bd().executar(u"DROP TABLE oka_LinFo_Ope"_s);
+    obra(u"1001"_s);
+    tocar(ecra->PainelOperacoes, u"Corte"_s);
+    tocar(ecra->PainelFuncoes, u"Iniciar Operação"_s);
     confirmar();
-    EXPECT_GE(op.textos(QStringLiteral("MensagemSistema")).size(), 2);
-    EXPECT_EQ(contar(QStringLiteral("SELECT SubEstado FROM oka_CabOrc WHERE Fo = '1001'")), 0);
-    const QList<QByteArray> linhas = linhasRegisto();
-    ASSERT_EQ(linhas.size(), 2);
-    EXPECT_TRUE(QString::fromLatin1(linhas[1]).contains(QStringLiteral("\tFunção:Iniciar Operação\t")));
-    EXPECT_TRUE(linhas[1].contains("Mensagem:Erro"));
-    EXPECT_EQ(linhas[1].count("\r\n"), 1);
-    EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1001"));
+    EXPECT_GE(op.textos(u"MensagemSistema"_s).size(), 2);
+    EXPECT_EQ(bd().consultar(u"SELECT SubEstado FROM oka_CabOrc WHERE Fo = '1001'"_s).primeira().inteiro(0), 0);
+    const QList<QByteArray> linhas = registo();
+    ASSERT_EQ(linhas.size(), 2); // one line, the error on it
+    EXPECT_TRUE(QString::fromLatin1(linhas[1]).contains(u"\tFunção:Iniciar Operação\t\tMensagem:Erro"_s));
+    EXPECT_EQ(ecra->lbObra->text(), u"Obra:1001"_s);
 }
 
 TEST_P(EcraT0, UnwritableLogIsNoticedOnceAndTheFunctionStaysRecorded)
 {
-    DefinirPastaPrograma(QDir(base().pasta()).filePath(QStringLiteral("nao/existe")));
-    iniciar(QStringLiteral("Ana Silva"), QStringLiteral("1001"), QStringLiteral("Corte"), QStringLiteral("Serra"));
+    DefinirPastaPrograma(QDir(base().pasta()).filePath(u"nao/existe"_s));
+    iniciar(u"Ana Silva"_s, u"1001"_s, u"Corte"_s, u"Serra"_s);
     confirmar();
     confirmar();
-    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Estado = 1")), 1);
-    const QStringList avisos = op.textos(QStringLiteral("MensagemSistema"));
+    EXPECT_EQ(contar(u"Estado = 1"_s), 1);
+    const QStringList avisos = op.textos(u"MensagemSistema"_s);
     ASSERT_EQ(avisos.size(), 1);
-    EXPECT_TRUE(avisos[0].contains(QStringLiteral("registo diário")));
+    EXPECT_TRUE(avisos[0].contains(u"registo diário"_s));
 }
 
 INSTANCIAR_BACKENDS(EcraT0);
 
-// The frame: information lines, clock, strip and panel geometry.
-class EcraT0Frame : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(base.disponivel());
-        base.bd().executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI) VALUES (1, 5)"));
-        DefinirPastaPrograma(base.pasta());
-    }
-    void TearDown() override { DefinirPastaPrograma(QString()); }
-
-    BaseDadosTeste base{Backend::SQLite};
-    OperadorFalso op;
-};
-
-TEST_F(EcraT0Frame, ColumnsAreTwentyTwentyTwentyThirtyAndOrdersWithFunctionsTake073HPlus120)
+TEST(EcraT0Geometria, ColumnsAreTwentyTwentyTwentyThirtyAndOrdersWithFunctionsTake073HPlus120)
 {
     for (const auto& [W, H] : {std::pair{28800.0, 16200.0}, std::pair{12000.0, 9000.0}, std::pair{19215.0, 10245.0}}) {
         const frmTerminal::Geometria g = frmTerminal::CalculaGeometria(W, H);
-        const double P = H - (1815 + 120);
-        EXPECT_EQ(g.Utilizadores, QRect(0, 0, qRound(W * 0.2), qRound(P)));
-        EXPECT_EQ(g.Obras.x(), g.Utilizadores.width());
+        const int P = qRound(H - (1815 + 120));
+        EXPECT_EQ(g.Utilizadores, QRect(0, 0, qRound(W * 0.2), P));
+        EXPECT_EQ(g.Obras.topLeft(), QPoint(g.Utilizadores.width(), 0));
         EXPECT_EQ(g.Funcoes.x(), g.Obras.x());
         EXPECT_EQ(g.Funcoes.width(), g.Obras.width());
-        EXPECT_EQ(g.Operacoes.x(), g.Obras.x() + g.Obras.width());
-        EXPECT_EQ(g.Maquinas.x(), g.Operacoes.x() + g.Operacoes.width());
+        EXPECT_EQ(g.Operacoes, QRect(g.Obras.x() + g.Obras.width(), 0, g.Obras.width(), P));
+        EXPECT_EQ(g.Maquinas.topLeft(), QPoint(g.Operacoes.x() + g.Operacoes.width(), 0));
         EXPECT_NEAR(g.Maquinas.width(), W * 0.3, 0.5);
+        EXPECT_EQ(g.Maquinas.height(), P);
         EXPECT_NEAR(g.Funcoes.y() + g.Funcoes.height() - g.Obras.y(), 0.73 * H + 120, 1.0);
-        EXPECT_EQ(g.Operacoes.height(), qRound(P));
-        EXPECT_EQ(g.Maquinas.height(), qRound(P));
     }
-    // Halves round to the even twip.
-    EXPECT_EQ(frmTerminal::CalculaGeometria(12352.5, 9000).Utilizadores.width(), 2470);
+    EXPECT_EQ(frmTerminal::CalculaGeometria(12352.5, 9000).Utilizadores.width(), 2470); // half to even
 }
 
-TEST_F(EcraT0Frame, ShownScreenPlacesPanelsAndStripFromItsClientArea)
+TEST(EcraT0Geometria, ShownScreenPlacesPanelsAndStripFromItsClientAreaOnce)
 {
+    BaseDadosTeste base(Backend::SQLite);
+    OperadorFalso op;
     frmTerminal ecra;
     ecra.setLigacao(&base.bd());
     ecra.setOperador(&op);
     ecra.Mostra();
     QCoreApplication::processEvents();
     ASSERT_TRUE(ecra.EcraCarregado);
-    EXPECT_TRUE(ecra.windowState() & Qt::WindowFullScreen);
-    const double W = Twips::DePx(ecra.width());
-    const double H = Twips::DePx(ecra.height());
-    const frmTerminal::Geometria g = frmTerminal::CalculaGeometria(W, H);
+    const frmTerminal::Geometria g = frmTerminal::CalculaGeometria(ecra.Largura(), ecra.Altura());
     const auto px = [](const QRect& t) { return Twips::Rect(t.x(), t.y(), t.width(), t.height()); };
     EXPECT_EQ(ecra.PainelUtilizadores->geometry(), px(g.Utilizadores));
     EXPECT_EQ(ecra.PainelObras->geometry(), px(g.Obras));
     EXPECT_EQ(ecra.PainelFuncoes->geometry(), px(g.Funcoes));
     EXPECT_EQ(ecra.PainelOperacoes->geometry(), px(g.Operacoes));
     EXPECT_EQ(ecra.PainelMaquinas->geometry(), px(g.Maquinas));
-
     EXPECT_EQ(ecra.FrameBase->geometry().bottom(), ecra.height() - 1);
     EXPECT_NEAR(ecra.FrameBase->geometry().center().x(), ecra.width() / 2.0, 1.0);
     EXPECT_EQ(ecra.FrameDataHora->geometry().bottomRight(), QPoint(ecra.width() - 1, ecra.height() - 1));
-    EXPECT_EQ(ecra.PainelInfo->x(), 0);
-    EXPECT_NEAR(ecra.PainelInfo->width(), ecra.FrameBase->x() - Twips::Px(140), 1.0);
+    EXPECT_NEAR(ecra.PainelInfo->geometry().right(), ecra.FrameBase->x() - Twips::Px(140), 1.0);
+    EXPECT_EQ(ecra.PainelFuncoes->textos(), (QStringList{u"Suspender"_s, u"Por Terminar"_s, u"Por Controlar"_s,
+                                                         u"Obra Controlada"_s, u"Não Conforme"_s, u"Iniciar Operação"_s,
+                                                         u"Lista de Operações"_s, u"Terminar Todas Operações"_s}));
 
-    // The function panel holds the eight functions of this screen, in order.
-    EXPECT_EQ(ecra.PainelFuncoes->textos(),
-              (QStringList{QStringLiteral("Suspender"), QStringLiteral("Por Terminar"), QStringLiteral("Por Controlar"),
-                           QStringLiteral("Obra Controlada"), QStringLiteral("Não Conforme"),
-                           QStringLiteral("Iniciar Operação"), QStringLiteral("Lista de Operações"),
-                           QStringLiteral("Terminar Todas Operações")}));
-
-    // A later resize moves nothing.
     const QRect antes = ecra.PainelMaquinas->geometry();
     ecra.showNormal();
     ecra.resize(400, 300);
     QCoreApplication::processEvents();
     EXPECT_EQ(ecra.PainelMaquinas->geometry(), antes);
-    EXPECT_TRUE(ecra.windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized));
+    EXPECT_TRUE(ecra.windowState() & Qt::WindowFullScreen);
 }
 
-TEST_F(EcraT0Frame, InformationLinesClockAndDateInPortugueseWhateverTheLocale)
+TEST(EcraT0Info, LinesShowOnlyWhatHasACodeAndTheDateIsPortugueseWhateverTheLocale)
 {
     const QLocale antes;
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     frmTerminal ecra;
     QLocale::setDefault(antes);
-
-    ecra.Funcao = QStringLiteral("AC002");
-    ecra.DescricaoFuncao = QStringLiteral("Por Terminar");
-    ecra.DescricaoOperacao = QStringLiteral("Corte"); // no code: not shown
+    ecra.Funcao = u"AC002"_s;
+    ecra.DescricaoFuncao = u"Por Terminar"_s;
+    ecra.DescricaoOperacao = u"Corte"_s; // no code: not shown
     ecra.MostraInfo();
-    EXPECT_EQ(ecra.lbNome->text(), QString());
-    EXPECT_EQ(ecra.lbFuncao->text(), QStringLiteral("Função:Por Terminar"));
+    EXPECT_EQ(ecra.lbFuncao->text(), u"Função:Por Terminar"_s);
     EXPECT_EQ(ecra.lbOperacao->text(), QString());
 
     const QDate hoje = QDate::currentDate();
     const QLocale pt(QLocale::Portuguese, QLocale::Portugal);
-    const QString esperada = pt.dayName(hoje.dayOfWeek()) +
-                             QStringLiteral(" %1 de ").arg(hoje.day(), 2, 10, QChar(u'0')) +
-                             pt.monthName(hoje.month()) + QStringLiteral("  %1").arg(hoje.year());
     if (QDate::currentDate() == hoje) {
-        EXPECT_EQ(ecra.lbData->text(), esperada);
+        EXPECT_EQ(ecra.lbData->text(), pt.dayName(hoje.dayOfWeek()) + u" %1 de "_s.arg(hoje.day(), 2, 10, QChar(u'0')) +
+                                           pt.monthName(hoje.month()) + u"  %1"_s.arg(hoje.year()));
     }
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$")).match(ecra.lbHora->text()).hasMatch());
+    EXPECT_TRUE(QRegularExpression(u"^\\d\\d:\\d\\d:\\d\\d$"_s).match(ecra.lbHora->text()).hasMatch());
 }
 
 } // namespace
