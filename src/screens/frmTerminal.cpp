@@ -160,19 +160,21 @@ void frmTerminal::EscolheuObra(const QString& Nome, const QString& Codigo)
 {
     Proteger(QStringLiteral("PainelObras"), [&] {
         if (Codigo == QLatin1String("OB001")) {
-            Obra = operador()->PedirNumero(QStringLiteral("INTRODUZA O NUMERO DA ORDEM"));
-            if (Obra.isEmpty()) {
+            // The number is kept only once the order was looked up (a failed lookup changes nothing).
+            const QString numero = operador()->PedirNumero(QStringLiteral("INTRODUZA O NUMERO DA ORDEM"));
+            qint32 estado = 0;
+            qint32 subEstado = 0;
+            if (numero.isEmpty()) {
+                Obra.clear();
                 DescricaoFuncao.clear();
+            } else if (!EQP->Existe_FolhaObra(numero, estado, subEstado)) {
+                Obra.clear();
+                DescricaoFuncao.clear();
+                operador()->Aviso(QStringLiteral("A Folha de Obra indicada não existe !"), 0, AlturaDialogo);
             } else {
-                qint32 estado = 0;
-                qint32 subEstado = 0;
-                if (!EQP->Existe_FolhaObra(Obra, estado, subEstado)) {
-                    Obra.clear();
-                    DescricaoFuncao.clear();
-                    operador()->Aviso(QStringLiteral("A Folha de Obra indicada não existe !"), 0, AlturaDialogo);
-                } else if (estado != 1) {
+                Obra = numero;
+                if (estado != 1)
                     operador()->Aviso(QStringLiteral("A Folha de Obra não está em Fabrico !"), 0, AlturaDialogo);
-                }
             }
         } else if (Codigo == QLatin1String("OB002") || Codigo == QLatin1String("OB003")) {
             Obra.clear();
