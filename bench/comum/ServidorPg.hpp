@@ -3,7 +3,7 @@
 // loopback port, fsync off) that a fault test may stop and start again. Never the shared one.
 // Needs root (to run the server as postgres) and the PostgreSQL server binaries. Header only.
 
-#include "comum/LigacaoBench.hpp"
+#include "LigacaoBench.hpp"
 
 #include <QCoreApplication>
 #include <QDir>

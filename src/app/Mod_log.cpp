@@ -6,6 +6,19 @@
 #include <QDir>
 #include <QFile>
 
+namespace {
+std::function<QDateTime()>& relogio()
+{
+    static std::function<QDateTime()> r;
+    return r;
+}
+} // namespace
+
+void DefinirRelogioLog(std::function<QDateTime()> r)
+{
+    relogio() = std::move(r);
+}
+
 QString LinhaLog(const QString& campo1, const QString& campo2, const QString& campo3, const QString& campo4,
                  const QString& campo5, const QString& mensagem)
 {
@@ -19,7 +32,7 @@ bool EscreverLog(const QString& campo1, const QString& campo2, const QString& ca
 {
     const QString nome = QDir(PastaPrograma())
                              .filePath(QStringLiteral("log-%1.txt")
-                                           .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+                                           .arg((relogio() ? relogio()().date() : QDate::currentDate()).toString(QStringLiteral("yyyy-MM-dd"))));
     QFile f(nome);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) {
         if (erro)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
+
+#include <functional>
 
 // Appends one line to the day's log file (program folder, "log-yyyy-MM-dd.txt", named from the
 // clock at the moment of writing): five tab-separated fields, then "Mensagem:" glued to the
@@ -12,3 +15,7 @@ bool EscreverLog(const QString& campo1, const QString& campo2, const QString& ca
 // The text of one log line, without its line end.
 QString LinhaLog(const QString& campo1, const QString& campo2, const QString& campo3, const QString& campo4,
                  const QString& campo5, const QString& mensagem);
+
+// The clock that names the day's file (the system clock by default). Tests set another; an empty
+// function restores the system clock.
+void DefinirRelogioLog(std::function<QDateTime()> relogio);

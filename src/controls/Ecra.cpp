@@ -7,8 +7,7 @@
 void CentrarNoEcra(QWidget* janela)
 {
     QScreen* ecra = janela->screen() ? janela->screen() : QGuiApplication::primaryScreen();
-    if (!ecra)
-        return;
+    if (!ecra) return;
     const QRect area = ecra->availableGeometry();
     const QSize moldura = janela->frameGeometry().size();
     const QPoint sobra = janela->geometry().topLeft() - janela->frameGeometry().topLeft();

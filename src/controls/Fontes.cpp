@@ -9,8 +9,7 @@ const QString& familiaTerminal()
     static const QString familia = [] {
         const QStringList familias = QFontDatabase::families();
         for (const QString& f : familias)
-            if (f.compare(QLatin1String("Verdana"), Qt::CaseInsensitive) == 0)
-                return f;
+            if (f.compare(QLatin1String("Verdana"), Qt::CaseInsensitive) == 0) return f;
         return QStringLiteral("DejaVu Sans");
     }();
     return familia;

@@ -1,12 +1,6 @@
 #include "controls/ListaSelecao.h"
 
-#include "controls/Ecra.h"
-#include "controls/Fontes.h"
-#include "controls/Twips.h"
-#include "controls/frmTecladoAlfa.h"
-#include "controls/okaBotao.h"
-
-#include <QAbstractItemModel>
+#include <QAbstractTableModel>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -14,11 +8,14 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 
-#include <memory>
+#include "controls/Ecra.h"
+#include "controls/Fontes.h"
+#include "controls/Twips.h"
+#include "controls/frmTecladoAlfa.h"
+#include "controls/okaBotao.h"
 
 namespace {
 
@@ -29,34 +26,21 @@ QString chaveBusca(const QString& s)
     QString r;
     r.reserve(d.size());
     for (QChar c : d)
-        if (c.category() != QChar::Mark_NonSpacing)
-            r += c;
+        if (c.category() != QChar::Mark_NonSpacing) r += c;
     return r.toCaseFolded();
 }
 
-class DelegadoTactil : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex& i) const override
-    {
-        QSize s = QStyledItemDelegate::sizeHint(o, i);
-        s.setHeight(qMax(s.height(), Twips::Px(690)));
-        return s;
-    }
-};
-
 } // namespace
 
-// Two levels: the groups at the top, the rows under them. A row's internal id is its group's
-// index + 1; a group's is 0. Without a grouping column the rows sit at the top level.
-class ModeloListaSelecao : public QAbstractItemModel
+// One flat list: each group's title row followed by its rows that pass the filter. A title row
+// spans the whole width. Without a grouping column there are no title rows.
+class ModeloListaSelecao : public QAbstractTableModel
 {
 public:
     struct Grupo
     {
         QString titulo;
-        QList<int> todas;   // indices into the rows
+        QList<int> todas;    // indices into the rows
         QList<int> visiveis; // after the filter
     };
 
@@ -93,14 +77,13 @@ public:
             }
             m_grupos[g].todas << r;
         }
-        if (!m_agrupado && m_grupos.isEmpty())
-            m_grupos.push_back(Grupo{});
         for (Grupo& g : m_grupos)
             g.visiveis = g.todas;
-        mostrarTodos();
+        montarVista();
         endResetModel();
     }
 
+    // Keeps the rows whose code or description holds every word of `texto`.
     void filtrar(const QString& texto)
     {
         const QStringList palavras = chaveBusca(texto).split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -114,97 +97,52 @@ public:
                         passa = false;
                         break;
                     }
-                if (passa)
-                    g.visiveis << r;
+                if (passa) g.visiveis << r;
             }
         }
-        mostrarTodos();
+        montarVista();
         endResetModel();
     }
 
-    // Groups left empty by the filter are not shown.
-    void mostrarTodos()
-    {
-        m_mostrados.clear();
-        for (int g = 0; g < m_grupos.size(); ++g)
-            if (!m_agrupado || !m_grupos[g].visiveis.isEmpty())
-                m_mostrados << g;
-    }
-
     bool agrupado() const { return m_agrupado; }
-    int gruposMostrados() const { return int(m_mostrados.size()); }
-    const Grupo& grupoMostrado(int i) const { return m_grupos[m_mostrados[i]]; }
-    // Row index into the rows for a view index, -1 for a group.
-    int linhaDe(const QModelIndex& i) const
+    // Groups left empty by the filter are not shown.
+    QList<int> gruposMostrados() const
     {
-        if (!i.isValid())
-            return -1;
-        if (!m_agrupado)
-            return m_mostrados.isEmpty() ? -1 : m_grupos[m_mostrados[0]].visiveis.value(i.row(), -1);
-        if (i.internalId() == 0)
-            return -1;
-        return grupoMostrado(int(i.internalId()) - 1).visiveis.value(i.row(), -1);
+        QList<int> r;
+        for (int g = 0; g < m_grupos.size(); ++g)
+            if (!m_grupos[g].visiveis.isEmpty()) r << g;
+        return r;
     }
+    const Grupo& grupo(int g) const { return m_grupos[g]; }
+    // View rows of the group titles.
+    const QList<int>& linhasTitulo() const { return m_linhasTitulo; }
+    // Index into the rows for a view row, -1 for a title.
+    int linhaDe(int linhaVista) const { return linhaVista < 0 ? -1 : m_vista.value(linhaVista, -1); }
+    int linhaVistaDe(int linha) const { return int(m_vista.indexOf(linha)); }
     QString codigo(int linha) const { return m_linhas[linha].texto(0); }
-    int totalVisiveis() const
-    {
-        int n = 0;
-        for (int g : m_mostrados)
-            n += int(m_grupos[g].visiveis.size());
-        return n;
-    }
+    int totalVisiveis() const { return int(m_vista.size() - m_linhasTitulo.size()); }
 
-    QModelIndex index(int row, int column, const QModelIndex& pai = {}) const override
-    {
-        if (row < 0 || column < 0 || column >= m_colunas)
-            return {};
-        if (!pai.isValid())
-            return createIndex(row, column, quintptr(0));
-        if (!m_agrupado || pai.internalId() != 0)
-            return {};
-        return createIndex(row, column, quintptr(pai.row() + 1));
-    }
-    QModelIndex parent(const QModelIndex& filho) const override
-    {
-        if (!filho.isValid() || !m_agrupado || filho.internalId() == 0)
-            return {};
-        return createIndex(int(filho.internalId()) - 1, 0, quintptr(0));
-    }
-    int rowCount(const QModelIndex& pai = {}) const override
-    {
-        if (!pai.isValid()) {
-            if (!m_agrupado)
-                return m_mostrados.isEmpty() ? 0 : int(m_grupos[m_mostrados[0]].visiveis.size());
-            return int(m_mostrados.size());
-        }
-        if (!m_agrupado || pai.internalId() != 0 || pai.column() != 0)
-            return 0;
-        return int(grupoMostrado(pai.row()).visiveis.size());
-    }
-    int columnCount(const QModelIndex& = {}) const override { return m_colunas; }
+    int rowCount(const QModelIndex& pai = {}) const override { return pai.isValid() ? 0 : int(m_vista.size()); }
+    int columnCount(const QModelIndex& pai = {}) const override { return pai.isValid() ? 0 : m_colunas; }
     QVariant data(const QModelIndex& i, int papel) const override
     {
-        if (!i.isValid())
-            return {};
-        const bool grupo = m_agrupado && i.internalId() == 0;
+        if (!i.isValid() || i.row() >= m_vista.size()) return {};
+        const int v = m_vista[i.row()];
+        const bool titulo = v < 0;
         if (papel == Qt::DisplayRole) {
-            if (grupo) {
-                const Grupo& g = grupoMostrado(i.row());
+            if (titulo) {
+                const Grupo& g = m_grupos[-v - 1];
                 return i.column() == 0 ? QStringLiteral("%1 (%2)").arg(g.titulo).arg(g.visiveis.size()) : QVariant();
             }
-            const int linha = linhaDe(i);
-            return linha < 0 ? QVariant() : QVariant(m_linhas[linha].texto(i.column()));
+            return m_linhas[v].texto(i.column());
         }
-        if (papel == Qt::FontRole && grupo)
-            return FonteTerminal(11, true);
-        if (papel == Qt::BackgroundRole && grupo)
-            return QColor(0xdd, 0xe6, 0xf3);
+        if (papel == Qt::FontRole && titulo) return FonteTerminal(11, true);
+        if (papel == Qt::BackgroundRole && titulo) return QColor(0xdd, 0xe6, 0xf3);
         return {};
     }
     QVariant headerData(int s, Qt::Orientation o, int papel) const override
     {
-        if (o == Qt::Horizontal && papel == Qt::DisplayRole)
-            return m_cabecalhos.value(s);
+        if (o == Qt::Horizontal && papel == Qt::DisplayRole) return m_cabecalhos.value(s);
         return {};
     }
     Qt::ItemFlags flags(const QModelIndex& i) const override
@@ -213,11 +151,27 @@ public:
     }
 
 private:
+    void montarVista()
+    {
+        m_vista.clear();
+        m_linhasTitulo.clear();
+        for (int g = 0; g < m_grupos.size(); ++g) {
+            const Grupo& gr = m_grupos[g];
+            if (gr.visiveis.isEmpty()) continue;
+            if (m_agrupado) {
+                m_linhasTitulo << int(m_vista.size());
+                m_vista << -(g + 1);
+            }
+            m_vista += gr.visiveis;
+        }
+    }
+
     Registos m_linhas;
     QStringList m_cabecalhos;
     QStringList m_chaves;
     QList<Grupo> m_grupos;
-    QList<int> m_mostrados;
+    QList<int> m_vista; // row index, or -(group + 1) for a group title
+    QList<int> m_linhasTitulo;
     int m_colunas = 0;
     bool m_agrupado = false;
 };
@@ -243,17 +197,17 @@ ListaSelecao::ListaSelecao(QWidget* pai) : QDialog(pai)
 
     m_modelo = new ModeloListaSelecao;
     m_modelo->setParent(this);
-    m_grelha = new QTreeView(this);
+    m_grelha = new QTableView(this);
     m_grelha->setModel(m_modelo);
-    m_grelha->setItemDelegate(new DelegadoTactil(m_grelha));
-    m_grelha->setUniformRowHeights(true);
-    m_grelha->setRootIsDecorated(false);
-    m_grelha->setItemsExpandable(false);
-    m_grelha->setExpandsOnDoubleClick(false);
+    m_grelha->verticalHeader()->hide();
+    m_grelha->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grelha->verticalHeader()->setDefaultSectionSize(Twips::Px(690));
+    m_grelha->horizontalHeader()->setStretchLastSection(true);
+    m_grelha->setWordWrap(false);
+    m_grelha->setShowGrid(false);
     m_grelha->setSelectionMode(QAbstractItemView::NoSelection);
     m_grelha->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grelha->setIndentation(0);
-    m_grelha->setAlternatingRowColors(true);
+    m_grelha->setFocusPolicy(Qt::NoFocus);
     m_grelha->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_grelha->verticalScrollBar()->setStyleSheet(QStringLiteral("QScrollBar:vertical { width: 40px; }"));
     m_grelha->viewport()->installEventFilter(this);
@@ -262,11 +216,10 @@ ListaSelecao::ListaSelecao(QWidget* pai) : QDialog(pai)
     connect(m_filtro, &QLineEdit::textChanged, this, &ListaSelecao::filtrar);
     connect(m_filtro, &QLineEdit::returnPressed, this, [this] {
         // Enter with exactly one row left picks it.
-        if (m_modelo->totalVisiveis() != 1)
-            return;
-        for (int g = 0; g < m_modelo->gruposMostrados(); ++g)
-            if (!m_modelo->grupoMostrado(g).visiveis.isEmpty()) {
-                Codigo = m_modelo->codigo(m_modelo->grupoMostrado(g).visiveis.first());
+        if (m_modelo->totalVisiveis() != 1) return;
+        for (int v = 0; v < m_modelo->rowCount(); ++v)
+            if (m_modelo->linhaDe(v) >= 0) {
+                Codigo = m_modelo->codigo(m_modelo->linhaDe(v));
                 accept();
                 return;
             }
@@ -293,30 +246,27 @@ void ListaSelecao::setRegistos(const Registos& linhas, const QString& colunaGrup
 void ListaSelecao::filtrar(const QString& texto)
 {
     m_modelo->filtrar(texto);
-    if (m_modelo->agrupado()) {
-        for (int g = 0; g < m_modelo->gruposMostrados(); ++g)
-            m_grelha->setFirstColumnSpanned(g, QModelIndex(), true);
-        m_grelha->expandAll();
-    }
+    m_grelha->clearSpans();
+    for (int v : m_modelo->linhasTitulo())
+        m_grelha->setSpan(v, 0, 1, m_modelo->columnCount());
     m_grelha->scrollToTop();
 }
 
 QStringList ListaSelecao::grupos() const
 {
     QStringList r;
-    if (!m_modelo->agrupado())
-        return r;
-    for (int g = 0; g < m_modelo->gruposMostrados(); ++g)
-        r << m_modelo->grupoMostrado(g).titulo;
+    if (!m_modelo->agrupado()) return r;
+    for (int g : m_modelo->gruposMostrados())
+        r << m_modelo->grupo(g).titulo;
     return r;
 }
 
 QStringList ListaSelecao::codigosDoGrupo(int grupo) const
 {
     QStringList r;
-    if (grupo < 0 || grupo >= m_modelo->gruposMostrados())
-        return r;
-    for (int linha : m_modelo->grupoMostrado(grupo).visiveis)
+    const QList<int> mostrados = m_modelo->gruposMostrados();
+    if (grupo < 0 || grupo >= mostrados.size()) return r;
+    for (int linha : m_modelo->grupo(mostrados[grupo]).visiveis)
         r << m_modelo->codigo(linha);
     return r;
 }
@@ -328,35 +278,28 @@ int ListaSelecao::linhasVisiveis() const
 
 bool ListaSelecao::tocarCodigo(const QString& codigo)
 {
-    for (int g = 0; g < m_modelo->gruposMostrados(); ++g) {
-        const auto& vis = m_modelo->grupoMostrado(g).visiveis;
-        for (int k = 0; k < vis.size(); ++k) {
-            if (m_modelo->codigo(vis[k]) != codigo)
-                continue;
-            const QModelIndex pai = m_modelo->agrupado() ? m_modelo->index(g, 0) : QModelIndex();
-            const QModelIndex i = m_modelo->index(k, 0, pai);
-            m_grelha->scrollTo(i);
-            const QRect r = m_grelha->visualRect(i);
-            if (!r.isValid())
-                return false;
-            const QPoint ponto = r.center();
-            QMouseEvent prime(QEvent::MouseButtonPress, ponto, m_grelha->viewport()->mapToGlobal(ponto),
-                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-            QMouseEvent solta(QEvent::MouseButtonRelease, ponto, m_grelha->viewport()->mapToGlobal(ponto),
-                              Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(m_grelha->viewport(), &prime);
-            QCoreApplication::sendEvent(m_grelha->viewport(), &solta);
-            return true;
-        }
+    for (int v = 0; v < m_modelo->rowCount(); ++v) {
+        const int linha = m_modelo->linhaDe(v);
+        if (linha < 0 || m_modelo->codigo(linha) != codigo) continue;
+        const QModelIndex i = m_modelo->index(v, 0);
+        m_grelha->scrollTo(i);
+        const QRect r = m_grelha->visualRect(i);
+        if (!r.isValid()) return false;
+        const QPoint ponto = r.center();
+        const QPoint global = m_grelha->viewport()->mapToGlobal(ponto);
+        QMouseEvent prime(QEvent::MouseButtonPress, ponto, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent solta(QEvent::MouseButtonRelease, ponto, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_grelha->viewport(), &prime);
+        QCoreApplication::sendEvent(m_grelha->viewport(), &solta);
+        return true;
     }
     return false;
 }
 
 void ListaSelecao::linhaTocada(const QModelIndex& i)
 {
-    const int linha = m_modelo->linhaDe(i);
-    if (linha < 0)
-        return;
+    const int linha = m_modelo->linhaDe(i.row());
+    if (linha < 0) return;
     Codigo = m_modelo->codigo(linha);
     accept();
 }
@@ -366,8 +309,7 @@ void ListaSelecao::abrirTeclado()
     frmTecladoAlfa teclado(this);
     teclado.setWindowTitle(windowTitle());
     teclado.setTextoInicial(m_filtro->text());
-    if (teclado.exec() == QDialog::Accepted)
-        m_filtro->setText(teclado.Texto);
+    if (teclado.exec() == QDialog::Accepted) m_filtro->setText(teclado.Texto);
 }
 
 QString ListaSelecao::Mostrar()
@@ -415,8 +357,7 @@ bool ListaSelecao::eventFilter(QObject* o, QEvent* e)
             auto* me = static_cast<QMouseEvent*>(e);
             if (me->buttons() & Qt::LeftButton) {
                 const int dy = int(me->globalPosition().y()) - m_yInicio;
-                if (!m_arrastando && std::abs(dy) > 12)
-                    m_arrastando = true;
+                if (!m_arrastando && std::abs(dy) > 12) m_arrastando = true;
                 if (m_arrastando) {
                     m_grelha->verticalScrollBar()->setValue(m_valorInicio - dy);
                     return true;

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "dataaccess/Registos.h"
-
 #include <QDialog>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include "dataaccess/Registos.h"
+
 class QLineEdit;
-class QTreeView;
+class QTableView;
 class ModeloListaSelecao;
 class okaBotao;
 
@@ -39,7 +39,7 @@ public:
                             const QList<int>& larguras, QWidget* pai = nullptr);
 
     QLineEdit* filtro() const { return m_filtro; }
-    QTreeView* grelha() const { return m_grelha; }
+    QTableView* grelha() const { return m_grelha; }
     // Group titles shown, in order, and the rows (first column) shown under each, after filtering.
     QStringList grupos() const;
     QStringList codigosDoGrupo(int grupo) const;
@@ -58,7 +58,7 @@ private:
 
     QLineEdit* m_filtro = nullptr;
     okaBotao* m_btTeclado = nullptr;
-    QTreeView* m_grelha = nullptr;
+    QTableView* m_grelha = nullptr;
     ModeloListaSelecao* m_modelo = nullptr;
     QList<int> m_larguras;
     int m_tamanho = 10000;

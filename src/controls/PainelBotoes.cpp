@@ -1,15 +1,15 @@
 #include "controls/PainelBotoes.h"
 
-#include "controls/Fontes.h"
-#include "controls/Twips.h"
-#include "controls/okaBotao.h"
+#include <cmath>
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygonF>
 
-#include <cmath>
+#include "controls/Fontes.h"
+#include "controls/Twips.h"
+#include "controls/okaBotao.h"
 
 namespace {
 
@@ -18,10 +18,8 @@ double arredondarPar(double v)
 {
     const double f = std::floor(v);
     const double resto = v - f;
-    if (resto > 0.5)
-        return f + 1;
-    if (resto < 0.5)
-        return f;
+    if (resto > 0.5) return f + 1;
+    if (resto < 0.5) return f;
     return std::fmod(f, 2.0) == 0 ? f : f + 1;
 }
 
@@ -76,6 +74,26 @@ void PainelBotoes::setTamanhoTwips(double largura, double altura)
     aplicarTamanho();
 }
 
+void PainelBotoes::setGeometriaTwips(double esquerda, double topo, double largura, double altura)
+{
+    move(Twips::Px(esquerda), Twips::Px(topo));
+    setTamanhoTwips(largura, altura);
+}
+
+QColor PainelBotoes::BackColor() const
+{
+    return palette().color(QPalette::Window);
+}
+
+void PainelBotoes::setBackColor(const QColor& cor)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, cor);
+    setPalette(p);
+    setAutoFillBackground(true);
+    m_contentor->setPalette(p);
+}
+
 double PainelBotoes::larguraTwips() const
 {
     return size() == m_pxExacto ? m_largTwExacta : Twips::DePx(width());
@@ -97,8 +115,7 @@ void PainelBotoes::resizeEvent(QResizeEvent* e)
 // to do.
 void PainelBotoes::aplicarTamanho()
 {
-    if (size() == m_tamanhoAplicado)
-        return;
+    if (size() == m_tamanhoAplicado) return;
     m_tamanhoAplicado = size();
     const double w = larguraTwips();
     const double h = alturaTwips();
@@ -111,12 +128,10 @@ void PainelBotoes::aplicarTamanho()
     m_deslocamento = 0;
     // The strip keeps the height of the loaded list, so its last rows stay within reach after
     // a resize; an empty panel's strip is the viewport.
-    if (m_itens.isEmpty())
-        m_alturaFaixa = alturaVisor();
+    if (m_numeroItens == 0) m_alturaFaixa = alturaVisor();
     m_btPageDown->setEnabled(false);
     m_btPageUp->setEnabled(false);
-    if (!m_itens.isEmpty())
-        actualizarPaginas();
+    if (m_numeroItens > 0) actualizarPaginas();
     disporBotoes();
 }
 
@@ -129,36 +144,49 @@ void PainelBotoes::actualizarPaginas()
 
 void PainelBotoes::ResetBotoes()
 {
-    m_itens.clear();
+    m_numeroItens = 0;
+    m_textos.clear();
+    m_codigos.clear();
+    m_registos = Registos();
     m_itemDoSlot.fill(-1);
     disporBotoes();
 }
 
 bool PainelBotoes::CarregarBotoes_Recordset(const Registos& rs)
 {
-    QVector<Item> itens;
-    itens.reserve(rs.RecordCount());
-    const bool temCodigo = rs.colunas().size() > 1;
-    for (const Registos::Linha& l : rs)
-        itens.push_back(Item{l.texto(0), temCodigo ? l.texto(1) : QString()});
-    carregar(std::move(itens));
+    m_registos = rs;
+    m_deRegistos = true;
+    m_textos.clear();
+    m_codigos.clear();
+    carregar(rs.RecordCount());
     return false;
 }
 
 bool PainelBotoes::CarregarBotoes_Lista(const QStringList& Textos, const QStringList& Codigos)
 {
-    QVector<Item> itens;
-    itens.reserve(qMax<qsizetype>(0, Textos.size() - 1));
-    for (qsizetype i = 1; i < Textos.size(); ++i)
-        itens.push_back(Item{Textos[i], Codigos.value(i)});
-    carregar(std::move(itens));
+    m_textos = Textos;
+    m_codigos = Codigos;
+    m_deRegistos = false;
+    m_registos = Registos();
+    carregar(int(qMax<qsizetype>(0, Textos.size() - 1)));
     return false;
 }
 
-void PainelBotoes::carregar(QVector<Item>&& itens)
+QString PainelBotoes::textoItem(int i) const
+{
+    return m_deRegistos ? m_registos[i].texto(0) : m_textos.value(i + 1);
+}
+
+QString PainelBotoes::codigoItem(int i) const
+{
+    if (!m_deRegistos) return m_codigos.value(i + 1);
+    return m_registos.colunas().size() > 1 ? m_registos[i].texto(1) : QString();
+}
+
+void PainelBotoes::carregar(int numeroItens)
 {
     aplicarTamanho();
-    m_itens = std::move(itens);
+    m_numeroItens = numeroItens;
     m_itemDoSlot.fill(-1);
 
     const double v = larguraVisor();
@@ -166,7 +194,7 @@ void PainelBotoes::carregar(QVector<Item>&& itens)
     const double grelha = double(m_colunas) * LarguraBotao + double(m_colunas - 1) * (PassoColuna - LarguraBotao);
     m_margem = arredondarPar((v - grelha) / 2);
 
-    const double topoUltimo = m_itens.isEmpty() ? 0 : geometriaItem(int(m_itens.size())).top();
+    const double topoUltimo = m_numeroItens == 0 ? 0 : geometriaItem(m_numeroItens).top();
     m_alturaFaixa = topoUltimo + AlturaBotao + FolgaFinal;
     actualizarPaginas();
 
@@ -176,8 +204,7 @@ void PainelBotoes::carregar(QVector<Item>&& itens)
 
 QRectF PainelBotoes::geometriaItem(int k) const
 {
-    if (k < 1 || k > m_itens.size())
-        return {};
+    if (k < 1 || k > m_numeroItens) return {};
     const int i = k - 1;
     const int linha = m_colunas > 0 ? i / m_colunas : i;
     const int coluna = m_colunas > 0 ? i % m_colunas : 0;
@@ -186,21 +213,17 @@ QRectF PainelBotoes::geometriaItem(int k) const
 
 void PainelBotoes::PageUp()
 {
-    if (!m_btPageUp->isEnabled())
-        return;
+    if (!m_btPageUp->isEnabled()) return;
     int d = m_deslocamento - PassoLinha;
-    if (m_alturaFaixa + d < alturaVisor())
-        d = int(std::lround(alturaVisor() - m_alturaFaixa));
+    if (m_alturaFaixa + d < alturaVisor()) d = int(std::lround(alturaVisor() - m_alturaFaixa));
     moverFaixa(d);
 }
 
 void PainelBotoes::PageDown()
 {
-    if (!m_btPageDown->isEnabled())
-        return;
+    if (!m_btPageDown->isEnabled()) return;
     int d = m_deslocamento + PassoLinha;
-    if (d > 0)
-        d = 0;
+    if (d > 0) d = 0;
     moverFaixa(d);
 }
 
@@ -215,7 +238,7 @@ void PainelBotoes::moverFaixa(int deslocamento)
 // button while it stays in view, so scrolling only touches the rows that come in.
 void PainelBotoes::disporBotoes()
 {
-    const int n = int(m_itens.size());
+    const int n = m_numeroItens;
     const int porLinha = qMax(1, m_colunas);
     const int linhas = (n + porLinha - 1) / porLinha;
     const double visor = alturaVisor();
@@ -249,50 +272,44 @@ void PainelBotoes::disporBotoes()
         const int slot = i % passo;
         usado[slot] = true;
         okaBotao* b = m_pool[slot];
-        const Item& it = m_itens[i];
         if (m_itemDoSlot[slot] != i) {
             m_itemDoSlot[slot] = i;
-            b->setText(it.texto);
-            b->setTag(it.codigo);
+            b->setText(textoItem(i));
+            b->setTag(codigoItem(i));
         }
         const QRectF g = geometriaItem(i + 1);
         b->setGeometry(Twips::Rect(g.left(), g.top() + m_deslocamento, g.width(), g.height()));
-        if (b->isHidden())
-            b->show();
+        if (b->isHidden()) b->show();
     }
     for (int s = 0; s < m_pool.size(); ++s) {
-        if (usado[s])
-            continue;
+        if (usado[s]) continue;
         m_itemDoSlot[s] = -1;
-        if (!m_pool[s]->isHidden())
-            m_pool[s]->hide();
+        if (!m_pool[s]->isHidden()) m_pool[s]->hide();
     }
 }
 
 void PainelBotoes::botaoTocado(int slot)
 {
     const int i = m_itemDoSlot.value(slot, -1);
-    if (i < 0 || i >= m_itens.size())
-        return;
-    const Item it = m_itens[i];
-    emit clicou(it.texto, it.codigo);
+    if (i < 0 || i >= m_numeroItens) return;
+    const QString nome = textoItem(i);
+    const QString codigo = codigoItem(i);
+    emit clicou(nome, codigo);
 }
 
 QStringList PainelBotoes::textos() const
 {
     QStringList r;
-    r.reserve(m_itens.size());
-    for (const Item& it : m_itens)
-        r << it.texto;
+    for (int i = 0; i < m_numeroItens; ++i)
+        r << textoItem(i);
     return r;
 }
 
 QStringList PainelBotoes::codigos() const
 {
     QStringList r;
-    r.reserve(m_itens.size());
-    for (const Item& it : m_itens)
-        r << it.codigo;
+    for (int i = 0; i < m_numeroItens; ++i)
+        r << codigoItem(i);
     return r;
 }
 
@@ -305,14 +322,12 @@ okaBotao* PainelBotoes::botaoDoItem(int k) const
 void PainelBotoes::tocarItem(int k)
 {
     const QRectF g = geometriaItem(k);
-    if (g.isEmpty())
-        return;
+    if (g.isEmpty()) return;
     if (g.top() + m_deslocamento < 0)
         moverFaixa(int(-g.top()));
     else if (g.top() + AlturaBotao + m_deslocamento > alturaVisor())
         moverFaixa(int(std::lround(alturaVisor() - g.top() - PassoLinha)));
-    if (okaBotao* b = botaoDoItem(k))
-        b->click();
+    if (okaBotao* b = botaoDoItem(k)) b->click();
 }
 
 // A vertical swipe over the buttons scrolls by whole rows, as the page buttons do; the touch
@@ -332,8 +347,7 @@ bool PainelBotoes::eventFilter(QObject* o, QEvent* e)
     }
     case QEvent::MouseMove: {
         auto* me = static_cast<QMouseEvent*>(e);
-        if (!m_premido || !(me->buttons() & Qt::LeftButton))
-            break;
+        if (!m_premido || !(me->buttons() & Qt::LeftButton)) break;
         const int y = int(me->globalPosition().y());
         if (!m_arrastando && std::abs(y - m_yInicio) >= qMax(8, Twips::Px(PassoLinha) / 3)) {
             m_arrastando = true;

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "dataaccess/Registos.h"
-
+#include <QColor>
 #include <QList>
 #include <QRectF>
 #include <QSize>
@@ -9,6 +8,8 @@
 #include <QStringList>
 #include <QVector>
 #include <QWidget>
+
+#include "dataaccess/Registos.h"
 
 class okaBotao;
 
@@ -19,6 +20,7 @@ class okaBotao;
 class PainelBotoes : public QWidget
 {
     Q_OBJECT
+    Q_PROPERTY(QColor BackColor READ BackColor WRITE setBackColor)
 
 public:
     static constexpr int LarguraBotao = 1335;
@@ -33,6 +35,12 @@ public:
     // Sizes the panel to an exact size in twips (the pixel size follows); without it the size
     // in twips is taken from the pixel size.
     void setTamanhoTwips(double largura, double altura);
+    // Places and sizes the panel in its parent, in twips.
+    void setGeometriaTwips(double esquerda, double topo, double largura, double altura);
+
+    // Background of the panel and of the viewport.
+    QColor BackColor() const;
+    void setBackColor(const QColor& cor);
 
     // Removes every loaded button.
     void ResetBotoes();
@@ -48,7 +56,7 @@ public:
     void PageUp();
     void PageDown();
 
-    int numeroItens() const { return int(m_itens.size()); }
+    int numeroItens() const { return m_numeroItens; }
     QStringList textos() const;
     QStringList codigos() const;
     // Scrolls so that item k (from 1) is visible and clicks its button.
@@ -80,14 +88,10 @@ protected:
     bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
-    struct Item
-    {
-        QString texto;
-        QString codigo;
-    };
-
     void aplicarTamanho();
-    void carregar(QVector<Item>&& itens);
+    void carregar(int numeroItens);
+    QString textoItem(int i) const;
+    QString codigoItem(int i) const;
     void actualizarPaginas();
     void moverFaixa(int deslocamento);
     void disporBotoes();
@@ -97,7 +101,13 @@ private:
     okaBotao* m_btPageDown = nullptr;
     okaBotao* m_btPageUp = nullptr;
     QWidget* m_contentor = nullptr;
-    QVector<Item> m_itens;
+    // The list as given, kept by (shared) value so that loading costs the same at any length:
+    // either two lists whose entry 0 is unused or a recordset.
+    QStringList m_textos;
+    QStringList m_codigos;
+    Registos m_registos;
+    bool m_deRegistos = false;
+    int m_numeroItens = 0;
     QVector<okaBotao*> m_pool;
     QVector<int> m_itemDoSlot; // item index shown by each pooled button, -1 when hidden
 

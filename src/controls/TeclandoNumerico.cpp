@@ -1,12 +1,12 @@
 #include "controls/TeclandoNumerico.h"
 
-#include "controls/Fontes.h"
-#include "controls/Twips.h"
-#include "controls/okaBotao.h"
-
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
+
+#include "controls/Fontes.h"
+#include "controls/Twips.h"
+#include "controls/okaBotao.h"
 
 namespace {
 struct Tecla
@@ -21,12 +21,10 @@ struct Tecla
 
 // Indices 0..12 in the order the keys are known by.
 constexpr Tecla teclas[] = {
-    {"7", "7", 0, 0, 1035, 1035},        {"8", "8", 1, 0, 1035, 1035},
-    {"9", "9", 2, 0, 1035, 1035},        {"<--", "backspace", 3, 0, 1035, 1035},
-    {"4", "4", 0, 1, 1035, 1035},        {"5", "5", 1, 1, 1035, 1035},
-    {"6", "6", 2, 1, 1035, 1035},        {"1", "1", 0, 2, 1035, 1035},
-    {"2", "2", 1, 2, 1035, 1035},        {"3", "3", 2, 2, 1035, 1035},
-    {".", ".", 2, 3, 1035, 1035},        {"0", "0", 0, 3, 2235, 1035},
+    {"7", "7", 0, 0, 1035, 1035},           {"8", "8", 1, 0, 1035, 1035}, {"9", "9", 2, 0, 1035, 1035},
+    {"<--", "backspace", 3, 0, 1035, 1035}, {"4", "4", 0, 1, 1035, 1035}, {"5", "5", 1, 1, 1035, 1035},
+    {"6", "6", 2, 1, 1035, 1035},           {"1", "1", 0, 2, 1035, 1035}, {"2", "2", 1, 2, 1035, 1035},
+    {"3", "3", 2, 2, 1035, 1035},           {".", ".", 2, 3, 1035, 1035}, {"0", "0", 0, 3, 2235, 1035},
     {"<-|", "enter", 3, 1, 1035, 3435},
 };
 constexpr int esquerdas[] = {120, 1320, 2520, 3720};
@@ -88,8 +86,7 @@ void TeclandoNumerico::Limpar()
 okaBotao* TeclandoNumerico::tecla(const QString& tag) const
 {
     for (okaBotao* b : m_teclas)
-        if (b->tag() == tag)
-            return b;
+        if (b->tag() == tag) return b;
     return nullptr;
 }
 
@@ -102,8 +99,7 @@ void TeclandoNumerico::tocar(const QString& tag)
     }
     if (tag == QLatin1String("backspace")) {
         for (QLineEdit* v : {m_visorClaro, m_visorMascara})
-            if (!v->text().trimmed().isEmpty())
-                v->setText(v->text().chopped(1));
+            if (!v->text().trimmed().isEmpty()) v->setText(v->text().chopped(1));
         return;
     }
     for (QLineEdit* v : {m_visorClaro, m_visorMascara})
@@ -123,8 +119,7 @@ void TeclandoNumerico::keyPressEvent(QKeyEvent* e)
         tag = QStringLiteral("enter");
         break;
     default:
-        if (e->text().size() == 1 && (e->text()[0].isDigit() || e->text() == QLatin1String(".")))
-            tag = e->text();
+        if (e->text().size() == 1 && (e->text()[0].isDigit() || e->text() == QLatin1String("."))) tag = e->text();
     }
     if (okaBotao* b = tecla(tag)) {
         b->click();

@@ -1,15 +1,15 @@
 #include "controls/frmAviso.h"
 
-#include "controls/Ecra.h"
-#include "controls/Fontes.h"
-#include "controls/Twips.h"
-#include "controls/okaBotao.h"
-
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+
+#include "controls/Ecra.h"
+#include "controls/Fontes.h"
+#include "controls/Twips.h"
+#include "controls/okaBotao.h"
 
 namespace {
 constexpr int LarguraBt = 1335;
@@ -81,8 +81,7 @@ void frmAviso::resizeEvent(QResizeEvent* e)
 {
     QDialog::resizeEvent(e);
     dispor();
-    if (isVisible())
-        CentrarNoEcra(this);
+    if (isVisible()) CentrarNoEcra(this);
 }
 
 void frmAviso::dispor()

@@ -21,9 +21,9 @@ public:
 
     explicit frmAviso(QWidget* pai = nullptr);
 
-    int Imagem = 0;     // picture shown: 0 notice, 1 question, 2 error
-    int Resposta = -1;  // 1 confirmed, -1 cancelled or closed
-    int ModoAviso = 0;  // 0 notice (one button), otherwise a question
+    int Imagem = 0;    // picture shown: 0 notice, 1 question, 2 error
+    int Resposta = -1; // 1 confirmed, -1 cancelled or closed
+    int ModoAviso = 0; // 0 notice (one button), otherwise a question
 
     void setMensagem(const QString& texto);
     QString mensagem() const;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "dataaccess/Registos.h"
-
 #include <QDialog>
 #include <QString>
+
+#include "dataaccess/Registos.h"
 
 class PainelBotoes;
 

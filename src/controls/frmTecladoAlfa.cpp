@@ -1,13 +1,13 @@
 #include "controls/frmTecladoAlfa.h"
 
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
 #include "controls/Ecra.h"
 #include "controls/Fontes.h"
 #include "controls/Twips.h"
 #include "controls/okaBotao.h"
-
-#include <QGridLayout>
-#include <QLineEdit>
-#include <QVBoxLayout>
 
 namespace {
 constexpr int LadoTecla = 1035; // twips
@@ -67,8 +67,7 @@ void frmTecladoAlfa::setTextoInicial(const QString& t)
 okaBotao* frmTecladoAlfa::tecla(const QString& tag) const
 {
     for (okaBotao* b : m_teclas)
-        if (b->tag() == tag)
-            return b;
+        if (b->tag() == tag) return b;
     return nullptr;
 }
 

@@ -1,11 +1,11 @@
 #include "controls/okaBotao.h"
 
-#include "controls/Fontes.h"
-
 #include <QApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+
+#include "controls/Fontes.h"
 
 okaBotao::okaBotao(QWidget* pai) : okaBotao(QString(), pai) {}
 
@@ -15,8 +15,7 @@ okaBotao::okaBotao(const QString& caption, QWidget* pai) : QPushButton(caption, 
     setFocusPolicy(Qt::NoFocus);
     // The beep comes before anything connected later reacts to the touch.
     connect(this, &QAbstractButton::clicked, this, [this] {
-        if (m_beep)
-            QApplication::beep();
+        if (m_beep) QApplication::beep();
     });
 }
 
@@ -46,8 +45,7 @@ void okaBotao::paintEvent(QPaintEvent*)
     p.drawPath(caminho);
 
     QRect area = rect().adjusted(5, 4, -5, -4);
-    if (premido)
-        area.translate(1, 1);
+    if (premido) area.translate(1, 1);
     if (!icon().isNull()) {
         const QIcon::Mode modo = activo ? QIcon::Normal : QIcon::Disabled;
         if (text().isEmpty()) {

@@ -301,7 +301,7 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
 
     // Orders: the newest tenth is in production, the rest is closed history over two years.
     const int nOrdens = p.ordens;
-    const int nAbertas = std::max(1, nOrdens / 10);
+    const int nAbertas = std::clamp(p.ordensAbertas > 0 ? p.ordensAbertas : nOrdens / 10, 1, nOrdens);
     const int nFechadas = nOrdens - nAbertas;
     // Employees [0, emCurso) have one running line today; [emCurso, emCurso + fimDia) one line
     // interrupted at yesterday's day end; the others none.

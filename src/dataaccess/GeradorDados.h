@@ -15,6 +15,7 @@
 struct ParametrosGerador
 {
     int ordens = 20000;
+    int ordensAbertas = 0; // orders in production (the newest); 0 gives a tenth of the orders
     qint64 linhas = 1000000;
     int funcionarios = 300;
     int operacoes = 200;

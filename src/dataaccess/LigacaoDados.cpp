@@ -8,6 +8,8 @@
 #include <QSqlRecord>
 #include <QThread>
 
+#include <optional>
+
 namespace {
 
 QAtomicInt contadorLigacoes;
@@ -19,7 +21,8 @@ bool textoDeLigacaoPerdida(const QString& t)
                                    "could not connect", "Connection refused", "connection not open",
                                    "Communication link failure", "could not send data", "could not receive data",
                                    "SSL SYSCALL", "broken pipe", "the database system is shutting down",
-                                   "the database system is starting up", "Connection is not open"};
+                                   "the database system is starting up", "Connection is not open",
+                                   "connection has been lost", "connection lost", "connection dead"};
     for (const char* s : sinais)
         if (t.contains(QLatin1String(s), Qt::CaseInsensitive))
             return true;
@@ -179,38 +182,39 @@ Registos LigacaoDados::consultar(const QString& sql, const QVariantList& valores
         if (!aberta() && (m_profundidade > 0 || !reabrir()))
             throw ErroBD(QStringLiteral("Sem ligação à base de dados (%1)").arg(m_parametros.descricao()), {},
                          ErroBD::Tipo::LigacaoPerdida);
-        QSqlQuery q(bd());
-        q.setForwardOnly(true);
-        q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-        bool ok = q.prepare(sql);
-        if (ok) {
-            for (const QVariant& v : valores)
-                q.addBindValue(v);
-            ok = q.exec();
+        std::optional<ErroBD> erro;
+        {
+            // The query must be gone before a reconnection replaces the connection it uses.
+            QSqlQuery q(bd());
+            q.setForwardOnly(true);
+            q.setNumericalPrecisionPolicy(QSql::HighPrecision);
+            bool ok = q.prepare(sql);
+            if (ok) {
+                for (const QVariant& v : valores)
+                    q.addBindValue(v);
+                ok = q.exec();
+            }
+            if (ok) {
+                QStringList colunas;
+                const QSqlRecord rec = q.record();
+                for (int i = 0; i < rec.count(); ++i)
+                    colunas << rec.fieldName(i);
+                QList<QVariantList> linhas;
+                while (q.next()) {
+                    QVariantList linha;
+                    linha.reserve(rec.count());
+                    for (int i = 0; i < rec.count(); ++i)
+                        linha << q.value(i);
+                    linhas << linha;
+                }
+                if (!q.lastError().isValid() || q.lastError().type() == QSqlError::NoError)
+                    return Registos(colunas, linhas);
+            }
+            erro = erroDe(q.lastError(), sql);
         }
-        if (!ok) {
-            ErroBD erro = erroDe(q.lastError(), sql);
-            if (erro.tipo() == ErroBD::Tipo::LigacaoPerdida && m_profundidade == 0 && tentativa == 0 && reabrir())
-                continue;
-            throw erro;
-        }
-        QStringList colunas;
-        const QSqlRecord rec = q.record();
-        for (int i = 0; i < rec.count(); ++i)
-            colunas << rec.fieldName(i);
-        QList<QVariantList> linhas;
-        while (q.next()) {
-            QVariantList linha;
-            linha.reserve(rec.count());
-            for (int i = 0; i < rec.count(); ++i)
-                linha << q.value(i);
-            linhas << linha;
-        }
-        if (q.lastError().isValid() && q.lastError().type() != QSqlError::NoError) {
-            ErroBD erro = erroDe(q.lastError(), sql);
-            throw erro;
-        }
-        return Registos(colunas, linhas);
+        if (erro->tipo() == ErroBD::Tipo::LigacaoPerdida && m_profundidade == 0 && tentativa == 0 && reabrir())
+            continue;
+        throw *erro;
     }
 }
 
@@ -220,26 +224,28 @@ int LigacaoDados::executar(const QString& sql, const QVariantList& valores)
         if (!aberta() && (m_profundidade > 0 || !reabrir()))
             throw ErroBD(QStringLiteral("Sem ligação à base de dados (%1)").arg(m_parametros.descricao()), {},
                          ErroBD::Tipo::LigacaoPerdida);
-        QSqlQuery q(bd());
-        q.setForwardOnly(true);
-        bool ok;
-        if (valores.isEmpty()) {
-            ok = q.exec(sql);
-        } else {
-            ok = q.prepare(sql);
-            if (ok) {
-                for (const QVariant& v : valores)
-                    q.addBindValue(v);
-                ok = q.exec();
+        std::optional<ErroBD> erro;
+        {
+            QSqlQuery q(bd());
+            q.setForwardOnly(true);
+            bool ok;
+            if (valores.isEmpty()) {
+                ok = q.exec(sql);
+            } else {
+                ok = q.prepare(sql);
+                if (ok) {
+                    for (const QVariant& v : valores)
+                        q.addBindValue(v);
+                    ok = q.exec();
+                }
             }
+            if (ok)
+                return q.numRowsAffected();
+            erro = erroDe(q.lastError(), sql);
         }
-        if (!ok) {
-            ErroBD erro = erroDe(q.lastError(), sql);
-            if (erro.tipo() == ErroBD::Tipo::LigacaoPerdida && m_profundidade == 0 && tentativa == 0 && reabrir())
-                continue;
-            throw erro;
-        }
-        return q.numRowsAffected();
+        if (erro->tipo() == ErroBD::Tipo::LigacaoPerdida && m_profundidade == 0 && tentativa == 0 && reabrir())
+            continue;
+        throw *erro;
     }
 }
 

@@ -14,10 +14,16 @@ bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QSt
                                           " WHERE Func = ? AND HoraFim = 0 AND Total = 0 ORDER BY NoFo, NoLinha"),
                            {inOperador}));
         houve = !linhas.isEmpty();
+        QStringList obras;
         for (const LinhaAberta& l : linhas) {
             FecharLinha(l, inDataHora, 8);
             ActualizaSubEstado(l.NoFo, 0, inDataHora);
+            if (!obras.contains(l.NoFo))
+                obras << l.NoFo;
         }
+        // The interrupted lines now have a Total: the orders' costs include them at once.
+        for (const QString& obra : obras)
+            CalculaCustosObra(obra);
     });
     if (houve)
         outMensagem.clear();

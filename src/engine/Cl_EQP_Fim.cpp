@@ -67,9 +67,11 @@ bool Cl_EQP::Operacao_fim(const QString& inUtilizador, const QString& inObra, co
     return fechou;
 }
 
-// Production and indirect costs of the order from all its lines with Total > 0.
+// Production and indirect costs of the order from all its lines with Total > 0. The order is held
+// first, so that a terminal closing another line of it meanwhile waits and then rolls up both.
 bool Cl_EQP::CalculaCustosObra(const QString& obra)
 {
+    BloquearOrdem(obra);
     const Currency ci = LerCI(bd());
     Currency producao, indirecto;
     const Registos r = bd().consultar(

@@ -182,6 +182,12 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
                                      .arg(artigo, cab.Armazem, existe.toString(), pedido[artigo].toString())};
             }
 
+            // Hold the series' last document first: a second posting waits here and then numbers
+            // after this one, instead of clashing on the key and running again.
+            m_bd->executar(QStringLiteral("UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"
+                                          " AND NUMDOC = (SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ?"
+                                          " AND ANO = ?)"),
+                           {cab.TipoDoc, int(cab.Serie), int(cab.Ano), cab.TipoDoc, int(cab.Serie), int(cab.Ano)});
             const Registos m = m_bd->consultar(
                 QStringLiteral("SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"),
                 {cab.TipoDoc, int(cab.Serie), int(cab.Ano)});

@@ -1,12 +1,13 @@
 #include "controls/PainelBotoes.h"
-#include "controls/Twips.h"
-#include "controls/okaBotao.h"
 
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include "controls/Twips.h"
+#include "controls/okaBotao.h"
 
 namespace {
 

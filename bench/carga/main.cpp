@@ -1,0 +1,93 @@
+// bench_carga: T terminals (threads, one connection each) run random operator flows against one
+// database for a bounded time; then the invariants are checked and printed.
+//   bench_carga --bd sqlite:FILE|pg:SCHEMA [--terminais T] [--segundos S] [--funcionarios N]
+//               [--gerar LINHAS] [--semente N]
+//   bench_carga --avarias [--bd sqlite:FILE|pg:SCHEMA] [--segundos S]
+// --gerar makes the database anew with that many labour lines (50 per order) first. --avarias
+// runs the fault injections (see bench/README.md). Exit status 0 only with no violation and no
+// unexpected error.
+#include "comum/Avarias.hpp"
+#include "comum/Carga.hpp"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+using namespace bench;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout), err(stderr);
+    const QStringList a = app.arguments().mid(1);
+    QString bd;
+    ParametrosCarga p;
+    p.terminais = 8;
+    p.segundos = 60;
+    qint64 gerar = 0;
+    bool avarias = false;
+    for (int i = 0; i < a.size(); ++i) {
+        const QString v = i + 1 < a.size() ? a[i + 1] : QString();
+        if (a[i] == QLatin1String("--bd"))
+            bd = v, ++i;
+        else if (a[i] == QLatin1String("--terminais"))
+            p.terminais = std::max(1, v.toInt()), ++i;
+        else if (a[i] == QLatin1String("--segundos"))
+            p.segundos = std::max(0.5, v.toDouble()), ++i;
+        else if (a[i] == QLatin1String("--funcionarios"))
+            p.funcionariosPorTerminal = std::max(1, v.toInt()), ++i;
+        else if (a[i] == QLatin1String("--gerar"))
+            gerar = v.toLongLong(), ++i;
+        else if (a[i] == QLatin1String("--semente"))
+            p.semente = v.toUInt(), ++i;
+        else if (a[i] == QLatin1String("--avarias"))
+            avarias = true;
+        else {
+            err << "Uso: bench_carga --bd sqlite:FICHEIRO|pg:ESQUEMA [--terminais T] [--segundos S] [--funcionarios N]"
+                   " [--gerar LINHAS] [--semente N]\n       bench_carga --avarias [--bd ...] [--segundos S]\n";
+            return 2;
+        }
+    }
+    try {
+        if (avarias) {
+            bool tudoBem = true;
+            for (const ResultadoAvaria& r : correrAvarias(bd, a.contains(QLatin1String("--segundos")) ? p.segundos : 6,
+                                                          [&](const QString& t) {
+                                                              out << t;
+                                                              out.flush();
+                                                          })) {
+                out << (r.passou ? "PASSOU " : r.saltado ? "SALTADO " : "FALHOU ") << r.nome << "\n" << r.detalhe << "\n";
+                tudoBem = tudoBem && (r.passou || r.saltado);
+            }
+            return tudoBem ? 0 : 1;
+        }
+        if (bd.isEmpty()) {
+            err << "Falta --bd\n";
+            return 2;
+        }
+        const ParametrosLigacao par = parametrosDe(bd);
+        if (gerar > 0) {
+            recriar(par);
+            LigacaoDados l;
+            QString erro;
+            if (!l.Abrir(par, &erro))
+                throw std::runtime_error(erro.toStdString());
+            ParametrosGerador g;
+            g.linhas = gerar;
+            g.ordens = int(std::max<qint64>(200, gerar / 50));
+            const ResultadoGerador r = GeradorDados::Gerar(l, g);
+            out << "Gerado: " << r.ordens << " ordens, " << r.linhas << " linhas em " << QString::number(r.segundos, 'f', 1)
+                << " s\n";
+            out.flush();
+        }
+        out << nomeBackend(par) << ": " << p.terminais << " terminais durante " << p.segundos << " s\n";
+        out.flush();
+        const ResultadoCarga r = correrCarga(par, p);
+        out << r.relatorio();
+        return r.violacoes.isEmpty() && r.errosInesperados.isEmpty() ? 0 : 1;
+    } catch (const ErroBD& e) {
+        err << "Erro da base de dados: " << e.texto() << "\n";
+    } catch (const std::exception& e) {
+        err << e.what() << "\n";
+    }
+    return 1;
+}

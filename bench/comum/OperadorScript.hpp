@@ -1,0 +1,44 @@
+#pragma once
+// A scripted operator for benchmarks and load tests: confirms every question and keeps every
+// system message (the engine's and the posting's trapped errors) as an error. Header only.
+
+#include "app/InteraccaoOperador.h"
+
+#include <QStringList>
+
+namespace bench {
+
+class OperadorScript : public InteraccaoOperador
+{
+public:
+    void Aviso(const QString&, int, int) override {}
+    bool Confirmacao(const QString&, int, int) override
+    {
+        ++perguntas;
+        return true;
+    }
+    int MensagemSistema(const QString& texto, int tipo) override
+    {
+        erros << texto;
+        return (tipo >= 0 && tipo <= 2) ? 1 : 0;
+    }
+    QString ListaSelecao(const QString&, int, const Registos&, const QString&, const QList<int>&) override { return {}; }
+    QString PedirNumero(const QString&) override { return {}; }
+    QString PedirTexto(const QString&) override { return {}; }
+    QString EscolherMotivo(const Registos&, const QString&) override { return {}; }
+    bool EditarDefinicoesKova(ValoresKova&) override { return false; }
+    bool EditarDefinicoesBD(DefinicoesBD&, const QString&) override { return false; }
+
+    // Messages shown since the last call.
+    QStringList tirarErros()
+    {
+        QStringList e;
+        e.swap(erros);
+        return e;
+    }
+
+    QStringList erros;
+    int perguntas = 0;
+};
+
+} // namespace bench

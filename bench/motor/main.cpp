@@ -1,0 +1,451 @@
+// bench_motor: times each engine operation a terminal uses (median and 99th percentile) on
+// generated databases of growing history, against the same statements run bare through QtSql.
+//   bench_motor --bd sqlite:FOLDER|pg:PREFIX [--tamanhos 10000,100000,1000000] [--repeticoes N]
+//               [--reutilizar]
+// Each size gets its own database (FOLDER/motor_<size>.db or schema PREFIX_<size>), generated
+// anew unless --reutilizar finds it already there.
+#include "comum/LigacaoBench.hpp"
+#include "comum/Medicao.hpp"
+#include "comum/OperadorScript.hpp"
+#include "motor/Nu.h"
+
+#include "app/Rotinas.h"
+#include "dataaccess/EsquemaBD.h"
+#include "dataaccess/GeradorDados.h"
+#include "engine/Cl_EQP.h"
+#include "erp/LigacaoKovaBD.h"
+#include "erp/cl_GravaKova.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <functional>
+#include <map>
+#include <random>
+
+using namespace bench;
+
+namespace {
+
+QTextStream out(stdout);
+
+// What one timed call works on.
+struct Alvo
+{
+    QString func, obra, oper, maq;
+    QStringList obras, opers;
+    QDateTime t;
+    QStringList artigos;
+};
+
+struct Caso
+{
+    QString nome;
+    std::function<void(Alvo&)> preparar;   // untimed, through the engine
+    std::function<bool(Alvo&)> motor;      // timed
+    std::function<bool(Alvo&)> nu;         // timed
+    std::function<void(Alvo&)> limpar;     // untimed
+};
+
+struct Resultado
+{
+    Amostras motor, nu;
+    int falhas = 0;
+};
+
+class Banco
+{
+public:
+    Banco(LigacaoDados& l, const QDate& dia, const QString& pastaKova) : m_l(l), m_nu(l), m_dia(dia)
+    {
+        m_eqp.setBd_lig(&l);
+        m_eqp.setOperador(&m_op);
+        m_kova.setBaseDados(&l);
+        m_kova.Ligar(pastaKova, QString(), QStringLiteral("BENCH"), QStringLiteral("bench"), QStringLiteral("bench"));
+        for (const auto& r : l.consultar(QStringLiteral("SELECT Fo FROM oka_CabOrc WHERE EstadoFo = 1 ORDER BY Fo")))
+            m_obras << r.texto(0);
+        for (const auto& r : l.consultar(QStringLiteral(
+                 "SELECT FuncId FROM oka_Funcionarios WHERE FuncId NOT IN"
+                 " (SELECT Func FROM oka_LinFo_Ope WHERE Estado IN (1, 8) AND Func IS NOT NULL) ORDER BY FuncId")))
+            m_funcs << r.texto(0);
+        for (const auto& r : l.consultar(QStringLiteral("SELECT MaqId FROM oka_Maquinas ORDER BY MaqId")))
+            m_maqs << r.texto(0);
+        m_nOper = int(l.consultar(QStringLiteral("SELECT COUNT(*) FROM oka_Operacoes")).primeira().inteiro(0));
+        for (const auto& r : l.consultar(QStringLiteral("SELECT ARTIGO FROM ARTARM WHERE ARMAZEM = ? AND EXISTENC > 500"),
+                                         {GeradorDados::Armazem()}))
+            m_artigos << r.texto(0);
+        m_todasObras = int(l.consultar(QStringLiteral("SELECT COUNT(*) FROM oka_CabOrc")).primeira().inteiro(0));
+        m_segundo = 6 * 3600;
+    }
+
+    QDateTime agora()
+    {
+        m_segundo += 37;
+        if (m_segundo > 23 * 3600) {
+            m_dia = m_dia.addDays(1);
+            m_segundo = 6 * 3600;
+        }
+        return QDateTime(m_dia, QTime(0, 0).addSecs(m_segundo));
+    }
+    int aleatorio(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_rng); }
+    QString func() { return m_funcs[m_proximoFunc++ % m_funcs.size()]; }
+    QString obra() { return m_obras[aleatorio(int(m_obras.size()))]; }
+    QString qualquerObra() { return GeradorDados::NumeroOrdem(aleatorio(m_todasObras)); }
+    QString maq() { return m_maqs[aleatorio(int(m_maqs.size()))]; }
+    QString oper() { return QString::number(1 + aleatorio(m_nOper)); }
+
+    void inicio(const QString& f, const QString& o, const QString& op, const QString& m)
+    {
+        QString msg;
+        if (!m_eqp.Operacao_Inicio(f, o, op, m, agora(), msg, true))
+            ++m_falhasPreparacao;
+    }
+    void novoAlvo(Alvo& a)
+    {
+        a.func = func();
+        a.obra = obra();
+        a.oper = oper();
+        a.maq = maq();
+    }
+    void terminarTudo(const QString& f)
+    {
+        QString msg;
+        m_eqp.TerminaTodasOperacoes(f, agora(), msg);
+    }
+
+    std::vector<Caso> casos();
+
+    LigacaoDados& m_l;
+    Nu m_nu;
+    Cl_EQP m_eqp;
+    OperadorScript m_op;
+    LigacaoKovaBD m_kova;
+    QDate m_dia;
+    int m_segundo = 0;
+    std::mt19937 m_rng{7};
+    QStringList m_obras, m_funcs, m_maqs, m_artigos;
+    int m_nOper = 1, m_todasObras = 1;
+    int m_proximoFunc = 0;
+    int m_falhasPreparacao = 0;
+};
+
+std::vector<Caso> Banco::casos()
+{
+    std::vector<Caso> c;
+    auto nada = [](Alvo&) {};
+    auto comInicio = [this](Alvo& a) {
+        novoAlvo(a);
+        inicio(a.func, a.obra, a.oper, a.maq);
+        a.t = agora();
+    };
+    auto fimDe = [this](Alvo& a) { terminarTudo(a.func); };
+
+    c.push_back({QStringLiteral("Operacao_Inicio"),
+                 [this](Alvo& a) {
+                     novoAlvo(a);
+                     a.t = agora();
+                 },
+                 [this](Alvo& a) {
+                     QString m;
+                     return m_eqp.Operacao_Inicio(a.func, a.obra, a.oper, a.maq, a.t, m, true);
+                 },
+                 [this](Alvo& a) { return m_nu.Inicio(a.func, a.obra, a.oper, a.maq, a.t, true); }, fimDe});
+    c.push_back({QStringLiteral("Operacao_fim"), comInicio,
+                 [this](Alvo& a) {
+                     QString m;
+                     return m_eqp.Operacao_fim(a.func, a.obra, a.oper, a.maq, a.t, m);
+                 },
+                 [this](Alvo& a) { return m_nu.Fim(a.func, a.obra, a.oper, a.maq, a.t); }, nada});
+    c.push_back({QStringLiteral("Obra_Suspender"), comInicio,
+                 [this](Alvo& a) {
+                     QString m;
+                     return m_eqp.Obra_Suspender(a.func, a.obra, a.t, QStringLiteral("Falta de material"), m);
+                 },
+                 [this](Alvo& a) {
+                     const QString motivo = QStringLiteral("Falta de material");
+                     return m_nu.MudarEstado(&a.func, a.obra, a.t, 9, 2, &motivo);
+                 },
+                 nada});
+    c.push_back({QStringLiteral("Obra_PorTerminar"), comInicio,
+                 [this](Alvo& a) {
+                     QString m;
+                     return m_eqp.Obra_PorTerminar(a.func, a.obra, a.t, m);
+                 },
+                 [this](Alvo& a) { return m_nu.MudarEstado(&a.func, a.obra, a.t, 2, 3, nullptr); }, nada});
+    c.push_back({QStringLiteral("Obra_PorControlar"), comInicio,
+                 [this](Alvo& a) {
+                     QString m;
+                     return m_eqp.Obra_PorControlar(a.func, a.obra, a.t, m);
+                 },
+                 [this](Alvo& a) { return m_nu.MudarEstado(&a.func, a.obra, a.t, 2, 4, nullptr); }, nada});
+    c.push_back({QStringLiteral("Obra_Terminar"), comInicio,
+                 [this](Alvo& a) {
+                     QString m;
+                     return m_eqp.Obra_Terminar(a.func, a.obra, a.t, m);
+                 },
+                 [this](Alvo& a) { return m_nu.MudarEstado(&a.func, a.obra, a.t, 2, 5, nullptr); }, nada});
+    c.push_back({QStringLiteral("Obra_NaoConforme"), comInicio,
+                 [this](Alvo& a) {
+                     QString m;
+                     return m_eqp.Obra_NaoConforme(a.func, a.obra, a.t, m);
+                 },
+                 [this](Alvo& a) { return m_nu.MudarEstado(&a.func, a.obra, a.t, 4, 7, nullptr); }, nada});
+    c.push_back({QStringLiteral("Obra_SubContrato"), comInicio,
+                 [this](Alvo& a) {
+                     QString m;
+                     return m_eqp.Obra_SubContrato(a.obra, a.t, m);
+                 },
+                 [this](Alvo& a) { return m_nu.MudarEstado(nullptr, a.obra, a.t, 2, 6, nullptr); }, nada});
+    auto doisInicios = [this](Alvo& a) {
+        novoAlvo(a);
+        a.obras = QStringList{obra(), obra()};
+        if (a.obras[0] == a.obras[1])
+            a.obras.removeLast();
+        a.opers = QStringList{oper(), oper()};
+        for (int i = 0; i < a.obras.size(); ++i)
+            inicio(a.func, a.obras[i], a.opers[i], a.maq);
+        a.t = agora();
+    };
+    c.push_back({QStringLiteral("Dia_Fim"), doisInicios,
+                 [this](Alvo& a) {
+                     QString m;
+                     return m_eqp.Dia_Fim(a.func, a.t, m);
+                 },
+                 [this](Alvo& a) { return m_nu.DiaFim(a.func, a.t); },
+                 [this](Alvo& a) {
+                     QString m;
+                     m_eqp.Dia_Inicio(a.func, agora(), m);
+                     terminarTudo(a.func);
+                 }});
+    c.push_back({QStringLiteral("Dia_Inicio"),
+                 [this, doisInicios](Alvo& a) {
+                     doisInicios(a);
+                     QString m;
+                     m_eqp.Dia_Fim(a.func, agora(), m);
+                     a.t = agora();
+                 },
+                 [this](Alvo& a) {
+                     QString m;
+                     return m_eqp.Dia_Inicio(a.func, a.t, m);
+                 },
+                 [this](Alvo& a) { return m_nu.DiaInicio(a.func, a.t); }, fimDe});
+    c.push_back({QStringLiteral("TerminaTodasOperacoes"), doisInicios,
+                 [this](Alvo& a) {
+                     QString m;
+                     return m_eqp.TerminaTodasOperacoes(a.func, a.t, m);
+                 },
+                 [this](Alvo& a) { return m_nu.TerminaTodas(a.func, a.t); }, nada});
+    c.push_back({QStringLiteral("Existe_FolhaObra"), [this](Alvo& a) { a.obra = qualquerObra(); },
+                 [this](Alvo& a) {
+                     qint32 e = 0, s = 0;
+                     return m_eqp.Existe_FolhaObra(a.obra, e, s);
+                 },
+                 [this](Alvo& a) { return m_nu.ExisteFolhaObra(a.obra); }, nada});
+    c.push_back({QStringLiteral("aNumeroProcessoDaOrdem"), [this](Alvo& a) { a.obra = qualquerObra(); },
+                 [this](Alvo& a) { return !m_eqp.aNumeroProcessoDaOrdem(a.obra).isEmpty(); },
+                 [this](Alvo& a) { return m_nu.NumeroProcesso(a.obra); }, nada});
+    c.push_back({QStringLiteral("ListaOperacoesUtilizador"),
+                 [this](Alvo& a) { a.func = GeradorDados::CodigoFuncionario(aleatorio(100)); },
+                 [this](Alvo& a) { return m_eqp.ListaOperacoesUtilizador(a.func).size() >= 0; },
+                 [this](Alvo& a) { return m_nu.ListaOperacoes(a.func); }, nada});
+    c.push_back({QStringLiteral("ListaOrdensPorFUncionario"), nada,
+                 [this](Alvo& a) { return !m_eqp.ListaOrdensPorFUncionario(a.func).vazio(); },
+                 [this](Alvo&) { return m_nu.ListaOrdens(); }, nada});
+    c.push_back({QStringLiteral("CM_ValidaArtigo"),
+                 [this](Alvo& a) { a.artigos = QStringList{m_artigos[aleatorio(int(m_artigos.size()))]}; },
+                 [this](Alvo& a) {
+                     QString d, m, u;
+                     double f = 0;
+                     return m_eqp.CM_ValidaArtigo(a.artigos[0], d, f, m, u);
+                 },
+                 [this](Alvo& a) { return m_nu.ValidaArtigo(a.artigos[0]); }, nada});
+    c.push_back({QStringLiteral("ExisteQuantidadeNoArmazem"),
+                 [this](Alvo& a) { a.artigos = QStringList{m_artigos[aleatorio(int(m_artigos.size()))]}; },
+                 [this](Alvo& a) {
+                     QString m, arm;
+                     return m_eqp.ExisteQuantidadeNoArmazem(a.artigos[0], Currency(1), m, arm);
+                 },
+                 [this](Alvo& a) { return m_nu.ExisteQuantidade(a.artigos[0], Currency(1)); }, nada});
+    c.push_back({QStringLiteral("GravaSaidas (10 linhas)"),
+                 [this](Alvo& a) {
+                     a.obra = obra();
+                     a.artigos.clear();
+                     while (a.artigos.size() < 10) {
+                         const QString art = m_artigos[aleatorio(int(m_artigos.size()))];
+                         if (!a.artigos.contains(art))
+                             a.artigos << art;
+                     }
+                 },
+                 [this](Alvo& a) {
+                     cl_GravaKova g;
+                     g.setBd(&m_l);
+                     g.setLigKova(&m_kova);
+                     g.setOperador(&m_op);
+                     QStringList arts{QString()}, vazios{QString()}, nomes{QString()}, arms{QString()};
+                     QList<double> q{0}, pu{0};
+                     for (const QString& art : a.artigos) {
+                         arts << art;
+                         vazios << QString();
+                         nomes << QStringLiteral("Artigo");
+                         arms << GeradorDados::Armazem();
+                         q << 1.0;
+                         pu << 1.5;
+                     }
+                     return g.GravaSaidas(arts, q, pu, vazios, QStringLiteral("PR1"), a.obra, vazios, vazios, nomes,
+                                          arms);
+                 },
+                 [this](Alvo& a) { return m_nu.GravaSaidas(a.obra, a.artigos, Currency(1), Currency::fromRaw(15000)); },
+                 nada});
+    return c;
+}
+
+std::map<QString, Resultado> medir(Banco& b, int repeticoes, QStringList& ordem)
+{
+    std::map<QString, Resultado> res;
+    std::vector<Caso> casos = b.casos();
+    for (Caso& c : casos) {
+        ordem << c.nome;
+        Resultado& r = res[c.nome];
+        // A few untimed rounds first, so caches and prepared plans are warm for both.
+        for (int i = -3; i < repeticoes; ++i)
+            for (int lado = 0; lado < 2; ++lado) {
+                const bool motorPrimeiro = (i % 2 == 0);
+                const bool motor = (lado == 0) == motorPrimeiro;
+                Alvo a;
+                c.preparar(a);
+                b.m_op.tirarErros();
+                const auto t0 = Relogio::now();
+                const bool ok = motor ? c.motor(a) : c.nu(a);
+                const double t = microsDesde(t0);
+                if (!ok || !b.m_op.tirarErros().isEmpty())
+                    ++r.falhas;
+                if (i >= 0)
+                    (motor ? r.motor : r.nu).adicionar(t);
+                c.limpar(a);
+            }
+        out << "  " << c.nome << ": " << us(r.motor.mediana()) << " / " << us(r.nu.mediana()) << "\n";
+        out.flush();
+    }
+    return res;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream err(stderr);
+    const QStringList a = app.arguments().mid(1);
+    QString especificacao;
+    QList<qint64> tamanhos{10000, 100000, 1000000};
+    int repeticoes = 100;
+    bool reutilizar = false;
+    for (int i = 0; i < a.size(); ++i) {
+        if (a[i] == QLatin1String("--bd") && i + 1 < a.size())
+            especificacao = a[++i];
+        else if (a[i] == QLatin1String("--tamanhos") && i + 1 < a.size()) {
+            tamanhos.clear();
+            for (const QString& t : a[++i].split(u','))
+                tamanhos << t.toLongLong();
+        } else if (a[i] == QLatin1String("--repeticoes") && i + 1 < a.size())
+            repeticoes = std::max(5, a[++i].toInt());
+        else if (a[i] == QLatin1String("--reutilizar"))
+            reutilizar = true;
+    }
+    if (especificacao.isEmpty()) {
+        err << "Uso: bench_motor --bd sqlite:PASTA|pg:PREFIXO [--tamanhos 10000,100000,1000000] [--repeticoes N]"
+               " [--reutilizar]\n";
+        return 2;
+    }
+    try {
+        std::map<qint64, std::map<QString, Resultado>> porTamanho;
+        QStringList ordem;
+        QString backend;
+        QTemporaryDir pastaKova;
+        for (qint64 n : tamanhos) {
+            ParametrosLigacao p;
+            if (especificacao.startsWith(QLatin1String("sqlite:"))) {
+                QDir().mkpath(especificacao.mid(7));
+                p = parametrosSqlite(QDir(especificacao.mid(7)).filePath(QStringLiteral("motor_%1.db").arg(n)));
+            } else {
+                p = parametrosDe(especificacao + QStringLiteral("_%1").arg(n));
+            }
+            backend = nomeBackend(p);
+            // A constant 50 lines per order and 200 orders in production at every size: what grows is
+            // the closed history.
+            ParametrosGerador g;
+            g.linhas = n;
+            g.ordens = int(std::max<qint64>(200, n / 50));
+            g.ordensAbertas = 200;
+            g.hoje = QDate(2026, 3, 2);
+            bool gerar = true;
+            if (reutilizar) {
+                LigacaoDados l;
+                if (l.Abrir(p) && EsquemaBD::Existe(l) &&
+                    l.consultar(QStringLiteral("SELECT COUNT(*) FROM oka_CabOrc")).primeira().inteiro(0) == g.ordens)
+                    gerar = false;
+            }
+            if (gerar) {
+                recriar(p);
+                LigacaoDados l;
+                QString erro;
+                if (!l.Abrir(p, &erro))
+                    throw std::runtime_error(erro.toStdString());
+                const ResultadoGerador r = GeradorDados::Gerar(l, g);
+                out << backend << ": gerado " << n << " linhas em " << QString::number(r.segundos, 'f', 1) << " s\n";
+                out.flush();
+            }
+            LigacaoDados l;
+            QString erro;
+            if (!l.Abrir(p, &erro))
+                throw std::runtime_error(erro.toStdString());
+            Banco b(l, g.hoje, pastaKova.path());
+            out << backend << " " << n << " linhas (motor / nu):\n";
+            QStringList o;
+            porTamanho[n] = medir(b, repeticoes, o);
+            if (ordem.isEmpty())
+                ordem = o;
+            if (b.m_falhasPreparacao)
+                out << "  (preparações recusadas: " << b.m_falhasPreparacao << ")\n";
+        }
+
+        // Table: median and p99 per size, growth from the smallest to the largest, engine / bare.
+        QStringList cab{QStringLiteral("operação")};
+        for (qint64 n : tamanhos)
+            cab << QStringLiteral("med %1").arg(n) << QStringLiteral("p99 %1").arg(n);
+        cab << QStringLiteral("nu med %1").arg(tamanhos.last()) << QStringLiteral("cresc.")
+            << QStringLiteral("motor/nu") << QStringLiteral("falhas");
+        Tabela t(cab);
+        int fora = 0;
+        for (const QString& op : ordem) {
+            QStringList l{op};
+            int falhas = 0;
+            for (qint64 n : tamanhos) {
+                const Resultado& r = porTamanho[n][op];
+                l << us(r.motor.mediana()) << us(r.motor.p99());
+                falhas += r.falhas;
+            }
+            const Resultado& pri = porTamanho[tamanhos.first()][op];
+            const Resultado& ult = porTamanho[tamanhos.last()][op];
+            const double cresc = ult.motor.mediana() / pri.motor.mediana();
+            const double rz = ult.motor.mediana() / ult.nu.mediana();
+            l << us(ult.nu.mediana()) << razao(ult.motor.mediana(), pri.motor.mediana()) + (cresc > 1.5 ? " !" : "  ")
+              << razao(ult.motor.mediana(), ult.nu.mediana()) + (rz > 2.0 ? " !" : "  ") << QString::number(falhas);
+            if (cresc > 1.5 || rz > 2.0)
+                ++fora;
+            t.linha(l);
+        }
+        out << "\n" << backend << ", " << repeticoes << " repetições por operação e por lado\n" << t.texto();
+        out << (fora ? QStringLiteral("%1 operação(ões) fora dos alvos (crescimento <= 1.5x, motor/nu <= 2x)\n").arg(fora)
+                     : QStringLiteral("Todas as operações dentro dos alvos (crescimento <= 1.5x, motor/nu <= 2x)\n"));
+    } catch (const ErroBD& e) {
+        err << "Erro da base de dados: " << e.texto() << "\n";
+        return 1;
+    } catch (const std::exception& e) {
+        err << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}

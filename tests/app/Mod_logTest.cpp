@@ -1,0 +1,92 @@
+#include "app/Mod_log.h"
+#include "app/Rotinas.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+class Mod_log : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_pasta.isValid());
+        DefinirPastaPrograma(m_pasta.path());
+    }
+    void TearDown() override
+    {
+        DefinirRelogioLog({});
+        DefinirPastaPrograma({});
+    }
+    QByteArray conteudo(const QString& nome) const
+    {
+        QFile f(QDir(m_pasta.path()).filePath(nome));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<em falta>");
+    }
+    void relogio(const QDateTime& d)
+    {
+        DefinirRelogioLog([d] { return d; });
+    }
+
+    QTemporaryDir m_pasta;
+};
+
+TEST_F(Mod_log, LinhaEmLatin1ComCRLFeMensagemColada)
+{
+    relogio(QDateTime(QDate(2026, 12, 5), QTime(10, 0, 0)));
+    QString erro;
+    ASSERT_TRUE(EscreverLog(QStringLiteral("05/12/2026 - 10:00:00"), QStringLiteral("Utilizador: João Gonçalves"),
+                            QStringLiteral("Obra: 26001"), QStringLiteral("Função: Iniciar Operação"),
+                            QStringLiteral("Maquina: Torno CNC"), QStringLiteral("Já tem operações a decorrer"), &erro))
+        << erro.toStdString();
+    EXPECT_EQ(conteudo(QStringLiteral("log-2026-12-05.txt")),
+              QByteArray("05/12/2026 - 10:00:00\tUtilizador: Jo\xE3o Gon\xE7\x61lves\tObra: 26001\t"
+                         "Fun\xE7\xE3o: Iniciar Opera\xE7\xE3o\tMaquina: Torno CNC\tMensagem:J\xE1 tem opera\xE7\xF5"
+                         "es a decorrer\r\n"));
+
+    // Later calls the same day append; empty fields leave five tabs; fields go in unchanged.
+    ASSERT_TRUE(EscreverLog({}, {}, {}, {}, {}, QStringLiteral("sem contexto")));
+    ASSERT_TRUE(EscreverLog(QStringLiteral("a\tb"), {}, {}, {}, {}, QStringLiteral("linha1\r\nlinha2")));
+    const QByteArray tudo = conteudo(QStringLiteral("log-2026-12-05.txt"));
+    EXPECT_TRUE(tudo.endsWith("\r\n\t\t\t\t\tMensagem:sem contexto\r\na\tb\t\t\t\t\tMensagem:linha1\r\nlinha2\r\n"));
+    EXPECT_EQ(QDir(m_pasta.path()).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(Mod_log, FicheiroDoDiaEmQueSeEscreve)
+{
+    // Field 1 taken at 23:59:59, the line written after midnight: it belongs to the new day's file.
+    relogio(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)));
+    ASSERT_TRUE(EscreverLog(QStringLiteral("31/12/2026 - 23:59:59"), {}, {}, {}, {}, QStringLiteral("antes")));
+    relogio(QDateTime(QDate(2027, 1, 1), QTime(0, 0, 0)));
+    ASSERT_TRUE(EscreverLog(QStringLiteral("31/12/2026 - 23:59:59"), {}, {}, {}, {}, QStringLiteral("depois")));
+    EXPECT_EQ(conteudo(QStringLiteral("log-2026-12-31.txt")),
+              QByteArray("31/12/2026 - 23:59:59\t\t\t\t\tMensagem:antes\r\n"));
+    EXPECT_EQ(conteudo(QStringLiteral("log-2027-01-01.txt")),
+              QByteArray("31/12/2026 - 23:59:59\t\t\t\t\tMensagem:depois\r\n"));
+
+    // Without a clock of its own the file is named from the system date.
+    DefinirRelogioLog({});
+    const QDate antes = QDate::currentDate();
+    ASSERT_TRUE(EscreverLog({}, {}, {}, {}, {}, QStringLiteral("hoje")));
+    const QDate depois = QDate::currentDate();
+    const QStringList nomes = QDir(m_pasta.path()).entryList({QStringLiteral("log-*.txt")}, QDir::Files);
+    EXPECT_TRUE(nomes.contains(QStringLiteral("log-%1.txt").arg(antes.toString(Qt::ISODate))) ||
+                nomes.contains(QStringLiteral("log-%1.txt").arg(depois.toString(Qt::ISODate))))
+        << nomes.join(u',').toStdString();
+}
+
+TEST_F(Mod_log, PastaSemEscritaDevolveFalsoComMotivo)
+{
+    // A file where the folder should be: cannot be written even by root.
+    const QString falsaPasta = QDir(m_pasta.path()).filePath(QStringLiteral("ficheiro"));
+    QFile f(falsaPasta);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    DefinirPastaPrograma(falsaPasta);
+    QString erro;
+    EXPECT_FALSE(EscreverLog({}, {}, {}, {}, {}, QStringLiteral("x"), &erro));
+    EXPECT_TRUE(erro.contains(falsaPasta)) << erro.toStdString();
+    EXPECT_FALSE(EscreverLog({}, {}, {}, {}, {}, QStringLiteral("x"))); // no message wanted: still no crash
+}

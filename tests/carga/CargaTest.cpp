@@ -1,0 +1,120 @@
+// Short versions of the multi-terminal load run and of the fault injections (bench_carga runs
+// them at length). The load runs on SQLite and on PostgreSQL when the test server is configured.
+#include "../../bench/comum/Avarias.hpp"
+#include "support/BaseDadosTeste.h"
+
+#include <gtest/gtest.h>
+
+using namespace bench;
+
+namespace {
+
+// A small factory on the fixture's empty database.
+void gerar(LigacaoDados& l)
+{
+    ParametrosGerador g;
+    g.linhas = 3000;
+    g.ordens = 60;
+    g.ordensAbertas = 30;
+    g.funcionarios = 30;
+    g.operacoes = 20;
+    g.maquinas = 8;
+    g.artigos = 300;
+    GeradorDados::Gerar(l, g);
+}
+
+std::string texto(const QStringList& l)
+{
+    return l.join(QLatin1Char('\n')).toStdString();
+}
+
+class CargaTest : public ::testing::TestWithParam<Backend>
+{
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Backend::ODBC)
+            GTEST_SKIP() << "the load runs on the native drivers";
+        m_base = std::make_unique<BaseDadosTeste>(GetParam(), false);
+        if (!m_base->disponivel())
+            GTEST_SKIP() << NomeBackend(GetParam()) << " not configured";
+        gerar(m_base->bd());
+    }
+    std::unique_ptr<BaseDadosTeste> m_base;
+};
+
+TEST_P(CargaTest, QuatroTerminaisSemViolacoesNemErros)
+{
+    ParametrosCarga p;
+    p.terminais = 4;
+    p.segundos = 2;
+    p.escreverLog = false;
+    const ResultadoCarga r = correrCarga(m_base->parametros(), p);
+    EXPECT_TRUE(r.violacoes.isEmpty()) << texto(r.violacoes);
+    EXPECT_TRUE(r.errosInesperados.isEmpty()) << texto(r.errosInesperados);
+    // Starts, ends, state changes, day end and start and postings all happened.
+    for (const char* tipo : {"Operacao_Inicio", "Operacao_fim", "Dia_Fim", "GravaSaidas"}) {
+        ASSERT_TRUE(r.contagens.count(QString::fromLatin1(tipo))) << tipo;
+        EXPECT_GT(r.contagens.at(QString::fromLatin1(tipo))[0], 0) << tipo;
+    }
+}
+
+// The check itself finds what a faulty engine would leave behind.
+TEST_P(CargaTest, AVerificacaoApanhaOQueEstaErrado)
+{
+    ParametrosCarga p;
+    p.terminais = 2;
+    p.segundos = 0.8;
+    p.escreverLog = false;
+    ResultadoCarga r = correrCarga(m_base->parametros(), p);
+    ASSERT_TRUE(r.violacoes.isEmpty()) << texto(r.violacoes);
+    LigacaoDados& l = m_base->bd();
+    const QString f = r.funcionarios.first();
+    // A roll-up that missed a line, a running line with an end, stock lowered with no document,
+    // and a line written by an operation that was never reported done.
+    l.executar(QStringLiteral("UPDATE oka_CabOrc SET TotalCustoProd = TotalCustoProd + 1 WHERE Fo = ?"),
+               {GeradorDados::NumeroOrdem(59)});
+    l.executar(QStringLiteral("INSERT INTO oka_LinFo_Ope (NoFo, NoLinha, Data, HoraInicio, HoraFim, Total, Opera, Func,"
+                              " CustoHomem, CustoMaquina, Estado) VALUES (?, 9999, ?, 10, 11, 0, 1, ?, 0, 0, 1)"),
+               {GeradorDados::NumeroOrdem(58), QDate::currentDate(), f});
+    l.executar(QStringLiteral("UPDATE ARTARM SET EXISTENC = EXISTENC - 1 WHERE ARTIGO = ?"), {GeradorDados::CodigoArtigo(0)});
+    r.violacoes.clear();
+    verificar(l, r.funcionarios, r.antes, r);
+    const QString todas = r.violacoes.join(QLatin1Char('\n'));
+    EXPECT_TRUE(todas.contains(QStringLiteral("ordem %1: custos").arg(GeradorDados::NumeroOrdem(59)))) << todas.toStdString();
+    EXPECT_TRUE(todas.contains(QStringLiteral("linhas em estado 1 com HoraFim"))) << todas.toStdString();
+    EXPECT_TRUE(todas.contains(QStringLiteral("sem operação que a explique"))) << todas.toStdString();
+    EXPECT_TRUE(todas.contains(QStringLiteral("artigo %1: stock").arg(GeradorDados::CodigoArtigo(0)))) << todas.toStdString();
+}
+
+INSTANCIAR_BACKENDS(CargaTest);
+
+TEST(Avarias, SqliteBloqueadaDaUmErroClaroENadaSePerde)
+{
+    const ResultadoAvaria r = avariaSqliteBloqueada();
+    EXPECT_TRUE(r.passou) << r.detalhe.toStdString();
+}
+
+TEST(Avarias, PastaSoDeLeituraRegistaAsOperacoesENotaAFalhaDoRegisto)
+{
+    const ResultadoAvaria r = avariaPastaSoLeitura(1.5);
+    EXPECT_TRUE(r.passou) << r.detalhe.toStdString();
+}
+
+TEST(Avarias, FicheiroDeConfiguracaoVazioBinarioOuEnorme)
+{
+    const ResultadoAvaria r = avariaConfiguracao();
+    EXPECT_TRUE(r.passou) << r.detalhe.toStdString();
+}
+
+// Needs a PostgreSQL server of its own (root and initdb); the shared one is never stopped.
+TEST(Avarias, PostgreSqlParadoEReiniciadoAMeioDaCarga)
+{
+    const QString impedimento = ServidorPg::impedimento();
+    if (!impedimento.isEmpty())
+        GTEST_SKIP() << impedimento.toStdString();
+    const ResultadoAvaria r = avariaPgReinicio(6, 3);
+    EXPECT_TRUE(r.passou) << r.detalhe.toStdString();
+}
+
+} // namespace
