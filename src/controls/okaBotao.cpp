@@ -57,7 +57,16 @@ void okaBotao::paintEvent(QPaintEvent*)
                      modo);
         area.setLeft(area.left() + lado + 4);
     }
-    p.setFont(font());
+    // A caption that does not fit (a long single word) is drawn smaller rather than cut.
+    QFont fonte = font();
+    const int opcoes = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
+    while (fonte.pointSizeF() > 6) {
+        const QRect precisa = QFontMetrics(fonte).boundingRect(area, opcoes, text());
+        if (precisa.width() <= area.width() && precisa.height() <= area.height())
+            break;
+        fonte.setPointSizeF(fonte.pointSizeF() - 0.5);
+    }
+    p.setFont(fonte);
     p.setPen(!activo ? QColor(0x90, 0x90, 0x90) : premido ? Qt::white : QColor(0x10, 0x10, 0x10));
-    p.drawText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
+    p.drawText(area, opcoes, text());
 }
