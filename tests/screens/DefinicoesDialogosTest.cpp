@@ -60,24 +60,6 @@ TEST(DefinicoesBDDialogo, CreatesTestsAndStoresAnSqliteDatabaseKeepingTheRestOfT
     DefinirPastaPrograma(QString());
 }
 
-TEST(DefinicoesBDDialogo, FailedConnectionTestNeverShowsThePassword)
-{
-    DefinicoesBD d(u"/nao/existe.oka"_s);
-    d.Driver = u"PostgreSQL"_s;
-    d.Servidor = u"127.0.0.1"_s;
-    d.Porta = u"1"_s;
-    d.BaseDados = u"fabrica"_s;
-    d.Utilizador = u"chefe"_s;
-    d.Password = u"segredo-123"_s;
-    frmDefinicoesBD dialogo(d, QString());
-    EXPECT_EQ(dialogo.txtPassword->echoMode(), QLineEdit::Password);
-    EXPECT_FALSE(dialogo.TestarLigacao());
-    EXPECT_TRUE(dialogo.lbEstado->text().contains(u"fabrica"_s));
-    EXPECT_FALSE(dialogo.lbEstado->text().contains(u"segredo"_s));
-    EXPECT_FALSE(dialogo.Gravar()); // the file cannot be written: the dialog stays open
-    EXPECT_NE(dialogo.result(), QDialog::Accepted);
-}
-
 TEST(DefinicoesKovaDialogo, EditsTheFiveSettings)
 {
     frmDefinicoesKova dialogo(ValoresKova{u"C:\\Kova"_s, QString(), u"EMP1"_s, u"u"_s, u"p"_s});
