@@ -37,6 +37,15 @@ constexpr double LarguraBase = 6015;
 constexpr double LarguraDataHora = 4455;
 constexpr double AlturaFaixa = 1815;
 
+// An error text as one log line: its line breaks become blanks.
+QString numaLinha(QString texto)
+{
+    texto.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    texto.replace(QChar(u'\n'), QChar(u' '));
+    texto.replace(QChar(u'\r'), QChar(u' '));
+    return texto;
+}
+
 QLabel* novaEtiqueta(QWidget* pai, double pontos)
 {
     auto* l = new QLabel(pai);
@@ -287,7 +296,7 @@ void EcraTerminal::Confirmar()
     } catch (const std::exception& e) {
         mensagem = textoErro(QStringLiteral("Confirmar"), e);
         operador()->MensagemSistema(mensagem, 2);
-        mensagem.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        mensagem = numaLinha(mensagem);
     }
     Registar(quando, nome, obra, funcao, maquina, mensagem);
 }
@@ -359,20 +368,23 @@ void EcraTerminal::EscolheuOperacao(const QString& Nome, const QString& Codigo)
 
 void EcraTerminal::IntroduzirObra()
 {
-    Obra = operador()->PedirNumero(QStringLiteral("INTRODUZA O NUMERO DA ORDEM"));
-    if (Obra.isEmpty()) {
+    // The number is kept only once the lookup answered: a database error leaves no unchecked order.
+    const QString numero = operador()->PedirNumero(QStringLiteral("INTRODUZA O NUMERO DA ORDEM"));
+    Obra.clear();
+    if (numero.isEmpty()) {
         DescricaoFuncao.clear();
         return;
     }
     qint32 estado = 0;
     qint32 subEstado = 0;
-    if (!EQP->Existe_FolhaObra(Obra, estado, subEstado)) {
-        Obra.clear();
+    if (!EQP->Existe_FolhaObra(numero, estado, subEstado)) {
         DescricaoFuncao.clear();
         operador()->Aviso(QStringLiteral("A Folha de Obra indicada não existe !"), 0, AlturaDialogo);
-    } else if (estado != 1) {
-        operador()->Aviso(QStringLiteral("A Folha de Obra não está em Fabrico !"), 0, AlturaDialogo);
+        return;
     }
+    Obra = numero;
+    if (estado != 1)
+        operador()->Aviso(QStringLiteral("A Folha de Obra não está em Fabrico !"), 0, AlturaDialogo);
 }
 
 void EcraTerminal::CarregarFuncoes(PainelBotoes* painel, const QStringList& textos, const QStringList& codigos)
@@ -441,7 +453,7 @@ void EcraTerminal::Proteger(const QString& rotina, const std::function<void()>& 
     } catch (const std::exception& e) {
         QString mensagem = textoErro(rotina, e);
         operador()->MensagemSistema(mensagem, 2);
-        mensagem.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        mensagem = numaLinha(mensagem);
         Registar(Agora(), lbNome->text(), lbObra->text(), lbFuncao->text(), lbMaquina->text(), mensagem);
     }
 }
