@@ -22,6 +22,7 @@
 #include "screens/frmTerminal2.h"
 #include "support/BaseDadosTeste.h"
 #include "support/OperadorFalso.h"
+#include "screens/TocarPainel.h"
 
 class FixturaTerminal2 : public TesteBD
 {
@@ -82,13 +83,7 @@ protected:
         TesteBD::TearDown();
     }
 
-    static void tocar(PainelBotoes* painel, const QString& texto)
-    {
-        const QStringList textos = painel->textos();
-        const int k = int(textos.indexOf(texto));
-        ASSERT_GE(k, 0) << texto.toStdString() << " not in " << textos.join(u'|').toStdString();
-        painel->tocarItem(k + 1); // items count from 1
-    }
+    static void tocar(PainelBotoes* painel, const QString& texto) { TocarPainel(painel, texto); }
     // Touches the employee's button, types the password on the control's keyboard and enter.
     void entrar(const QString& nome, const QString& senha = QStringLiteral("1234"))
     {

@@ -55,10 +55,10 @@ TEST_P(EcraT2, IdentificationThenLoginShowsTheWorkPanels)
 TEST_P(EcraT2, StartingAnOperationReturnsToIdentificationARefusalKeepsTheEmployee)
 {
     entrar(QStringLiteral("Ana Silva"));
-    tocar(ecra->PainelObra, QStringLiteral("Obra 1001"));
+    TocarPainel(ecra->PainelObra, QStringLiteral("Obra 1001"));
     EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1001"));
-    tocar(ecra->PainelOperacoes, QStringLiteral("Corte"));
-    tocar(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    TocarPainel(ecra->PainelOperacoes, QStringLiteral("Corte"));
+    TocarPainel(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
     confirmar();
     EXPECT_TRUE(emIdentificacao());
     EXPECT_EQ(ecra->PainelObra->numeroItens(), 0);
@@ -69,9 +69,9 @@ TEST_P(EcraT2, StartingAnOperationReturnsToIdentificationARefusalKeepsTheEmploye
 
     // The same start again is refused: the message, and the employee stays logged in.
     entrar(QStringLiteral("Ana Silva"));
-    tocar(ecra->PainelObra, QStringLiteral("Obra 1001"));
-    tocar(ecra->PainelOperacoes, QStringLiteral("Corte"));
-    tocar(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    TocarPainel(ecra->PainelObra, QStringLiteral("Obra 1001"));
+    TocarPainel(ecra->PainelOperacoes, QStringLiteral("Corte"));
+    TocarPainel(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
     op.dialogos.clear();
     confirmar();
     EXPECT_EQ(op.textos(QStringLiteral("Aviso")),
@@ -87,17 +87,17 @@ TEST_P(EcraT2, OrderEntryCancelAndConsumptionWithoutOrder)
 {
     entrar(QStringLiteral("Bruno Costa"));
     op.numerosDigitados << QStringLiteral("1002");
-    tocar(ecra->PainelObra, QStringLiteral("Obra"));
+    TocarPainel(ecra->PainelObra, QStringLiteral("Obra"));
     EXPECT_EQ(op.textos(QStringLiteral("Aviso")), QStringList{QStringLiteral("A Folha de Obra não está em Fabrico !")});
     EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1002"));
     op.numerosDigitados << QStringLiteral("4242");
-    tocar(ecra->PainelObra, QStringLiteral("Obra"));
+    TocarPainel(ecra->PainelObra, QStringLiteral("Obra"));
     EXPECT_EQ(op.dialogos.last().texto, QStringLiteral("A Folha de Obra indicada não existe !"));
     EXPECT_EQ(op.dialogos.last().imagem, 0);
     EXPECT_EQ(ecra->lbObra->text(), QString());
 
     // AC008 with no order: the message, still at work, no panel.
-    tocar(ecra->PainelFuncoes, QStringLiteral("Consumo de Materiais"));
+    TocarPainel(ecra->PainelFuncoes, QStringLiteral("Consumo de Materiais"));
     confirmar();
     EXPECT_EQ(op.dialogos.last().texto, QStringLiteral("Deve Indicar a Obra"));
     EXPECT_EQ(op.dialogos.last().imagem, 2);
@@ -106,7 +106,7 @@ TEST_P(EcraT2, OrderEntryCancelAndConsumptionWithoutOrder)
 
     // Cancel in the work state logs out and empties the panels.
     entrar(QStringLiteral("Bruno Costa"));
-    tocar(ecra->PainelObra, QStringLiteral("Obra 1001"));
+    TocarPainel(ecra->PainelObra, QStringLiteral("Obra 1001"));
     QTest::mouseClick(ecra->btCancelar, Qt::LeftButton);
     EXPECT_TRUE(emIdentificacao());
     EXPECT_EQ(ecra->PainelFuncoes->numeroItens(), 0);
@@ -175,12 +175,7 @@ TEST(CapturasTerminal2, LoginAndConsumption)
     ASSERT_TRUE(ecra->LigKova()->ligado());
     EXPECT_EQ(ecra->FrameDataHora->geometry().bottomRight(), QPoint(1919, 1079));
 
-    const auto tocar = [](PainelBotoes* painel, const QString& texto) {
-        const int k = int(painel->textos().indexOf(texto));
-        ASSERT_GE(k, 0) << texto.toStdString();
-        painel->tocarItem(k + 1);
-    };
-    tocar(ecra->PainelBotesUtilizadores, QStringLiteral("António Silva"));
+    TocarPainel(ecra->PainelBotesUtilizadores, QStringLiteral("António Silva"));
     for (int tecla : {1, 2, 3, 4})
         QTest::mouseClick(ecra->ucLogin->btAlfa[std::size_t(tecla)], Qt::LeftButton);
     QCoreApplication::processEvents();
@@ -188,9 +183,9 @@ TEST(CapturasTerminal2, LoginAndConsumption)
 
     QTest::mouseClick(ecra->ucLogin->btAlfa[ucLogin::TeclaEnter], Qt::LeftButton);
     ASSERT_TRUE(ecra->PainelObra->isVisible());
-    tocar(ecra->PainelObra, QStringLiteral("Obra 26002"));
-    tocar(ecra->PainelOperacoes, ecra->PainelOperacoes->textos().value(0));
-    tocar(ecra->PainelFuncoes, QStringLiteral("Consumo de Materiais"));
+    TocarPainel(ecra->PainelObra, QStringLiteral("Obra 26002"));
+    TocarPainel(ecra->PainelOperacoes, ecra->PainelOperacoes->textos().value(0));
+    TocarPainel(ecra->PainelFuncoes, QStringLiteral("Consumo de Materiais"));
     QCoreApplication::processEvents();
     ASSERT_TRUE(ecra->grab().save(QDir(destino).filePath(QStringLiteral("frmTerminal2-trabalho.png"))));
 

@@ -20,6 +20,7 @@
 #include "controls/okaBotao.h"
 #include "support/BaseDadosTeste.h"
 #include "support/OperadorFalso.h"
+#include "screens/TocarPainel.h"
 
 namespace {
 
@@ -60,13 +61,7 @@ protected:
         TesteBD::TearDown();
     }
 
-    static void tocar(PainelBotoes* painel, const QString& texto)
-    {
-        const QStringList textos = painel->textos();
-        const int k = int(textos.indexOf(texto));
-        ASSERT_GE(k, 0) << texto.toStdString() << " not in " << textos.join(u'|').toStdString();
-        painel->tocarItem(k + 1);
-    }
+    static void tocar(PainelBotoes* painel, const QString& texto) { TocarPainel(painel, texto); }
     void confirmar() { QTest::mouseClick(ecra->btConfirmar, Qt::LeftButton); }
     QStringList info() const
     {
