@@ -27,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <map>
@@ -112,7 +113,8 @@ struct Evento
     bool ok = false;
     bool deliberadamenteInvalido = false; // a refusal is the expected outcome
     bool excepcao = false;                // an error reached the caller
-    bool ligacaoPerdida = false;
+    bool ligacaoPerdida = false;          // lost before its COMMIT: nothing landed
+    bool incerto = false;                 // lost during its COMMIT: it may have landed
     QString mensagem;                     // the refusal, or the error text
     QStringList mensagensSistema;         // what the operator was shown
     double us = 0;
@@ -531,6 +533,7 @@ private:
             e.ok = false;
             e.excepcao = true;
             e.ligacaoPerdida = x.tipo() == ErroBD::Tipo::LigacaoPerdida;
+            e.incerto = x.tipo() == ErroBD::Tipo::ResultadoIncerto;
             e.mensagem = QStringLiteral("Erro ") + x.codigoNativo() + QStringLiteral(" (") + x.texto() + QStringLiteral(")");
         } catch (const std::exception& x) {
             e.ok = false;
@@ -539,6 +542,10 @@ private:
         }
         e.us = microsDesde(t0);
         e.mensagensSistema = op.tirarErros();
+        // A posting traps its errors and shows them; the text tells a lost COMMIT.
+        for (const QString& m : e.mensagensSistema)
+            if (m.contains(ErroBD::avisoResultadoIncerto()))
+                e.incerto = true;
         return e;
     }
 
@@ -630,13 +637,14 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
                 porInicio.insert(chave, &e);
             if (e.ok && estadoEscrito(e.tipo))
                 porFim.insert(e.func + QLatin1Char('@') + hh(e.t).toSql(), &e);
-            if (e.ok && e.tipo == Tipo::DiaInicio)
+            if ((e.ok || e.incerto) && e.tipo == Tipo::DiaInicio)
                 comDiaInicio.insert(e.func);
         }
-        // Events that failed with a lost connection: their COMMIT may have landed unanswered.
+        // Events whose connection was lost: when it went during the COMMIT the work may have
+        // landed unanswered, so their marks are neither required nor unexplained.
         QHash<QString, const Evento*> perdidosInicio, perdidosFim;
         for (const Evento& e : r.eventos)
-            if (!e.ok && e.ligacaoPerdida) {
+            if (!e.ok && (e.ligacaoPerdida || e.incerto)) {
                 perdidosInicio.insert(e.func + QLatin1Char('@') + e.t.toString(Qt::ISODate), &e);
                 perdidosFim.insert(e.func + QLatin1Char('@') + hh(e.t).toSql(), &e);
             }
@@ -710,37 +718,70 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
         if (semMarca > 10)
             v << QStringLiteral("... %1 operações sem rasto ao todo").arg(semMarca);
     }
-    // 5. Stock: what the ERP holds is the initial stock less what the terminals saw posted.
+    // 5. Stock: what the ERP holds is the initial stock less what the terminals saw posted, plus
+    //    any of the postings whose COMMIT went unanswered (each one landed whole or not at all).
     {
-        QHash<QString, Currency> lancado;
-        qint64 documentos = 0, linhas = 0;
-        for (const Evento& e : r.eventos)
-            if (e.ok && e.tipo == Tipo::Gravar) {
+        struct Lancamentos
+        {
+            QHash<QString, Currency> quantidade;
+            qint64 documentos = 0, linhas = 0;
+            void somar(const Evento& e)
+            {
                 ++documentos;
                 for (int i = 0; i < e.artigos.size(); ++i) {
-                    lancado[e.artigos[i]] += e.quantidades[i];
+                    quantidade[e.artigos[i]] += e.quantidades[i];
                     ++linhas;
                 }
             }
+        };
+        Lancamentos certos;
+        QList<const Evento*> incertos;
+        for (const Evento& e : r.eventos)
+            if (e.tipo == Tipo::Gravar && e.ok)
+                certos.somar(e);
+            else if (e.tipo == Tipo::Gravar && e.incerto)
+                incertos << &e;
         const detalhe::Estado agora = fotografia(l, {});
-        if (agora.documentos - antes.documentos != documentos)
-            v << QStringLiteral("documentos do ERP: %1 novos, %2 gravações dadas como feitas")
-                     .arg(agora.documentos - antes.documentos)
-                     .arg(documentos);
-        if (agora.linhasApr - antes.linhasApr != linhas)
-            v << QStringLiteral("linhas de material: %1 novas, %2 dadas como gravadas")
-                     .arg(agora.linhasApr - antes.linhasApr)
-                     .arg(linhas);
-        int erradas = 0;
-        for (auto it = antes.stock.cbegin(); it != antes.stock.cend(); ++it) {
-            const Currency esperado = it.value() - lancado.value(it.key());
-            const Currency aprEsperado = antes.apr.value(it.key()) + lancado.value(it.key());
-            if (agora.stock.value(it.key()) != esperado || agora.apr.value(it.key()) != aprEsperado)
-                if (erradas++ < 10)
-                    v << QStringLiteral("artigo %1: stock %2 (esperado %3), material %4 (esperado %5)")
-                             .arg(it.key(), agora.stock.value(it.key()).toString(), esperado.toString(),
-                                  agora.apr.value(it.key()).toString(), aprEsperado.toString());
+        auto diferencas = [&](const Lancamentos& p) {
+            QStringList d;
+            if (agora.documentos - antes.documentos != p.documentos)
+                d << QStringLiteral("documentos do ERP: %1 novos, %2 gravações dadas como feitas")
+                         .arg(agora.documentos - antes.documentos)
+                         .arg(p.documentos);
+            if (agora.linhasApr - antes.linhasApr != p.linhas)
+                d << QStringLiteral("linhas de material: %1 novas, %2 dadas como gravadas")
+                         .arg(agora.linhasApr - antes.linhasApr)
+                         .arg(p.linhas);
+            int erradas = 0;
+            for (auto it = antes.stock.cbegin(); it != antes.stock.cend(); ++it) {
+                const Currency esperado = it.value() - p.quantidade.value(it.key());
+                const Currency aprEsperado = antes.apr.value(it.key()) + p.quantidade.value(it.key());
+                if (agora.stock.value(it.key()) != esperado || agora.apr.value(it.key()) != aprEsperado)
+                    if (erradas++ < 10)
+                        d << QStringLiteral("artigo %1: stock %2 (esperado %3), material %4 (esperado %5)")
+                                 .arg(it.key(), agora.stock.value(it.key()).toString(), esperado.toString(),
+                                      agora.apr.value(it.key()).toString(), aprEsperado.toString());
+            }
+            return d;
+        };
+        QStringList d = diferencas(certos);
+        // A handful at most in a run; every subset of them is tried.
+        const int n = int(std::min<qsizetype>(incertos.size(), 12));
+        for (quint32 m = 1; !d.isEmpty() && m < (1u << n); ++m) {
+            Lancamentos p = certos;
+            for (int i = 0; i < n; ++i)
+                if (m & (1u << i))
+                    p.somar(*incertos[i]);
+            if (diferencas(p).isEmpty()) {
+                d.clear();
+                for (int i = 0; i < n; ++i)
+                    r.indeterminados << QStringLiteral("gravação de %1 na obra %2: %3")
+                                            .arg(incertos[i]->func, incertos[i]->obra,
+                                                 (m & (1u << i)) ? QStringLiteral("ficou feita")
+                                                                 : QStringLiteral("não ficou"));
+            }
         }
+        v << d;
     }
 }
 

@@ -5,11 +5,12 @@
 #include <stdexcept>
 
 // A database failure: the driver's text, its native code, and whether running the whole
-// transaction again may succeed (busy database, deadlock, key clash) or the connection was lost.
+// transaction again may succeed (busy database, deadlock, key clash), the connection was lost, or
+// it was lost while committing, so that nobody can tell whether the work landed.
 class ErroBD : public std::runtime_error
 {
 public:
-    enum class Tipo { Outro, Repetivel, LigacaoPerdida };
+    enum class Tipo { Outro, Repetivel, LigacaoPerdida, ResultadoIncerto };
 
     ErroBD(const QString& texto, const QString& codigoNativo = {}, Tipo tipo = Tipo::Outro)
         : std::runtime_error(texto.toStdString()), m_texto(texto), m_codigo(codigoNativo), m_tipo(tipo)
@@ -19,7 +20,10 @@ public:
     const QString& texto() const { return m_texto; }
     const QString& codigoNativo() const { return m_codigo; }
     Tipo tipo() const { return m_tipo; }
-    bool repetivel() const { return m_tipo != Tipo::Outro; }
+    // How an error of kind ResultadoIncerto begins, also where a caller traps it and shows its text.
+    static QString avisoResultadoIncerto() { return QStringLiteral("A ligação à base de dados perdeu-se ao gravar"); }
+
+    bool repetivel() const { return m_tipo == Tipo::Repetivel || m_tipo == Tipo::LigacaoPerdida; }
 
 private:
     QString m_texto;

@@ -343,10 +343,10 @@ void LigacaoDados::transacao(const std::function<void()>& corpo)
                 // Lost while committing: the server may have kept the work, so running it again
                 // could record it twice. Let the operator look instead.
                 if (aConfirmar)
-                    throw ErroBD(QStringLiteral("A ligação à base de dados perdeu-se ao gravar; verifique se o "
-                                                "registo ficou feito antes de o repetir (%1)")
-                                     .arg(e.texto()),
-                                 e.codigoNativo(), ErroBD::Tipo::Outro);
+                    throw ErroBD(ErroBD::avisoResultadoIncerto() +
+                                     QStringLiteral("; verifique se o registo ficou feito antes de o repetir (%1)")
+                                         .arg(e.texto()),
+                                 e.codigoNativo(), ErroBD::Tipo::ResultadoIncerto);
                 if (jaReabriu || !reabrir())
                     throw;
                 jaReabriu = true;

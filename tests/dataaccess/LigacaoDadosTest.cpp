@@ -236,6 +236,24 @@ TEST_P(LigacaoDados_, ReligaDepoisDePerderALigacao)
     bd().transacao([&] { cabecalho(QStringLiteral("B")); }); // a transaction: begun again on a new connection
     matar();
     EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_CabOrc")), 2); // the test's schema again
+
+    // Lost while committing: not run again (it may have landed), and the error says so.
+    int vezes = 0;
+    try {
+        bd().transacao([&] {
+            ++vezes;
+            cabecalho(QStringLiteral("C"));
+            matar();
+        });
+        ADD_FAILURE() << "a COMMIT on a dead connection was reported as done";
+    } catch (const ErroBD& e) {
+        EXPECT_EQ(e.tipo(), ErroBD::Tipo::ResultadoIncerto) << e.texto().toStdString();
+        EXPECT_FALSE(e.repetivel());
+        EXPECT_TRUE(e.texto().startsWith(ErroBD::avisoResultadoIncerto())) << e.texto().toStdString();
+    }
+    EXPECT_EQ(vezes, 1);
+    EXPECT_FALSE(bd().emTransacao());
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_CabOrc")), 2);
 }
 
 INSTANCIAR_BACKENDS(LigacaoDados_);
