@@ -33,7 +33,7 @@ if [ "${TERMINAL_ASAN:-0}" = "1" ] || [ "${CI:-}" = "true" ]; then
     echo "test: core tests with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/)"
     cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTERMINAL_SANITIZE=ON -DTERMINAL_BENCH=OFF >/dev/null
     alvos=()
-    for camada in app dataaccess engine erp; do
+    for camada in base dataaccess engine erp; do
         if compgen -G "tests/$camada/*.cpp" >/dev/null; then
             alvos+=("tests_$camada")
         fi

@@ -4,17 +4,17 @@
 // read-only; configuration files that are empty, binary or huge. Header only: bench_carga
 // --avarias runs them at length, tests/carga briefly.
 
-#include "Carga.hpp"
-#include "ServidorPg.hpp"
-
-#include "app/Arranque.h"
-#include "dataaccess/LeitorConfiguracao.h"
+#include <sys/stat.h>
 
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
-#include <sys/stat.h>
+#include "Carga.hpp"
+#include "ServidorPg.hpp"
+#include "app/Arranque.h"
+#include "base/PastaPrograma.h"
+#include "dataaccess/LeitorConfiguracao.h"
 
 namespace bench {
 
@@ -32,8 +32,7 @@ inline void gerarPequena(const ParametrosLigacao& par, qint64 linhas = 4000)
     recriar(par);
     LigacaoDados l;
     QString erro;
-    if (!l.Abrir(par, &erro))
-        throw std::runtime_error(erro.toStdString());
+    if (!l.Abrir(par, &erro)) throw std::runtime_error(erro.toStdString());
     ParametrosGerador g;
     g.linhas = linhas;
     g.ordens = 80;
@@ -76,8 +75,7 @@ inline ResultadoAvaria avariaPgReinicio(double segundos, int terminais = 4)
     // Terminal 0 stops the server, waits a second and starts it again; errors stamped from the stop
     // until 1.5 s after the start are expected, any other is not.
     p.aposOperacao = [&](qint64 ms) {
-        if (parado >= 0 || ms < quando)
-            return;
+        if (parado >= 0 || ms < quando) return;
         const auto h0 = Relogio::now();
         parado = ms;
         s.parar(true);
@@ -85,25 +83,24 @@ inline ResultadoAvaria avariaPgReinicio(double segundos, int terminais = 4)
         reiniciou = s.arrancar();
         fimJanela = ms + qint64(microsDesde(h0) / 1000) + 1500;
     };
-    const ResultadoCarga c = correrCarga(par, p, [&](qint64 ms) {
-        return parado >= 0 && ms >= parado - 50 && (fimJanela < 0 || ms <= fimJanela);
-    });
+    const ResultadoCarga c = correrCarga(
+        par, p, [&](qint64 ms) { return parado >= 0 && ms >= parado - 50 && (fimJanela < 0 || ms <= fimJanela); });
     // Every terminal did work after the window.
     QSet<int> depois;
     int errosObscuros = 0;
     for (const Evento& e : c.eventos) {
-        if (e.ok && fimJanela >= 0 && e.msDesdeInicio > fimJanela)
-            depois.insert(e.terminal);
+        if (e.ok && fimJanela >= 0 && e.msDesdeInicio > fimJanela) depois.insert(e.terminal);
         // An error that says nothing would leave the operator guessing.
         if ((e.excepcao && e.mensagem.trimmed().isEmpty()) ||
             (!e.mensagensSistema.isEmpty() && e.mensagensSistema.join(QString()).trimmed().isEmpty()))
             ++errosObscuros;
     }
-    r.detalhe = c.relatorio() + QStringLiteral("Servidor parado aos %1 ms, de volta: %2; terminais com trabalho depois: %3 de %4\n")
-                                    .arg(parado.load())
-                                    .arg(reiniciou ? QStringLiteral("sim") : QStringLiteral("não"))
-                                    .arg(depois.size())
-                                    .arg(terminais);
+    r.detalhe = c.relatorio() +
+                QStringLiteral("Servidor parado aos %1 ms, de volta: %2; terminais com trabalho depois: %3 de %4\n")
+                    .arg(parado.load())
+                    .arg(reiniciou ? QStringLiteral("sim") : QStringLiteral("não"))
+                    .arg(depois.size())
+                    .arg(terminais);
     r.passou = reiniciou && c.violacoes.isEmpty() && c.errosInesperados.isEmpty() && c.errosEsperados > 0 &&
                errosObscuros == 0 && depois.size() == terminais;
     return r;
@@ -133,7 +130,8 @@ inline ResultadoAvaria avariaSqliteBloqueada()
     eqp.setOperador(&op);
     const QDateTime t(QDate::currentDate().addDays(1), QTime(9, 0, 1));
     QString msg;
-    const bool antes = eqp.Operacao_Inicio(func, obra, QStringLiteral("3"), GeradorDados::CodigoMaquina(0), t, msg, true);
+    const bool antes =
+        eqp.Operacao_Inicio(func, obra, QStringLiteral("3"), GeradorDados::CodigoMaquina(0), t, msg, true);
     auto contar = [&] {
         return l.consultar(QStringLiteral("SELECT COUNT(*), SUM(NoLinha) FROM oka_LinFo_Ope")).primeira().inteiro(0);
     };
@@ -162,8 +160,7 @@ inline ResultadoAvaria avariaSqliteBloqueada()
         outro.waitForFinished();
         fio.reset(QThread::create([par, segurar] {
             LigacaoDados x;
-            if (!x.Abrir(par))
-                return;
+            if (!x.Abrir(par)) return;
             x.executar(QStringLiteral("BEGIN EXCLUSIVE"));
             QThread::msleep(segurar);
             x.executar(QStringLiteral("ROLLBACK"));
@@ -181,10 +178,8 @@ inline ResultadoAvaria avariaSqliteBloqueada()
         textoErro = e.texto() + QStringLiteral(" [%1]").arg(e.codigoNativo());
     }
     const double esperou = microsDesde(t0) / 1e6;
-    if (deFora)
-        outro.waitForFinished(segurar + 10000);
-    if (fio)
-        fio->wait();
+    if (deFora) outro.waitForFinished(segurar + 10000);
+    if (fio) fio->wait();
     const qint64 linhasDurante = contar();
     const bool depois =
         eqp.Operacao_Inicio(func, obra, QStringLiteral("4"), GeradorDados::CodigoMaquina(0), t.addSecs(2), msg, true);
@@ -211,8 +206,7 @@ inline ResultadoAvaria avariaPastaSoLeitura(double segundos, const ParametrosLig
     ResultadoAvaria r;
     r.nome = QStringLiteral("Pasta do programa só de leitura");
     QTemporaryDir bdPasta, programa;
-    const ParametrosLigacao par =
-        pg ? *pg : parametrosSqlite(bdPasta.filePath(QStringLiteral("pasta.db")));
+    const ParametrosLigacao par = pg ? *pg : parametrosSqlite(bdPasta.filePath(QStringLiteral("pasta.db")));
     gerarPequena(par, 2000);
     ::chmod(QFile::encodeName(programa.path()).constData(), 0555);
     // Root writes anyway: then the day's log name is taken by a folder, which fails the same way.
@@ -222,9 +216,11 @@ inline ResultadoAvaria avariaPastaSoLeitura(double segundos, const ParametrosLig
         if (sonda.open(QIODevice::WriteOnly)) {
             sonda.close();
             sonda.remove();
-            QDir(programa.path()).mkdir(QStringLiteral("log-%1.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
             QDir(programa.path())
-                .mkdir(QStringLiteral("log-%1.txt").arg(QDate::currentDate().addDays(1).toString(QStringLiteral("yyyy-MM-dd"))));
+                .mkdir(QStringLiteral("log-%1.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+            QDir(programa.path())
+                .mkdir(QStringLiteral("log-%1.txt")
+                           .arg(QDate::currentDate().addDays(1).toString(QStringLiteral("yyyy-MM-dd"))));
             como += QStringLiteral(" (root: o nome do registo do dia ocupado por uma pasta)");
         }
     }
@@ -319,8 +315,7 @@ inline QList<ResultadoAvaria> correrAvarias(const QString& bd, double segundos,
 {
     QList<ResultadoAvaria> r;
     auto passo = [&](const QString& t) {
-        if (progresso)
-            progresso(t + QLatin1Char('\n'));
+        if (progresso) progresso(t + QLatin1Char('\n'));
     };
     passo(QStringLiteral("... ficheiros de configuração"));
     r << avariaConfiguracao();

@@ -9,16 +9,13 @@
 // start or end time) names one operation. That is what lets the check tie every change of a
 // line to the operation that reported it, and prove that refused or failed ones wrote nothing.
 
-#include "LigacaoBench.hpp"
-#include "Medicao.hpp"
-#include "OperadorScript.hpp"
-
-#include "app/Mod_log.h"
-#include "app/Rotinas.h"
-#include "dataaccess/GeradorDados.h"
-#include "engine/Cl_EQP.h"
-#include "erp/LigacaoKovaBD.h"
-#include "erp/cl_GravaKova.h"
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
 
 #include <QDir>
 #include <QHash>
@@ -27,13 +24,16 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <algorithm>
-#include <atomic>
-#include <functional>
-#include <map>
-#include <memory>
-#include <random>
-#include <set>
+#include "LigacaoBench.hpp"
+#include "Medicao.hpp"
+#include "OperadorScript.hpp"
+#include "base/Mod_log.h"
+#include "base/Rotinas.h"
+#include "dataaccess/GeradorDados.h"
+#include "dataaccess/LerCI.h"
+#include "engine/Cl_EQP.h"
+#include "erp/LigacaoKovaBD.h"
+#include "erp/cl_GravaKova.h"
 
 namespace bench {
 
@@ -172,9 +172,8 @@ inline QHash<QString, Linha> linhasDe(LigacaoDados& l, const QStringList& funcs)
                                                         "Estado, Opera FROM oka_LinFo_Ope WHERE Func IN (%1)")
                                              .arg(marcas.join(u',')),
                                          v)) {
-            Linha li{x.texto(0),        x.texto(1),        int(x.inteiro(2)),       x.data("Data"),
-                     x.moeda(4),        x.moeda(5),        x.moeda(6),              int(x.inteiro(7)),
-                     int(x.inteiro(8))};
+            Linha li{x.texto(0), x.texto(1), int(x.inteiro(2)), x.data("Data"),   x.moeda(4),
+                     x.moeda(5), x.moeda(6), int(x.inteiro(7)), int(x.inteiro(8))};
             r.insert(li.obra + QLatin1Char('/') + QString::number(li.noLinha), li);
         }
     }
@@ -183,9 +182,9 @@ inline QHash<QString, Linha> linhasDe(LigacaoDados& l, const QStringList& funcs)
 
 struct Estado
 {
-    QHash<QString, Linha> linhas;       // lines of the test employees
-    QHash<QString, Currency> stock;     // article -> EXISTENC in the raw-material warehouse
-    QHash<QString, Currency> apr;       // article -> sum of QtdOr of material lines
+    QHash<QString, Linha> linhas;   // lines of the test employees
+    QHash<QString, Currency> stock; // article -> EXISTENC in the raw-material warehouse
+    QHash<QString, Currency> apr;   // article -> sum of QtdOr of material lines
     qint64 documentos = 0;
     qint64 linhasApr = 0;
 };
@@ -197,7 +196,8 @@ inline Estado fotografia(LigacaoDados& l, const QStringList& funcs)
     for (const auto& x : l.consultar(QStringLiteral("SELECT ARTIGO, EXISTENC FROM ARTARM WHERE ARMAZEM = ?"),
                                      {GeradorDados::Armazem()}))
         e.stock.insert(x.texto(0), x.moeda(1));
-    for (const auto& x : l.consultar(QStringLiteral("SELECT Artigo, SUM(QtdOr), COUNT(*) FROM oka_LinFo_Apr GROUP BY Artigo"))) {
+    for (const auto& x :
+         l.consultar(QStringLiteral("SELECT Artigo, SUM(QtdOr), COUNT(*) FROM oka_LinFo_Apr GROUP BY Artigo"))) {
         e.apr.insert(x.texto(0), x.moeda(1));
         e.linhasApr += x.inteiro(2);
     }
@@ -213,7 +213,7 @@ struct ResultadoCarga
     QStringList violacoes;
     QStringList indeterminados; // commits whose answer was lost with the connection
     QStringList errosInesperados;
-    int errosEsperados = 0;     // errors while a fault was injected on purpose
+    int errosEsperados = 0; // errors while a fault was injected on purpose
     int falhasLog = 0;
     QString primeiraFalhaLog;
     double segundos = 0;
@@ -254,12 +254,14 @@ struct ResultadoCarga
         r += QStringLiteral("Erros inesperados: %1\n").arg(errosInesperados.size());
         for (int i = 0; i < errosInesperados.size() && i < 10; ++i)
             r += QStringLiteral("  ") + errosInesperados[i] + QLatin1Char('\n');
-        if (errosEsperados)
-            r += QStringLiteral("Erros durante a avaria provocada: %1\n").arg(errosEsperados);
+        if (errosEsperados) r += QStringLiteral("Erros durante a avaria provocada: %1\n").arg(errosEsperados);
         if (!indeterminados.isEmpty())
-            r += QStringLiteral("Confirmações sem resposta (ligação perdida no COMMIT): %1\n").arg(indeterminados.size());
+            r += QStringLiteral("Confirmações sem resposta (ligação perdida no COMMIT): %1\n")
+                     .arg(indeterminados.size());
         if (falhasLog)
-            r += QStringLiteral("Falhas de escrita do registo diário notadas: %1 (%2)\n").arg(falhasLog).arg(primeiraFalhaLog);
+            r += QStringLiteral("Falhas de escrita do registo diário notadas: %1 (%2)\n")
+                     .arg(falhasLog)
+                     .arg(primeiraFalhaLog);
         return r;
     }
 };
@@ -278,7 +280,7 @@ public:
     struct Func
     {
         QString codigo;
-        QList<Aberta> abertas;      // running lines
+        QList<Aberta> abertas;       // running lines
         QList<Aberta> interrompidas; // lines in state 8
     };
 
@@ -300,8 +302,7 @@ public:
     void correr(const std::atomic<bool>& parar, const bench::Relogio::time_point& t0)
     {
         LigacaoDados l;
-        if (!l.Abrir(m_par, &erroArranque))
-            return;
+        if (!l.Abrir(m_par, &erroArranque)) return;
         Cl_EQP eqp;
         OperadorScript op;
         eqp.setBd_lig(&l);
@@ -313,8 +314,7 @@ public:
         const int T = m_p.terminais;
         for (qint64 n = 0; !parar.load(); ++n) {
             const qint64 segundo = m_k + 1 + n * T;
-            if (segundo >= 86400)
-                break; // the run's day is used up
+            if (segundo >= 86400) break; // the run's day is used up
             const QDateTime t(m_p.dia, QTime(0, 0).addSecs(int(segundo)));
             Evento e = passo(eqp, op, kova, l, t);
             e.msDesdeInicio = qint64(microsDesde(t0) / 1000);
@@ -323,15 +323,12 @@ public:
                 if (!EscreverLog(t.toString(QStringLiteral("hh:mm:ss")), QStringLiteral("Utilizador: ") + e.func,
                                  QStringLiteral("Obra: ") + e.obra, QStringLiteral("Função: ") + nomeTipo(e.tipo),
                                  QStringLiteral("Operação: ") + e.oper, e.mensagem, &erro)) {
-                    if (!falhasLog++)
-                        primeiraFalhaLog = erro;
+                    if (!falhasLog++) primeiraFalhaLog = erro;
                 }
             }
             eventos << e;
-            if (e.excepcao)
-                QThread::msleep(100); // the operator reads the error before touching again
-            if (m_k == 0 && m_p.aposOperacao)
-                m_p.aposOperacao(e.msDesdeInicio);
+            if (e.excepcao) QThread::msleep(100); // the operator reads the error before touching again
+            if (m_k == 0 && m_p.aposOperacao) m_p.aposOperacao(e.msDesdeInicio);
         }
     }
 
@@ -348,8 +345,7 @@ private:
         e.t = t;
         QList<Aberta> hoje;
         for (const Aberta& a : f.abertas)
-            if (a.dia == t.date())
-                hoje << a;
+            if (a.dia == t.date()) hoje << a;
         const int r = aleatorio(100);
         if (!f.interrompidas.isEmpty() && f.abertas.isEmpty())
             e.tipo = r < 85 ? Tipo::DiaInicio : Tipo::Inicio; // a start is refused while the day is closed
@@ -394,8 +390,7 @@ private:
                     e.maq = m_maqs[aleatorio(int(m_maqs.size()))];
                 }
                 e.ok = eqp.Operacao_Inicio(e.func, e.obra, e.oper, e.maq, t, msg, true);
-                if (e.ok)
-                    f.abertas << Aberta{e.obra, e.oper, e.maq, t.date()};
+                if (e.ok) f.abertas << Aberta{e.obra, e.oper, e.maq, t.date()};
                 break;
             }
             case Tipo::Fim: {
@@ -427,8 +422,7 @@ private:
                     e.obra = m_obras[aleatorio(int(m_obras.size()))];
                     e.deliberadamenteInvalido = true;
                     for (const Aberta& a : f.abertas)
-                        if (a.obra == e.obra)
-                            e.deliberadamenteInvalido = false;
+                        if (a.obra == e.obra) e.deliberadamenteInvalido = false;
                 } else {
                     e.obra = f.abertas[aleatorio(int(f.abertas.size()))].obra;
                 }
@@ -451,8 +445,7 @@ private:
                 }
                 if (e.ok)
                     for (int i = int(f.abertas.size()) - 1; i >= 0; --i)
-                        if (f.abertas[i].obra == e.obra)
-                            f.abertas.removeAt(i);
+                        if (f.abertas[i].obra == e.obra) f.abertas.removeAt(i);
                 break;
             }
             case Tipo::DiaFim:
@@ -470,8 +463,7 @@ private:
                         bool ja = false;
                         for (const Aberta& b : f.abertas)
                             ja = ja || (b.obra == a.obra && b.oper == a.oper && b.dia == t.date());
-                        if (!ja)
-                            f.abertas << Aberta{a.obra, a.oper, a.maq, t.date()};
+                        if (!ja) f.abertas << Aberta{a.obra, a.oper, a.maq, t.date()};
                     }
                     f.interrompidas.clear();
                 }
@@ -479,8 +471,7 @@ private:
             case Tipo::TerminaTodas:
                 e.deliberadamenteInvalido = f.abertas.isEmpty();
                 e.ok = eqp.TerminaTodasOperacoes(e.func, t, msg);
-                if (e.ok)
-                    f.abertas.clear();
+                if (e.ok) f.abertas.clear();
                 break;
             case Tipo::Gravar: {
                 e.obra = m_obras[aleatorio(int(m_obras.size()))];
@@ -534,7 +525,8 @@ private:
             e.excepcao = true;
             e.ligacaoPerdida = x.tipo() == ErroBD::Tipo::LigacaoPerdida;
             e.incerto = x.tipo() == ErroBD::Tipo::ResultadoIncerto;
-            e.mensagem = QStringLiteral("Erro ") + x.codigoNativo() + QStringLiteral(" (") + x.texto() + QStringLiteral(")");
+            e.mensagem =
+                QStringLiteral("Erro ") + x.codigoNativo() + QStringLiteral(" (") + x.texto() + QStringLiteral(")");
         } catch (const std::exception& x) {
             e.ok = false;
             e.excepcao = true;
@@ -544,8 +536,7 @@ private:
         e.mensagensSistema = op.tirarErros();
         // A posting traps its errors and shows them; the text tells a lost COMMIT.
         for (const QString& m : e.mensagensSistema)
-            if (m.contains(ErroBD::avisoResultadoIncerto()))
-                e.incerto = true;
+            if (m.contains(ErroBD::avisoResultadoIncerto())) e.incerto = true;
         return e;
     }
 
@@ -595,8 +586,7 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
         l.consultar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Estado = 1 AND HoraFim <> 0"))
             .primeira()
             .inteiro(0);
-    if (abertasComFim)
-        v << QStringLiteral("%1 linhas em estado 1 com HoraFim diferente de 0").arg(abertasComFim);
+    if (abertasComFim) v << QStringLiteral("%1 linhas em estado 1 com HoraFim diferente de 0").arg(abertasComFim);
     // 3. Every order's costs equal a fresh roll-up.
     {
         const Currency ci = LerCI(l);
@@ -608,12 +598,13 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
             s[0] += (x.moeda(2) + x.moeda(3)) * h;
             s[1] += h * ci;
         }
-        for (const auto& x : l.consultar(QStringLiteral("SELECT a.NoFo, a.QtdOr, a.PrUnit FROM oka_LinFo_Apr a "
-                                                        "INNER JOIN ARTIGOS r ON a.Artigo = r.CODIGO WHERE r.ARTOUDES = 0")))
+        for (const auto& x :
+             l.consultar(QStringLiteral("SELECT a.NoFo, a.QtdOr, a.PrUnit FROM oka_LinFo_Apr a "
+                                        "INNER JOIN ARTIGOS r ON a.Artigo = r.CODIGO WHERE r.ARTOUDES = 0")))
             c[x.texto(0)][2] += x.moeda(1) * x.moeda(2);
         int erradas = 0;
-        for (const auto& x : l.consultar(
-                 QStringLiteral("SELECT Fo, TotalCustoProd, TotalCustoInd, CustoMat FROM oka_CabOrc"))) {
+        for (const auto& x :
+             l.consultar(QStringLiteral("SELECT Fo, TotalCustoProd, TotalCustoInd, CustoMat FROM oka_CabOrc"))) {
             const auto s = c.value(x.texto(0));
             if (x.moeda(1) != s[0] || x.moeda(2) != s[1] || x.moeda(3) != s[2]) {
                 if (erradas++ < 10)
@@ -622,8 +613,7 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
                                   s[0].toString(), s[1].toString(), s[2].toString());
             }
         }
-        if (erradas > 10)
-            v << QStringLiteral("... %1 ordens com custos errados ao todo").arg(erradas);
+        if (erradas > 10) v << QStringLiteral("... %1 ordens com custos errados ao todo").arg(erradas);
     }
     // 4. Every change of a test employee's lines is explained by an operation reported done, and
     //    every operation reported done left its mark.
@@ -633,12 +623,9 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
         QSet<QString> comDiaInicio;
         for (const Evento& e : r.eventos) {
             const QString chave = e.func + QLatin1Char('@') + e.t.toString(Qt::ISODate);
-            if (e.ok && (e.tipo == Tipo::Inicio || e.tipo == Tipo::DiaInicio))
-                porInicio.insert(chave, &e);
-            if (e.ok && estadoEscrito(e.tipo))
-                porFim.insert(e.func + QLatin1Char('@') + hh(e.t).toSql(), &e);
-            if ((e.ok || e.incerto) && e.tipo == Tipo::DiaInicio)
-                comDiaInicio.insert(e.func);
+            if (e.ok && (e.tipo == Tipo::Inicio || e.tipo == Tipo::DiaInicio)) porInicio.insert(chave, &e);
+            if (e.ok && estadoEscrito(e.tipo)) porFim.insert(e.func + QLatin1Char('@') + hh(e.t).toSql(), &e);
+            if ((e.ok || e.incerto) && e.tipo == Tipo::DiaInicio) comDiaInicio.insert(e.func);
         }
         // Events whose connection was lost: when it went during the COMMIT the work may have
         // landed unanswered, so their marks are neither required nor unexplained.
@@ -651,15 +638,13 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
         QSet<const Evento*> vistos;
         int inexplicadas = 0;
         auto inexplicada = [&](const QString& texto) {
-            if (inexplicadas++ < 10)
-                v << texto;
+            if (inexplicadas++ < 10) v << texto;
         };
         for (auto it = depois.cbegin(); it != depois.cend(); ++it) {
             const Linha& d = it.value();
             const auto a = antes.linhas.constFind(it.key());
             const bool nova = a == antes.linhas.cend();
-            if (!nova && *a == d)
-                continue;
+            if (!nova && *a == d) continue;
             if (nova || a->data != d.data || a->inicio != d.inicio) {
                 const qint64 raw = d.inicio.raw();
                 const QDateTime t(d.data, QTime(int(raw / 10000), int(raw / 100 % 100), int(raw % 100)));
@@ -702,21 +687,18 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
         for (auto it = antes.linhas.cbegin(); it != antes.linhas.cend(); ++it)
             if (!depois.contains(it.key()) && !(it->inicio == Currency() && it->total == Currency()))
                 inexplicada(QStringLiteral("linha %1 de %2 desapareceu").arg(it.key(), it->func));
-        if (inexplicadas > 10)
-            v << QStringLiteral("... %1 mudanças sem explicação ao todo").arg(inexplicadas);
+        if (inexplicadas > 10) v << QStringLiteral("... %1 mudanças sem explicação ao todo").arg(inexplicadas);
         int semMarca = 0;
         for (const Evento& e : r.eventos)
             if (e.ok && (e.tipo == Tipo::Inicio || e.tipo == Tipo::DiaInicio || estadoEscrito(e.tipo)) &&
                 !vistos.contains(&e)) {
                 // Dia_Inicio whose every resume met a running duplicate writes only state 10.
-                if (e.tipo == Tipo::DiaInicio)
-                    continue;
+                if (e.tipo == Tipo::DiaInicio) continue;
                 if (semMarca++ < 10)
                     v << QStringLiteral("%1 de %2 às %3 na obra %4 dada como feita, sem rasto na base de dados")
                              .arg(nomeTipo(e.tipo), e.func, e.t.toString(Qt::ISODate), e.obra);
             }
-        if (semMarca > 10)
-            v << QStringLiteral("... %1 operações sem rasto ao todo").arg(semMarca);
+        if (semMarca > 10) v << QStringLiteral("... %1 operações sem rasto ao todo").arg(semMarca);
     }
     // 5. Stock: what the ERP holds is the initial stock less what the terminals saw posted, plus
     //    any of the postings whose COMMIT went unanswered (each one landed whole or not at all).
@@ -770,8 +752,7 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
         for (quint32 m = 1; !d.isEmpty() && m < (1u << n); ++m) {
             Lancamentos p = certos;
             for (int i = 0; i < n; ++i)
-                if (m & (1u << i))
-                    p.somar(*incertos[i]);
+                if (m & (1u << i)) p.somar(*incertos[i]);
             if (diferencas(p).isEmpty()) {
                 d.clear();
                 for (int i = 0; i < n; ++i)
@@ -794,22 +775,20 @@ inline ResultadoCarga correrCarga(const ParametrosLigacao& par, ParametrosCarga 
     ResultadoCarga r;
     LigacaoDados l;
     QString erro;
-    if (!l.Abrir(par, &erro))
-        throw std::runtime_error(erro.toStdString());
+    if (!l.Abrir(par, &erro)) throw std::runtime_error(erro.toStdString());
     QTemporaryDir pastaTemp;
-    if (p.pastaKova.isEmpty())
-        p.pastaKova = pastaTemp.path();
+    if (p.pastaKova.isEmpty()) p.pastaKova = pastaTemp.path();
     if (!p.dia.isValid()) {
         const Registos d = l.consultar(QStringLiteral("SELECT MAX(Data) AS Dia FROM oka_LinFo_Ope"));
         p.dia = d.primeira().data(QStringLiteral("Dia")).isValid() ? d.primeira().data(QStringLiteral("Dia")).addDays(1)
-                                                                    : QDate::currentDate();
+                                                                   : QDate::currentDate();
     }
     QStringList obras, artigos, descritores, maquinas;
     for (const auto& x : l.consultar(QStringLiteral("SELECT Fo FROM oka_CabOrc WHERE EstadoFo = 1 ORDER BY Fo")))
         obras << x.texto(0);
-    for (const auto& x : l.consultar(
-             QStringLiteral("SELECT ARTIGO FROM ARTARM WHERE ARMAZEM = ? AND EXISTENC > 1000 ORDER BY ARTIGO"),
-             {GeradorDados::Armazem()}))
+    for (const auto& x :
+         l.consultar(QStringLiteral("SELECT ARTIGO FROM ARTARM WHERE ARMAZEM = ? AND EXISTENC > 1000 ORDER BY ARTIGO"),
+                     {GeradorDados::Armazem()}))
         artigos << x.texto(0);
     for (const auto& x : l.consultar(QStringLiteral("SELECT CODIGO FROM ARTIGOS WHERE ARTOUDES <> 0 ORDER BY CODIGO")))
         descritores << x.texto(0);
@@ -828,12 +807,12 @@ inline ResultadoCarga correrCarga(const ParametrosLigacao& par, ParametrosCarga 
     for (int k = 0; k < p.terminais; ++k)
         for (int j = 0; j < p.funcionariosPorTerminal; ++j) {
             const int i = (k + j * p.terminais) % int(todos.size());
-            if (funcs.contains(todos[i]))
-                continue;
+            if (funcs.contains(todos[i])) continue;
             Terminal::Func f{todos[i], {}, {}};
-            for (const auto& x : l.consultar(QStringLiteral("SELECT NoFo, Opera, Maquina, Data, Estado FROM oka_LinFo_Ope"
-                                                            " WHERE Func = ? AND ((HoraFim = 0 AND Total = 0) OR Estado = 8)"),
-                                             {todos[i]})) {
+            for (const auto& x :
+                 l.consultar(QStringLiteral("SELECT NoFo, Opera, Maquina, Data, Estado FROM oka_LinFo_Ope"
+                                            " WHERE Func = ? AND ((HoraFim = 0 AND Total = 0) OR Estado = 8)"),
+                             {todos[i]})) {
                 const Terminal::Aberta a{x.texto(0), x.texto(1), x.texto(2), x.data("Data")};
                 (x.inteiro(4) == 8 ? f.interrompidas : f.abertas) << a;
             }
@@ -864,8 +843,7 @@ inline ResultadoCarga correrCarga(const ParametrosLigacao& par, ParametrosCarga 
             r.errosInesperados << QStringLiteral("terminal sem ligação: ") + t->erroArranque;
         r.eventos += t->eventos;
         r.falhasLog += t->falhasLog;
-        if (r.primeiraFalhaLog.isEmpty())
-            r.primeiraFalhaLog = t->primeiraFalhaLog;
+        if (r.primeiraFalhaLog.isEmpty()) r.primeiraFalhaLog = t->primeiraFalhaLog;
     }
     for (const Evento& e : r.eventos) {
         const QString nome = nomeTipo(e.tipo);
@@ -873,13 +851,12 @@ inline ResultadoCarga correrCarga(const ParametrosLigacao& par, ParametrosCarga 
         auto& c = r.contagens[nome];
         // A refused posting shows the ERP's answer in the system message box: expected when the
         // posting was wrong on purpose.
-        const bool mensagemEsperada = e.tipo == Tipo::Gravar && !e.ok && e.deliberadamenteInvalido &&
-                                      !e.excepcao && e.mensagensSistema.size() == 1 &&
+        const bool mensagemEsperada = e.tipo == Tipo::Gravar && !e.ok && e.deliberadamenteInvalido && !e.excepcao &&
+                                      e.mensagensSistema.size() == 1 &&
                                       e.mensagensSistema[0].startsWith(QLatin1String("Erro: "));
         const bool erro = e.excepcao || (!e.mensagensSistema.isEmpty() && !mensagemEsperada);
         c[e.ok ? 0 : erro ? 2 : 1]++;
-        if (!erro)
-            continue;
+        if (!erro) continue;
         if (avaria && avaria(e.msDesdeInicio)) {
             ++r.errosEsperados;
             continue;

@@ -2,9 +2,9 @@
 // A scripted operator for benchmarks and load tests: confirms every question and keeps every
 // system message (the engine's and the posting's trapped errors) as an error. Header only.
 
-#include "app/InteraccaoOperador.h"
-
 #include <QStringList>
+
+#include "base/InteraccaoOperador.h"
 
 namespace bench {
 
@@ -22,7 +22,10 @@ public:
         erros << texto;
         return (tipo >= 0 && tipo <= 2) ? 1 : 0;
     }
-    QString ListaSelecao(const QString&, int, const Registos&, const QString&, const QList<int>&) override { return {}; }
+    QString ListaSelecao(const QString&, int, const Registos&, const QString&, const QList<int>&) override
+    {
+        return {};
+    }
     QString PedirNumero(const QString&) override { return {}; }
     QString PedirTexto(const QString&) override { return {}; }
     QString EscolherMotivo(const Registos&, const QString&) override { return {}; }

@@ -1,12 +1,12 @@
 #include "motor/Nu.h"
 
-#include "app/Rotinas.h"
+#include <set>
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-#include <set>
+#include "base/Rotinas.h"
 
 namespace {
 
@@ -20,17 +20,16 @@ QVariant idOperacao(const QString& codigo)
 Currency duracao(const QDate& data, Currency inicio, const QDateTime& fim)
 {
     Currency horas = HoraParaDecimal(HoraEmNumero(fim)) - HoraParaDecimal(inicio);
-    if (inicio > Currency() && data.isValid())
-        horas += Currency(24) * Currency(int(data.daysTo(fim.date())));
+    if (inicio > Currency() && data.isValid()) horas += Currency(24) * Currency(int(data.daysTo(fim.date())));
     return horas > Currency() ? DecimalParaHora(horas) : Currency();
 }
 
-const QString kIniciadas = QStringLiteral(
-    "SELECT oka_CabOrc.Fo, oka_Operacoes.OperNome FROM oka_CabOrc INNER JOIN"
-    " oka_LinFo_Ope ON oka_CabOrc.Fo = oka_LinFo_Ope.NoFo INNER JOIN"
-    " oka_Operacoes ON oka_LinFo_Ope.Opera = oka_Operacoes.OperId"
-    " WHERE (oka_CabOrc.EstadoFo <> 4) AND (oka_LinFo_Ope.Func = ?) AND (oka_LinFo_Ope.Estado = 1)"
-    " ORDER BY oka_LinFo_Ope.NoFo, oka_LinFo_Ope.NoLinha");
+const QString kIniciadas =
+    QStringLiteral("SELECT oka_CabOrc.Fo, oka_Operacoes.OperNome FROM oka_CabOrc INNER JOIN"
+                   " oka_LinFo_Ope ON oka_CabOrc.Fo = oka_LinFo_Ope.NoFo INNER JOIN"
+                   " oka_Operacoes ON oka_LinFo_Ope.Opera = oka_Operacoes.OperId"
+                   " WHERE (oka_CabOrc.EstadoFo <> 4) AND (oka_LinFo_Ope.Func = ?) AND (oka_LinFo_Ope.Estado = 1)"
+                   " ORDER BY oka_LinFo_Ope.NoFo, oka_LinFo_Ope.NoLinha");
 
 } // namespace
 
@@ -39,12 +38,10 @@ Nu::Linhas Nu::sel(const QString& sql, const QVariantList& v)
     QSqlQuery q(m_l.bd());
     q.setForwardOnly(true);
     q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!q.prepare(sql))
-        throw ErroBD(q.lastError().text());
+    if (!q.prepare(sql)) throw ErroBD(q.lastError().text());
     for (const QVariant& x : v)
         q.addBindValue(x);
-    if (!q.exec())
-        throw ErroBD(q.lastError().text());
+    if (!q.exec()) throw ErroBD(q.lastError().text());
     Linhas r;
     const int n = q.record().count();
     while (q.next()) {
@@ -60,12 +57,10 @@ Nu::Linhas Nu::sel(const QString& sql, const QVariantList& v)
 int Nu::exec(const QString& sql, const QVariantList& v)
 {
     QSqlQuery q(m_l.bd());
-    if (!q.prepare(sql))
-        throw ErroBD(q.lastError().text());
+    if (!q.prepare(sql)) throw ErroBD(q.lastError().text());
     for (const QVariant& x : v)
         q.addBindValue(x);
-    if (!q.exec())
-        throw ErroBD(q.lastError().text());
+    if (!q.exec()) throw ErroBD(q.lastError().text());
     return q.numRowsAffected();
 }
 
@@ -98,8 +93,7 @@ void Nu::inicioSemTestes(const QString& f, const QString& obra, const QString& o
 {
     iniciou = false;
     const QVariant op = idOperacao(oper);
-    if (m_l.dialecto() != Dialecto::SQLite)
-        exec(QStringLiteral("UPDATE oka_CabOrc SET Fo = Fo WHERE Fo = ?"), {obra});
+    if (m_l.dialecto() != Dialecto::SQLite) exec(QStringLiteral("UPDATE oka_CabOrc SET Fo = Fo WHERE Fo = ?"), {obra});
     const Linhas prep = sel(QStringLiteral("SELECT NoLinha FROM oka_LinFo_Ope WHERE NoFo = ? AND Opera = ?"
                                            " AND HoraInicio = 0 AND Total = 0 ORDER BY NoLinha"),
                             {obra, op});
@@ -134,8 +128,7 @@ void Nu::inicioSemTestes(const QString& f, const QString& obra, const QString& o
                             " Maquina = ?, Func = ?, NoLinha = ?, CustoMaquina = ?, CustoHomem = ?,"
                             " Estado = 1, HoraFim = 0, Total = 0 WHERE NoFo = ? AND NoLinha = ?"),
              valores + QVariantList{prep[0][0]});
-    exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = ?, DataActual = ? WHERE Fo = ?"),
-         {1, DataHoraBD(t), obra});
+    exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = ?, DataActual = ? WHERE Fo = ?"), {1, DataHoraBD(t), obra});
     iniciou = true;
 }
 
@@ -165,8 +158,7 @@ void Nu::fechar(const QVariantList& l, const QDateTime& t, int estado)
 
 void Nu::custos(const QString& obra)
 {
-    if (m_l.dialecto() != Dialecto::SQLite)
-        exec(QStringLiteral("UPDATE oka_CabOrc SET Fo = Fo WHERE Fo = ?"), {obra});
+    if (m_l.dialecto() != Dialecto::SQLite) exec(QStringLiteral("UPDATE oka_CabOrc SET Fo = Fo WHERE Fo = ?"), {obra});
     const Linhas c = sel(QStringLiteral("SELECT CI FROM  oka_Contador"));
     const Currency ci = c.isEmpty() ? Currency() : Currency::fromVariant(c[0][0]);
     Currency producao, indirecto;
@@ -190,8 +182,7 @@ bool Nu::Fim(const QString& f, const QString& obra, const QString& oper, const Q
                                             " AND Opera = ? ORDER BY NoLinha"),
                              {obra, DataBD(t.date()), maq, f, idOperacao(oper)});
         fechou = !l.isEmpty();
-        if (!fechou)
-            return;
+        if (!fechou) return;
         fechar(l[0], t, 2);
         custos(obra);
     });
@@ -212,12 +203,10 @@ void Nu::mudarEstadoDentro(const QString* f, const QString& obra, const QDateTim
     houve = !l.isEmpty();
     for (const QVariantList& x : l)
         fechar(x, t, estadoLinha);
-    if (!houve)
-        return;
+    if (!houve) return;
     exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = ?, DataActual = ? WHERE Fo = ?"),
          {subEstado, DataHoraBD(t), obra});
-    if (notas)
-        exec(QStringLiteral("UPDATE oka_CabOrc SET Notas = ? WHERE Fo = ?"), {*notas, obra});
+    if (notas) exec(QStringLiteral("UPDATE oka_CabOrc SET Notas = ? WHERE Fo = ?"), {*notas, obra});
     custos(obra);
 }
 
@@ -252,8 +241,7 @@ bool Nu::DiaFim(const QString& f, const QDateTime& t)
 
 bool Nu::DiaInicio(const QString& f, const QDateTime& t)
 {
-    if (!sel(kIniciadas, {f}).isEmpty())
-        return false;
+    if (!sel(kIniciadas, {f}).isEmpty()) return false;
     bool houve = false;
     transacao([&] {
         const Linhas r = sel(QStringLiteral("SELECT NoFo, NoLinha, Opera, Maquina FROM oka_LinFo_Ope"
@@ -275,8 +263,7 @@ bool Nu::TerminaTodas(const QString& f, const QDateTime& t)
     QStringList obras;
     transacao([&] {
         for (const QVariantList& x : sel(kIniciadas, {f}))
-            if (!obras.contains(x[0].toString()))
-                obras << x[0].toString();
+            if (!obras.contains(x[0].toString())) obras << x[0].toString();
         for (const QString& o : obras) {
             bool houve = false;
             mudarEstadoDentro(&f, o, t, 2, 5, nullptr, houve);
@@ -326,15 +313,14 @@ bool Nu::ExisteQuantidade(const QString& artigo, Currency q)
 {
     const Linhas c = sel(QStringLiteral("SELECT ArmMp FROM oka_Contador"));
     const QString arm = c.isEmpty() ? QString() : c[0][0].toString().trimmed();
-    const Linhas r =
-        sel(QStringLiteral("SELECT ARTIGO, ARMAZEM, EXISTENC FROM ARTARM WHERE ARTIGO = ? AND ARMAZEM = ?"), {artigo, arm});
+    const Linhas r = sel(
+        QStringLiteral("SELECT ARTIGO, ARMAZEM, EXISTENC FROM ARTARM WHERE ARTIGO = ? AND ARMAZEM = ?"), {artigo, arm});
     return !r.isEmpty() && Currency::fromVariant(r[0][2]) >= q;
 }
 
 bool Nu::GravaSaidas(const QString& obra, const QStringList& artigos, Currency q, Currency preco)
 {
-    if (sel(QStringLiteral("SELECT Fo FROM oka_CabOrc WHERE Fo = ?"), {obra}).isEmpty())
-        return false;
+    if (sel(QStringLiteral("SELECT Fo FROM oka_CabOrc WHERE Fo = ?"), {obra}).isEmpty()) return false;
     const QString arm = sel(QStringLiteral("SELECT ArmMp FROM oka_Contador"))[0][0].toString().trimmed();
     const QString tipo = sel(QStringLiteral("SELECT DocSc FROM oka_Contador"))[0][0].toString().trimmed();
     const int serie = sel(QStringLiteral("SELECT SerieSc FROM oka_Contador"))[0][0].toInt();
@@ -347,19 +333,22 @@ bool Nu::GravaSaidas(const QString& obra, const QStringList& artigos, Currency q
             sel(QStringLiteral("SELECT ARTOUDES FROM ARTIGOS WHERE CODIGO = ?"), {a});
         for (const QString& a : artigos)
             sel(QStringLiteral("SELECT EXISTENC FROM ARTARM WHERE ARTIGO = ? AND ARMAZEM = ?"), {a, arm});
-        const QString maximo = QStringLiteral("SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?");
+        const QString maximo =
+            QStringLiteral("SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?");
         Linhas m = sel(maximo, {tipo, serie, ano});
         const int ultimo = m.isEmpty() ? 0 : m[0][0].toInt();
         if (ultimo > 0) {
-            exec(QStringLiteral("UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ? AND NUMDOC = ?"),
+            exec(QStringLiteral(
+                     "UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ? AND NUMDOC = ?"),
                  {tipo, serie, ano, ultimo});
             m = sel(maximo, {tipo, serie, ano});
         }
         const int numero = (m.isEmpty() ? 0 : m[0][0].toInt()) + 1;
-        exec(QStringLiteral("INSERT INTO STKDOC (TIPODOC, SERIE, ANO, NUMDOC, ARMAZEM, SECTOR, DATA, "
-                            "MOEDA, PROCESSO, EMPRESA, UTILIZADOR, CRIADO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-             {tipo, serie, ano, numero, arm, sector, hoje, moeda, QStringLiteral("PR1"), QStringLiteral("BENCH"),
-              QStringLiteral("bench"), QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))});
+        exec(
+            QStringLiteral("INSERT INTO STKDOC (TIPODOC, SERIE, ANO, NUMDOC, ARMAZEM, SECTOR, DATA, "
+                           "MOEDA, PROCESSO, EMPRESA, UTILIZADOR, CRIADO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {tipo, serie, ano, numero, arm, sector, hoje, moeda, QStringLiteral("PR1"), QStringLiteral("BENCH"),
+             QStringLiteral("bench"), QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))});
         int i = 0;
         for (const QString& a : artigos) {
             exec(QStringLiteral("INSERT INTO STKDOCLIN (TIPODOC, SERIE, ANO, NUMDOC, LINHA, ARTIGO, "
@@ -387,8 +376,7 @@ bool Nu::GravaSaidas(const QString& obra, const QStringList& artigos, Currency q
              sel(QStringLiteral("SELECT a.QtdOr, a.PrUnit, r.ARTOUDES FROM oka_LinFo_Apr a "
                                 "LEFT OUTER JOIN ARTIGOS r ON a.Artigo = r.CODIGO WHERE a.NoFo = ?"),
                  {obra})) {
-            if (l[2].isNull())
-                continue;
+            if (l[2].isNull()) continue;
             const Currency v = Currency::fromVariant(l[0]) * Currency::fromVariant(l[1]);
             (l[2].toInt() == 0 ? mat : outros) += v;
         }

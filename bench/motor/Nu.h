@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/Currency.h"
-#include "dataaccess/LigacaoDados.h"
-
 #include <QDateTime>
 #include <QList>
 #include <QVariantList>
+
+#include "base/Currency.h"
+#include "dataaccess/LigacaoDados.h"
 
 // The statements each engine operation runs, issued bare through QtSql on the same connection
 // (prepare, bind, exec, read every row), in the same transactions: the baseline of bench_motor.

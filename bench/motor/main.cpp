@@ -4,26 +4,25 @@
 //               [--reutilizar]
 // Each size gets its own database (FOLDER/motor_<size>.db or schema PREFIX_<size>), generated
 // anew unless --reutilizar finds it already there.
-#include "comum/LigacaoBench.hpp"
-#include "comum/Medicao.hpp"
-#include "comum/OperadorScript.hpp"
-#include "motor/Nu.h"
-
-#include "app/Rotinas.h"
-#include "dataaccess/EsquemaBD.h"
-#include "dataaccess/GeradorDados.h"
-#include "engine/Cl_EQP.h"
-#include "erp/LigacaoKovaBD.h"
-#include "erp/cl_GravaKova.h"
+#include <functional>
+#include <map>
+#include <random>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <functional>
-#include <map>
-#include <random>
+#include "base/Rotinas.h"
+#include "comum/LigacaoBench.hpp"
+#include "comum/Medicao.hpp"
+#include "comum/OperadorScript.hpp"
+#include "dataaccess/EsquemaBD.h"
+#include "dataaccess/GeradorDados.h"
+#include "engine/Cl_EQP.h"
+#include "erp/LigacaoKovaBD.h"
+#include "erp/cl_GravaKova.h"
+#include "motor/Nu.h"
 
 using namespace bench;
 
@@ -43,10 +42,10 @@ struct Alvo
 struct Caso
 {
     QString nome;
-    std::function<void(Alvo&)> preparar;   // untimed, through the engine
-    std::function<bool(Alvo&)> motor;      // timed
-    std::function<bool(Alvo&)> nu;         // timed
-    std::function<void(Alvo&)> limpar;     // untimed
+    std::function<void(Alvo&)> preparar; // untimed, through the engine
+    std::function<bool(Alvo&)> motor;    // timed
+    std::function<bool(Alvo&)> nu;       // timed
+    std::function<void(Alvo&)> limpar;   // untimed
 };
 
 struct Resultado
@@ -73,8 +72,9 @@ public:
         for (const auto& r : l.consultar(QStringLiteral("SELECT MaqId FROM oka_Maquinas ORDER BY MaqId")))
             m_maqs << r.texto(0);
         m_nOper = int(l.consultar(QStringLiteral("SELECT COUNT(*) FROM oka_Operacoes")).primeira().inteiro(0));
-        for (const auto& r : l.consultar(QStringLiteral("SELECT ARTIGO FROM ARTARM WHERE ARMAZEM = ? AND EXISTENC > 500"),
-                                         {GeradorDados::Armazem()}))
+        for (const auto& r :
+             l.consultar(QStringLiteral("SELECT ARTIGO FROM ARTARM WHERE ARMAZEM = ? AND EXISTENC > 500"),
+                         {GeradorDados::Armazem()}))
             m_artigos << r.texto(0);
         m_todasObras = int(l.consultar(QStringLiteral("SELECT COUNT(*) FROM oka_CabOrc")).primeira().inteiro(0));
         m_segundo = 6 * 3600;
@@ -99,8 +99,7 @@ public:
     void inicio(const QString& f, const QString& o, const QString& op, const QString& m)
     {
         QString msg;
-        if (!m_eqp.Operacao_Inicio(f, o, op, m, agora(), msg, true))
-            ++m_falhasPreparacao;
+        if (!m_eqp.Operacao_Inicio(f, o, op, m, agora(), msg, true)) ++m_falhasPreparacao;
     }
     void novoAlvo(Alvo& a)
     {
@@ -201,8 +200,7 @@ std::vector<Caso> Banco::casos()
     auto doisInicios = [this](Alvo& a) {
         novoAlvo(a);
         a.obras = QStringList{obra(), obra()};
-        if (a.obras[0] == a.obras[1])
-            a.obras.removeLast();
+        if (a.obras[0] == a.obras[1]) a.obras.removeLast();
         a.opers = QStringList{oper(), oper()};
         for (int i = 0; i < a.obras.size(); ++i)
             inicio(a.func, a.obras[i], a.opers[i], a.maq);
@@ -268,36 +266,34 @@ std::vector<Caso> Banco::casos()
                      return m_eqp.ExisteQuantidadeNoArmazem(a.artigos[0], Currency(1), m, arm);
                  },
                  [this](Alvo& a) { return m_nu.ExisteQuantidade(a.artigos[0], Currency(1)); }, nada});
-    c.push_back({QStringLiteral("GravaSaidas (10 linhas)"),
-                 [this](Alvo& a) {
-                     a.obra = obra();
-                     a.artigos.clear();
-                     while (a.artigos.size() < 10) {
-                         const QString art = m_artigos[aleatorio(int(m_artigos.size()))];
-                         if (!a.artigos.contains(art))
-                             a.artigos << art;
-                     }
-                 },
-                 [this](Alvo& a) {
-                     cl_GravaKova g;
-                     g.setBd(&m_l);
-                     g.setLigKova(&m_kova);
-                     g.setOperador(&m_op);
-                     QStringList arts{QString()}, vazios{QString()}, nomes{QString()}, arms{QString()};
-                     QList<double> q{0}, pu{0};
-                     for (const QString& art : a.artigos) {
-                         arts << art;
-                         vazios << QString();
-                         nomes << QStringLiteral("Artigo");
-                         arms << GeradorDados::Armazem();
-                         q << 1.0;
-                         pu << 1.5;
-                     }
-                     return g.GravaSaidas(arts, q, pu, vazios, QStringLiteral("PR1"), a.obra, vazios, vazios, nomes,
-                                          arms);
-                 },
-                 [this](Alvo& a) { return m_nu.GravaSaidas(a.obra, a.artigos, Currency(1), Currency::fromRaw(15000)); },
-                 nada});
+    c.push_back(
+        {QStringLiteral("GravaSaidas (10 linhas)"),
+         [this](Alvo& a) {
+             a.obra = obra();
+             a.artigos.clear();
+             while (a.artigos.size() < 10) {
+                 const QString art = m_artigos[aleatorio(int(m_artigos.size()))];
+                 if (!a.artigos.contains(art)) a.artigos << art;
+             }
+         },
+         [this](Alvo& a) {
+             cl_GravaKova g;
+             g.setBd(&m_l);
+             g.setLigKova(&m_kova);
+             g.setOperador(&m_op);
+             QStringList arts{QString()}, vazios{QString()}, nomes{QString()}, arms{QString()};
+             QList<double> q{0}, pu{0};
+             for (const QString& art : a.artigos) {
+                 arts << art;
+                 vazios << QString();
+                 nomes << QStringLiteral("Artigo");
+                 arms << GeradorDados::Armazem();
+                 q << 1.0;
+                 pu << 1.5;
+             }
+             return g.GravaSaidas(arts, q, pu, vazios, QStringLiteral("PR1"), a.obra, vazios, vazios, nomes, arms);
+         },
+         [this](Alvo& a) { return m_nu.GravaSaidas(a.obra, a.artigos, Currency(1), Currency::fromRaw(15000)); }, nada});
     return c;
 }
 
@@ -327,10 +323,8 @@ std::map<qint64, std::map<QString, Resultado>> medir(std::map<qint64, std::uniqu
                     const auto t0 = Relogio::now();
                     const bool ok = motor ? c.motor(a) : c.nu(a);
                     const double t = microsDesde(t0);
-                    if (!ok || !b->m_op.tirarErros().isEmpty())
-                        ++r.falhas;
-                    if (i >= 0)
-                        (motor ? r.motor : r.nu).adicionar(t);
+                    if (!ok || !b->m_op.tirarErros().isEmpty()) ++r.falhas;
+                    if (i >= 0) (motor ? r.motor : r.nu).adicionar(t);
                     c.limpar(a);
                 }
             }
@@ -404,16 +398,14 @@ int main(int argc, char** argv)
                 recriar(p);
                 LigacaoDados l;
                 QString erro;
-                if (!l.Abrir(p, &erro))
-                    throw std::runtime_error(erro.toStdString());
+                if (!l.Abrir(p, &erro)) throw std::runtime_error(erro.toStdString());
                 const ResultadoGerador r = GeradorDados::Gerar(l, g);
                 out << backend << ": gerado " << n << " linhas em " << QString::number(r.segundos, 'f', 1) << " s\n";
                 out.flush();
             }
             ligacoes.push_back(std::make_unique<LigacaoDados>());
             QString erro;
-            if (!ligacoes.back()->Abrir(p, &erro))
-                throw std::runtime_error(erro.toStdString());
+            if (!ligacoes.back()->Abrir(p, &erro)) throw std::runtime_error(erro.toStdString());
             bancos[n] = std::make_unique<Banco>(*ligacoes.back(), g.hoje, pastaKova.path());
         }
         out << backend << " (motor / nu):\n";
@@ -444,12 +436,12 @@ int main(int argc, char** argv)
             const double rz = ult.motor.mediana() / ult.nu.mediana();
             l << us(ult.nu.mediana()) << razao(ult.motor.mediana(), pri.motor.mediana()) + (cresc > 1.5 ? " !" : "  ")
               << razao(ult.motor.mediana(), ult.nu.mediana()) + (rz > 2.0 ? " !" : "  ") << QString::number(falhas);
-            if (cresc > 1.5 || rz > 2.0)
-                ++fora;
+            if (cresc > 1.5 || rz > 2.0) ++fora;
             t.linha(l);
         }
         out << "\n" << backend << ", " << repeticoes << " repetições por operação e por lado\n" << t.texto();
-        out << (fora ? QStringLiteral("%1 operação(ões) fora dos alvos (crescimento <= 1.5x, motor/nu <= 2x)\n").arg(fora)
+        out << (fora ? QStringLiteral("%1 operação(ões) fora dos alvos (crescimento <= 1.5x, motor/nu <= 2x)\n")
+                           .arg(fora)
                      : QStringLiteral("Todas as operações dentro dos alvos (crescimento <= 1.5x, motor/nu <= 2x)\n"));
     } catch (const ErroBD& e) {
         err << "Erro da base de dados: " << e.texto() << "\n";

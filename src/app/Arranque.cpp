@@ -1,20 +1,16 @@
 #include "app/Arranque.h"
 
-#include "app/InteraccaoOperador.h"
-#include "app/Rotinas.h"
-#include "dataaccess/LeitorConfiguracao.h"
-
 #include <QDir>
+
+#include "base/InteraccaoOperador.h"
+#include "base/PastaPrograma.h"
+#include "base/Rotinas.h"
+#include "dataaccess/LeitorConfiguracao.h"
 
 QString Arranque::FicheiroConfiguracao(const QStringList& argumentos)
 {
     const QString texto = argumentos.join(u' ');
     return texto.isEmpty() ? QStringLiteral("Terminal_Obras.oka") : texto;
-}
-
-QString Arranque::CaminhoConfiguracao(const QString& ficheiro)
-{
-    return QDir::isAbsolutePath(ficheiro) ? ficheiro : QDir(PastaPrograma()).filePath(ficheiro);
 }
 
 qint16 Arranque::TipoTerminal(const QString& ficheiro)
@@ -27,8 +23,7 @@ Arranque::Resultado Arranque::AbrirBaseDados(const QString& ficheiro, LigacaoDad
                                              InteraccaoOperador* operador, QString* erro)
 {
     DefinicoesBD definicoes(CaminhoConfiguracao(ficheiro));
-    if (!definicoes.Ler(erro))
-        return Resultado::FicheiroInvalido;
+    if (!definicoes.Ler(erro)) return Resultado::FicheiroInvalido;
     if (definicoes.faltamDefinicoes()) {
         const QString bdSql = QDir(PastaPrograma()).filePath(QStringLiteral("Catalogos/bd.sql"));
         if (!operador || !operador->EditarDefinicoesBD(definicoes, bdSql) || definicoes.faltamDefinicoes()) {
@@ -38,7 +33,6 @@ Arranque::Resultado Arranque::AbrirBaseDados(const QString& ficheiro, LigacaoDad
             return Resultado::DefinicoesEmFalta;
         }
     }
-    if (!ligacao.Abrir(definicoes.CadeiaLigacao(), erro))
-        return Resultado::FalhaLigacao;
+    if (!ligacao.Abrir(definicoes.CadeiaLigacao(), erro)) return Resultado::FalhaLigacao;
     return Resultado::Aberta;
 }

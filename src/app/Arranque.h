@@ -1,10 +1,10 @@
 #pragma once
 
-#include "dataaccess/DefinicoesBD.h"
-#include "dataaccess/LigacaoDados.h"
-
 #include <QString>
 #include <QStringList>
+
+#include "dataaccess/DefinicoesBD.h"
+#include "dataaccess/LigacaoDados.h"
 
 class InteraccaoOperador;
 
@@ -14,8 +14,6 @@ namespace Arranque {
 // Configuration file name from the whole argument text (arguments after the program name,
 // joined by one blank); empty gives "Terminal_Obras.oka".
 QString FicheiroConfiguracao(const QStringList& argumentos);
-// Full path of a configuration file name: relative names are taken from the program folder.
-QString CaminhoConfiguracao(const QString& ficheiro);
 // Terminal type from section "Ligação", key "Tipo de Terminal": a number rounded to the nearest
 // whole one (clamped to 16 bits, keeping its sign), 0 when absent or not a number.
 qint16 TipoTerminal(const QString& ficheiro);
@@ -25,7 +23,6 @@ enum class Resultado { Aberta, FicheiroInvalido, DefinicoesEmFalta, FalhaLigacao
 // Reads the database settings of `ficheiro`; when a required one is missing and `operador` is
 // given, opens the settings dialog first (what it saves is written to the file); then opens
 // `ligacao`. On failure `erro` says why (never the password).
-Resultado AbrirBaseDados(const QString& ficheiro, LigacaoDados& ligacao, InteraccaoOperador* operador,
-                         QString* erro);
+Resultado AbrirBaseDados(const QString& ficheiro, LigacaoDados& ligacao, InteraccaoOperador* operador, QString* erro);
 
 } // namespace Arranque

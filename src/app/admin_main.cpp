@@ -5,18 +5,18 @@
 //   terminal-admin [-c FILE] gerar [--ordens N] [--linhas N] [--funcionarios N] [--operacoes N]
 //                  [--maquinas N] [--artigos N] [--semente N] [--senha P]
 //                                           fill an empty database with a generated factory
-#include "app/Arranque.h"
-#include "app/Rotinas.h"
-#include "dataaccess/CifraSenha.h"
-#include "dataaccess/EsquemaBD.h"
-#include "dataaccess/GeradorDados.h"
+#include <cstdio>
+#include <functional>
+#include <map>
 
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <cstdio>
-#include <functional>
-#include <map>
+#include "app/Arranque.h"
+#include "base/Rotinas.h"
+#include "dataaccess/CifraSenha.h"
+#include "dataaccess/EsquemaBD.h"
+#include "dataaccess/GeradorDados.h"
 
 namespace {
 
@@ -52,8 +52,7 @@ int init(LigacaoDados& bd, const QStringList&)
 
 int demo(LigacaoDados& bd, const QStringList& args)
 {
-    if (!EsquemaBD::Existe(bd))
-        EsquemaBD::Criar(bd);
+    if (!EsquemaBD::Existe(bd)) EsquemaBD::Criar(bd);
     const Registos r = bd.consultar(QStringLiteral("SELECT COUNT(*) FROM oka_Funcionarios"));
     if (r.primeira().inteiro(0) > 0) {
         err() << "A base de dados já tem dados; os dados de demonstração não foram carregados.\n";
@@ -66,8 +65,7 @@ int demo(LigacaoDados& bd, const QStringList& args)
 
 int password(LigacaoDados& bd, const QStringList& args)
 {
-    if (args.size() != 1)
-        return uso();
+    if (args.size() != 1) return uso();
     QTextStream in(stdin);
     const QString senha = in.readLine();
     if (senha.isEmpty()) {
@@ -81,8 +79,8 @@ int password(LigacaoDados& bd, const QStringList& args)
     }
     int alteradas = 0;
     bd.transacao([&] {
-        alteradas = bd.executar(QStringLiteral("UPDATE oka_Funcionarios SET Senha = ? WHERE FuncId = ?"),
-                                {hash, args[0]});
+        alteradas =
+            bd.executar(QStringLiteral("UPDATE oka_Funcionarios SET Senha = ? WHERE FuncId = ?"), {hash, args[0]});
     });
     if (alteradas != 1) {
         err() << "O funcionário " << args[0] << " não existe.\n";
@@ -96,8 +94,7 @@ int gerar(LigacaoDados& bd, const QStringList& args)
 {
     ParametrosGerador p;
     for (int i = 0; i < args.size(); i += 2) {
-        if (i + 1 >= args.size())
-            return uso();
+        if (i + 1 >= args.size()) return uso();
         const QString& nome = args[i];
         const QString& valor = args[i + 1];
         bool ok = true;
@@ -106,8 +103,7 @@ int gerar(LigacaoDados& bd, const QStringList& args)
             p.senha = valor;
             continue;
         }
-        if (!ok || n < 0)
-            return uso();
+        if (!ok || n < 0) return uso();
         if (nome == QLatin1String("--ordens"))
             p.ordens = int(n);
         else if (nome == QLatin1String("--linhas"))
@@ -147,14 +143,14 @@ int main(int argc, char** argv)
         ficheiro = args[1];
         args = args.mid(2);
     }
-    if (args.isEmpty())
-        return uso();
+    if (args.isEmpty()) return uso();
     const std::map<QString, std::function<int(LigacaoDados&, const QStringList&)>> comandos{
-        {QStringLiteral("init"), init}, {QStringLiteral("demo"), demo}, {QStringLiteral("password"), password},
+        {QStringLiteral("init"), init},
+        {QStringLiteral("demo"), demo},
+        {QStringLiteral("password"), password},
         {QStringLiteral("gerar"), gerar}};
     const auto it = comandos.find(args[0]);
-    if (it == comandos.end())
-        return uso();
+    if (it == comandos.end()) return uso();
     LigacaoDados bd;
     QString erro;
     if (Arranque::AbrirBaseDados(ficheiro, bd, nullptr, &erro) != Arranque::Resultado::Aberta) {

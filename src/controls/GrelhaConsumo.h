@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <QTableWidget>
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 
 // The grid of consumption lines: six columns (article, description, length, width, quantity,
 // lot). Each cell keeps the text it was given; the three measure columns show it as a number

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/InteraccaoOperador.h"
+#include "base/InteraccaoOperador.h"
 
 class QWidget;
 

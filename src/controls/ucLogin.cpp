@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/InteraccaoOperador.h"
+#include "base/InteraccaoOperador.h"
 #include "controls/Fontes.h"
 #include "controls/Twips.h"
 #include "engine/cl_Funcionarios.h"

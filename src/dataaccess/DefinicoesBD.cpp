@@ -1,17 +1,17 @@
 #include "dataaccess/DefinicoesBD.h"
 
-#include "app/Rotinas.h"
-#include "dataaccess/LeitorConfiguracao.h"
-
 #include <QDir>
+
+#include "base/PastaPrograma.h"
+#include "base/Rotinas.h"
+#include "dataaccess/LeitorConfiguracao.h"
 
 const QString DefinicoesBD::Seccao = QStringLiteral("Base de Dados");
 
 bool DefinicoesBD::Ler(QString* erro)
 {
     LeitorConfiguracao leitor(Ficheiro);
-    if (!leitor.carregar(erro))
-        return false;
+    if (!leitor.carregar(erro)) return false;
     const QString driver = leitor.Ler(Seccao, QStringLiteral("Driver"));
     Driver = driver.isEmpty() ? QStringLiteral("SQLite") : driver;
     Servidor = leitor.Ler(Seccao, QStringLiteral("Servidor"));
@@ -52,10 +52,8 @@ bool DefinicoesBD::Gravar(QString* erro) const
 bool DefinicoesBD::faltamDefinicoes() const
 {
     const QString d = Driver.toLower();
-    if (d == QLatin1String("sqlite"))
-        return BaseDados.isEmpty();
-    if (d == QLatin1String("odbc"))
-        return BaseDados.isEmpty() || (!DriverOdbc.isEmpty() && Servidor.isEmpty());
+    if (d == QLatin1String("sqlite")) return BaseDados.isEmpty();
+    if (d == QLatin1String("odbc")) return BaseDados.isEmpty() || (!DriverOdbc.isEmpty() && Servidor.isEmpty());
     return Servidor.isEmpty() || BaseDados.isEmpty() || Utilizador.isEmpty();
 }
 
@@ -68,17 +66,16 @@ ParametrosLigacao DefinicoesBD::CadeiaLigacao() const
     p.password = Password;
     bool ok = false;
     const int porta = Porta.toInt(&ok);
-    if (ok)
-        p.porta = porta;
+    if (ok) p.porta = porta;
     if (d == QLatin1String("postgresql") || d == QLatin1String("qpsql")) {
         p.driver = QStringLiteral("QPSQL");
         p.baseDados = BaseDados;
     } else if (d == QLatin1String("odbc") || d == QLatin1String("qodbc")) {
         p.driver = QStringLiteral("QODBC");
         if (!DriverOdbc.isEmpty()) {
-            p.baseDados = QStringLiteral("DRIVER={%1};SERVER=%2;%3DATABASE=%4;")
-                              .arg(DriverOdbc, Servidor, ok ? QStringLiteral("PORT=%1;").arg(porta) : QString(),
-                                   BaseDados);
+            p.baseDados =
+                QStringLiteral("DRIVER={%1};SERVER=%2;%3DATABASE=%4;")
+                    .arg(DriverOdbc, Servidor, ok ? QStringLiteral("PORT=%1;").arg(porta) : QString(), BaseDados);
         } else {
             p.baseDados = BaseDados;
         }

@@ -1,17 +1,17 @@
 #include "dataaccess/GeradorDados.h"
 
-#include "app/Rotinas.h"
-#include "dataaccess/CifraSenha.h"
-#include "dataaccess/EsquemaBD.h"
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <vector>
 
 #include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include <algorithm>
-#include <memory>
-#include <random>
-#include <vector>
+#include "base/Rotinas.h"
+#include "dataaccess/CifraSenha.h"
+#include "dataaccess/EsquemaBD.h"
 
 namespace {
 
@@ -30,14 +30,12 @@ public:
     {
         Q_ASSERT(linha.size() == m_colunas.size());
         m_valores += linha;
-        if (m_valores.size() >= m_porInsert * m_colunas.size())
-            despejar();
+        if (m_valores.size() >= m_porInsert * m_colunas.size()) despejar();
     }
 
     void despejar()
     {
-        if (m_valores.isEmpty())
-            return;
+        if (m_valores.isEmpty()) return;
         const int linhas = int(m_valores.size() / m_colunas.size());
         QSqlQuery* q;
         QSqlQuery resto(m_bd.bd());
@@ -66,18 +64,16 @@ public:
 private:
     void preparar(QSqlQuery& q, int linhas)
     {
-        const QString uma = QLatin1Char('(') + QStringList(m_colunas.size(), QStringLiteral("?")).join(u',') +
-                            QLatin1Char(')');
+        const QString uma =
+            QLatin1Char('(') + QStringList(m_colunas.size(), QStringLiteral("?")).join(u',') + QLatin1Char(')');
         QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(m_tabela, m_colunas.join(u','));
         sql.reserve(sql.size() + linhas * (uma.size() + 1));
         for (int i = 0; i < linhas; ++i) {
-            if (i)
-                sql += QLatin1Char(',');
+            if (i) sql += QLatin1Char(',');
             sql += uma;
         }
         if (!q.prepare(sql))
-            throw ErroBD(QStringLiteral("%1: %2").arg(m_tabela, q.lastError().text()),
-                         q.lastError().nativeErrorCode());
+            throw ErroBD(QStringLiteral("%1: %2").arg(m_tabela, q.lastError().text()), q.lastError().nativeErrorCode());
     }
 
     LigacaoDados& m_bd;
@@ -102,16 +98,13 @@ public:
     }
     void adicionar(const QVariantList& linha)
     {
-        if (!m_aberta)
-            comecar();
+        if (!m_aberta) comecar();
         m_ins.adicionar(linha);
-        if (++m_contadas >= m_por)
-            fim();
+        if (++m_contadas >= m_por) fim();
     }
     void fim()
     {
-        if (!m_aberta)
-            return;
+        if (!m_aberta) return;
         m_ins.despejar();
         m_ins.libertar();
         executar(QStringLiteral("COMMIT"));
@@ -151,14 +144,14 @@ Currency centimos(std::mt19937& rng, int a, int b)
     return Currency::fromRaw(qint64(std::uniform_int_distribution<int>(a, b)(rng)) * 100);
 }
 
-const char* const kNomesOperacoes[] = {"Corte", "Dobragem", "Soldadura", "Pintura", "Montagem", "Furação",
-                                       "Torneamento", "Fresagem", "Polimento", "Embalagem", "Controlo",
-                                       "Rebarbagem"};
-const char* const kNomesMaquinas[] = {"Guilhotina", "Quinadora", "Soldadora", "Cabine de pintura", "Torno",
-                                      "Fresadora", "Engenho de furar", "Prensa", "Laser", "Serrote"};
-const char* const kMotivos[] = {"Falta de material", "Avaria da máquina", "Aguarda desenho", "Falta de ferramenta",
-                                "Prioridade de outra obra", "Aguarda controlo", "Cliente pediu alteração",
-                                "Fim de turno"};
+const char* const kNomesOperacoes[] = {"Corte",       "Dobragem", "Soldadura", "Pintura",   "Montagem", "Furação",
+                                       "Torneamento", "Fresagem", "Polimento", "Embalagem", "Controlo", "Rebarbagem"};
+const char* const kNomesMaquinas[] = {"Guilhotina", "Quinadora", "Soldadora",        "Cabine de pintura",
+                                      "Torno",      "Fresadora", "Engenho de furar", "Prensa",
+                                      "Laser",      "Serrote"};
+const char* const kMotivos[] = {
+    "Falta de material",        "Avaria da máquina", "Aguarda desenho",         "Falta de ferramenta",
+    "Prioridade de outra obra", "Aguarda controlo",  "Cliente pediu alteração", "Fim de turno"};
 const char* const kUnidades[] = {"UN", "KG", "M", "M2", "L"};
 
 } // namespace
@@ -194,21 +187,18 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
     QElapsedTimer relogio;
     relogio.start();
     auto avisar = [&](const QString& t) {
-        if (progresso)
-            progresso(QStringLiteral("[%1 s] %2").arg(relogio.elapsed() / 1000.0, 0, 'f', 1).arg(t));
+        if (progresso) progresso(QStringLiteral("[%1 s] %2").arg(relogio.elapsed() / 1000.0, 0, 'f', 1).arg(t));
     };
-    if (p.ordens < 1 || p.ordens > 899999 || p.linhas < 0 || p.funcionarios < 1 || p.operacoes < 1 ||
-        p.maquinas < 1 || p.artigos < 1 || p.funcionarios > 9999 || p.maquinas > 999 || p.artigos > 999999)
+    if (p.ordens < 1 || p.ordens > 899999 || p.linhas < 0 || p.funcionarios < 1 || p.operacoes < 1 || p.maquinas < 1 ||
+        p.artigos < 1 || p.funcionarios > 9999 || p.maquinas > 999 || p.artigos > 999999)
         throw ErroBD(QStringLiteral("Dimensões fora dos limites do gerador"));
-    if (!EsquemaBD::Existe(bd))
-        EsquemaBD::Criar(bd);
-    const Registos ja = bd.consultar(QStringLiteral(
-        "SELECT (SELECT COUNT(*) FROM oka_Funcionarios), (SELECT COUNT(*) FROM oka_CabOrc), "
-        "(SELECT COUNT(*) FROM oka_Contador)"));
+    if (!EsquemaBD::Existe(bd)) EsquemaBD::Criar(bd);
+    const Registos ja = bd.consultar(
+        QStringLiteral("SELECT (SELECT COUNT(*) FROM oka_Funcionarios), (SELECT COUNT(*) FROM oka_CabOrc), "
+                       "(SELECT COUNT(*) FROM oka_Contador)"));
     if (ja.primeira().inteiro(0) > 0 || ja.primeira().inteiro(1) > 0 || ja.primeira().inteiro(2) > 0)
         throw ErroBD(QStringLiteral("A base de dados já tem dados; o gerador só preenche uma base de dados vazia."));
-    if (bd.dialecto() == Dialecto::SQLite)
-        bd.executar(QStringLiteral("PRAGMA cache_size=-200000"));
+    if (bd.dialecto() == Dialecto::SQLite) bd.executar(QStringLiteral("PRAGMA cache_size=-200000"));
 
     std::mt19937 rng(p.semente);
     auto uniforme = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
@@ -292,8 +282,7 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
         InsercaoEmMassa stk(bd, QStringLiteral("ARTARM"), {"ARTIGO", "ARMAZEM", "EXISTENC"}, porIns);
         Lotes ls(bd, stk, porTr);
         for (int i = 0; i < p.artigos; ++i)
-            if (!descritor[i])
-                ls.adicionar({CodigoArtigo(i), Armazem(), Currency(uniforme(1000, 100000)).paraBD()});
+            if (!descritor[i]) ls.adicionar({CodigoArtigo(i), Armazem(), Currency(uniforme(1000, 100000)).paraBD()});
         ls.fim();
         r.artigos = p.artigos;
     }
@@ -328,8 +317,8 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
                                     : p.hoje.addDays(-11 - qint64(730) * (nFechadas - 1 - o) / std::max(1, nFechadas));
             ultimoDia[o] = diaOrdem;
             int linha = 0;
-            auto escrever = [&](const QVariant& data, Currency ini, Currency fim, int oper, int maq, const QVariant& func,
-                                int funcIdx, int estado) {
+            auto escrever = [&](const QVariant& data, Currency ini, Currency fim, int oper, int maq,
+                                const QVariant& func, int funcIdx, int estado) {
                 const Currency total =
                     fim == Currency() ? Currency() : DecimalParaHora(HoraParaDecimal(fim) - HoraParaDecimal(ini));
                 const Currency ch = funcIdx >= 0 ? custoFunc[funcIdx] : Currency();
@@ -340,7 +329,8 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
                     ind[o] += h * ci;
                 }
                 lotes.adicionar({fo, ++linha, data, ini.paraBD(), fim.paraBD(), total.paraBD(), oper + 1,
-                                 nomeOper[oper], maq >= 0 ? QVariant(CodigoMaquina(maq)) : QVariant(QMetaType(QMetaType::QString)),
+                                 nomeOper[oper],
+                                 maq >= 0 ? QVariant(CodigoMaquina(maq)) : QVariant(QMetaType(QMetaType::QString)),
                                  func, ch.paraBD(), cm.paraBD(), estado});
                 ++r.linhas;
             };
@@ -353,8 +343,7 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
                     ++r.linhasPreparadas;
                 }
                 for (int e : comTrabalhoPorOrdem[o - nFechadas]) {
-                    if (restantes < 1)
-                        break;
+                    if (restantes < 1) break;
                     --restantes;
                     const int oper = uniforme(0, p.operacoes - 1), maq = uniforme(0, p.maquinas - 1);
                     if (e < emCurso) {
@@ -376,8 +365,8 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
                 const double pe = probabilidade();
                 const int estado = pe < 0.85 ? 2 : pe < 0.88 ? 4 : pe < 0.93 ? 9 : 10;
                 const QDate dia = diaOrdem.addDays(-uniforme(0, 5));
-                escrever(DataBD(dia), hhmmss(ini), hhmmss(fim), uniforme(0, p.operacoes - 1), maq,
-                         CodigoFuncionario(f), f, estado);
+                escrever(DataBD(dia), hhmmss(ini), hhmmss(fim), uniforme(0, p.operacoes - 1), maq, CodigoFuncionario(f),
+                         f, estado);
             }
         }
         lotes.fim();
@@ -418,8 +407,7 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
                              QStringLiteral("PR%1").arg(o + 1), prod[o].paraBD(), ind[o].paraBD(), mat[o].paraBD(),
                              out[o].paraBD()});
             ++r.ordens;
-            if (aberta)
-                ++r.ordensAbertas;
+            if (aberta) ++r.ordensAbertas;
         }
         lotes.fim();
     }

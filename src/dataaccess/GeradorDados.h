@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/Currency.h"
-#include "dataaccess/LigacaoDados.h"
+#include <functional>
 
 #include <QDate>
 #include <QString>
 
-#include <functional>
+#include "base/Currency.h"
+#include "dataaccess/LigacaoDados.h"
 
 // Fills an empty database with a factory of a chosen size, for benchmarks and load tests: the
 // catalogues, work orders (most of them closed history, the newest in production), labour lines in

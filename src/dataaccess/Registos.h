@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Currency.h"
+#include <memory>
 
 #include <QDate>
 #include <QDateTime>
@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <QVariant>
 
-#include <memory>
+#include "base/Currency.h"
 
 // The rows a query returned, read completely into memory (so the next statement on the same
 // connection cannot discard them). Fields are found by position or by name, ignoring case

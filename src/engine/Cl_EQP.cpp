@@ -1,7 +1,7 @@
 #include "engine/Cl_EQP.h"
 
-#include "app/InteraccaoOperador.h"
-#include "app/Rotinas.h"
+#include "base/InteraccaoOperador.h"
+#include "base/Rotinas.h"
 #include "dataaccess/LigacaoDados.h"
 #include "engine/cl_Funcionarios.h"
 #include "engine/cl_Operacoes.h"

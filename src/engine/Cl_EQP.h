@@ -4,7 +4,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 #include "dataaccess/Registos.h"
 
 class ErroBD;

@@ -1,4 +1,4 @@
-#include "app/Rotinas.h"
+#include "base/Rotinas.h"
 #include "dataaccess/LigacaoDados.h"
 #include "engine/Cl_EQP.h"
 

@@ -1,4 +1,5 @@
-#include "app/Rotinas.h"
+#include "base/Rotinas.h"
+#include "dataaccess/LerCI.h"
 #include "dataaccess/LigacaoDados.h"
 #include "engine/Cl_EQP.h"
 #include "engine/cl_Operacoes.h"

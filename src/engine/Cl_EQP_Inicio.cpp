@@ -1,5 +1,5 @@
-#include "app/InteraccaoOperador.h"
-#include "app/Rotinas.h"
+#include "base/InteraccaoOperador.h"
+#include "base/Rotinas.h"
 #include "dataaccess/LigacaoDados.h"
 #include "engine/Cl_EQP.h"
 #include "engine/cl_Operacoes.h"

@@ -1,4 +1,4 @@
-#include "app/InteraccaoOperador.h"
+#include "base/InteraccaoOperador.h"
 #include "dataaccess/LigacaoDados.h"
 #include "engine/Cl_EQP.h"
 

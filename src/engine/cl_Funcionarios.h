@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 #include "dataaccess/Registos.h"
 
 class LigacaoDados;

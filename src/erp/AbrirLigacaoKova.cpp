@@ -1,7 +1,7 @@
 #include "erp/AbrirLigacaoKova.h"
 
-#include "app/Arranque.h"
-#include "app/InteraccaoOperador.h"
+#include "base/InteraccaoOperador.h"
+#include "base/PastaPrograma.h"
 #include "erp/DefinicoesKova.h"
 #include "erp/LigacaoKovaBD.h"
 
@@ -15,7 +15,7 @@ bool AbrirLigacaoKova(std::unique_ptr<LigacaoKova>& link, const QString& ficheir
 {
     ValoresKova v;
     {
-        DefinicoesKova definicoes(Arranque::CaminhoConfiguracao(ficheiroConfiguracao));
+        DefinicoesKova definicoes(CaminhoConfiguracao(ficheiroConfiguracao));
         v = definicoes.Valores();
         // Missing means exactly empty; the log folder is optional.
         if (v.PercursoWindows.isEmpty() || v.Empresa.isEmpty() || v.UtilizadorKova.isEmpty() ||

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/InteraccaoOperador.h"
+#include "base/InteraccaoOperador.h"
 
 // The ERP link settings, kept in the configuration file in section "Kova":
 //   Percurso Windows = folder of the ERP installation (must exist)

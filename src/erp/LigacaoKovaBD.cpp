@@ -9,7 +9,7 @@
 #include <QFileInfo>
 #include <QHash>
 
-#include "app/Rotinas.h"
+#include "base/Rotinas.h"
 #include "dataaccess/LigacaoDados.h"
 
 namespace {
@@ -194,14 +194,15 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
             };
             qint64 ultimo = ultimoDocumento();
             for (int volta = 0; ultimo > 0; ++volta) {
-                m_bd->executar(QStringLiteral("UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"
-                                              " AND NUMDOC = ?"),
-                               {cab.TipoDoc, int(cab.Serie), int(cab.Ano), ultimo});
+                m_bd->executar(
+                    QStringLiteral("UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"
+                                   " AND NUMDOC = ?"),
+                    {cab.TipoDoc, int(cab.Serie), int(cab.Ano), ultimo});
                 const qint64 agora = ultimoDocumento();
-                if (agora == ultimo)
-                    break;
+                if (agora == ultimo) break;
                 if (volta > 100)
-                    throw ErroBD(QStringLiteral("Numeração de documentos muito disputada."), {}, ErroBD::Tipo::Repetivel);
+                    throw ErroBD(QStringLiteral("Numeração de documentos muito disputada."), {},
+                                 ErroBD::Tipo::Repetivel);
                 ultimo = agora;
             }
             const qint32 numero = qint32(ultimo + 1);

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 #include "erp/LigacaoKova.h"
 
 // An ERP stand-in that lives in the shop-floor database, beside the ERP's article and stock

@@ -7,8 +7,8 @@
 #include <QDateTime>
 #include <QLocale>
 
-#include "app/InteraccaoOperador.h"
-#include "app/Rotinas.h"
+#include "base/InteraccaoOperador.h"
+#include "base/Rotinas.h"
 #include "dataaccess/LigacaoDados.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 #include "erp/LigacaoKova.h"
 
 class ErroBD;

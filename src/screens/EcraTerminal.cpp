@@ -13,10 +13,10 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "app/Arranque.h"
-#include "app/InteraccaoOperador.h"
-#include "app/Mod_log.h"
-#include "app/Rotinas.h"
+#include "base/InteraccaoOperador.h"
+#include "base/Mod_log.h"
+#include "base/PastaPrograma.h"
+#include "base/Rotinas.h"
 #include "controls/Fontes.h"
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
@@ -383,8 +383,7 @@ void EcraTerminal::IntroduzirObra()
         return;
     }
     Obra = numero;
-    if (estado != 1)
-        operador()->Aviso(QStringLiteral("A Folha de Obra não está em Fabrico !"), 0, AlturaDialogo);
+    if (estado != 1) operador()->Aviso(QStringLiteral("A Folha de Obra não está em Fabrico !"), 0, AlturaDialogo);
 }
 
 void EcraTerminal::CarregarFuncoes(PainelBotoes* painel, const QStringList& textos, const QStringList& codigos)
@@ -428,7 +427,7 @@ void EcraTerminal::SairMenu()
 void EcraTerminal::AbrirDefinicoesBD()
 {
     // New settings take effect at the next start; the open connection is left alone.
-    DefinicoesBD definicoes(Arranque::CaminhoConfiguracao(m_ficheiroConfiguracao));
+    DefinicoesBD definicoes(CaminhoConfiguracao(m_ficheiroConfiguracao));
     definicoes.Ler();
     operador()->EditarDefinicoesBD(definicoes, QDir(PastaPrograma()).filePath(QStringLiteral("Catalogos/bd.sql")));
 }

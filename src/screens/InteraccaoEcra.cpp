@@ -2,8 +2,8 @@
 
 #include <QGuiApplication>
 
-#include "dataaccess/ui/frmDefinicoesBD.h"
-#include "erp/ui/frmDefinicoesKova.h"
+#include "screens/frmDefinicoesBD.h"
+#include "screens/frmDefinicoesKova.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QHeaderView>
 #include <QLabel>
 
-#include "app/Currency.h"
-#include "app/InteraccaoOperador.h"
+#include "base/Currency.h"
+#include "base/InteraccaoOperador.h"
 #include "controls/Fontes.h"
 #include "controls/GrelhaConsumo.h"
 #include "controls/Twips.h"

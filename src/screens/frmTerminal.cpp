@@ -4,7 +4,7 @@
 
 #include <QGroupBox>
 
-#include "app/InteraccaoOperador.h"
+#include "base/InteraccaoOperador.h"
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
 #include "engine/Cl_EQP.h"

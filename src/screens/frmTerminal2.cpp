@@ -5,7 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 
-#include "app/InteraccaoOperador.h"
+#include "base/InteraccaoOperador.h"
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
 #include "controls/ucLogin.h"

@@ -1,17 +1,19 @@
 #include "app/Arranque.h"
-#include "app/Rotinas.h"
-#include "support/OperadorFalso.h"
-
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "base/PastaPrograma.h"
+#include "base/Rotinas.h"
+#include "support/OperadorFalso.h"
 
 class Arranque_ : public ::testing::Test
 {
@@ -56,19 +58,21 @@ TEST_F(Arranque_, FicheiroDaLinhaDeComando)
     EXPECT_EQ(Arranque::FicheiroConfiguracao({QStringLiteral("Minha"), QStringLiteral("Config.oka")}),
               QStringLiteral("Minha Config.oka"));
     EXPECT_EQ(Arranque::FicheiroConfiguracao({QStringLiteral("\"x.oka\"")}), QStringLiteral("\"x.oka\""));
-    EXPECT_EQ(Arranque::CaminhoConfiguracao(QStringLiteral("Outro.oka")), caminho(QStringLiteral("Outro.oka")));
-    EXPECT_EQ(Arranque::CaminhoConfiguracao(QStringLiteral("/etc/t.oka")), QStringLiteral("/etc/t.oka"));
+    EXPECT_EQ(CaminhoConfiguracao(QStringLiteral("Outro.oka")), caminho(QStringLiteral("Outro.oka")));
+    EXPECT_EQ(CaminhoConfiguracao(QStringLiteral("/etc/t.oka")), QStringLiteral("/etc/t.oka"));
 }
 
 TEST_F(Arranque_, TipoTerminal)
 {
-    const QList<std::pair<QByteArray, int>> casos{
-        {"", 0}, {"A", 0}, {"1", 1}, {"-3", -3}, {" 2 ", 2}, {"2.5", 2}, {"3.5", 4}, {"99999", 32767}, {"-99999", -32768}};
+    const QList<std::pair<QByteArray, int>> casos{{"", 0},    {"A", 0},         {"1", 1},
+                                                  {"-3", -3}, {" 2 ", 2},       {"2.5", 2},
+                                                  {"3.5", 4}, {"99999", 32767}, {"-99999", -32768}};
     for (const auto& [valor, esperado] : casos) {
         escrever(QStringLiteral("t.oka"), "[Liga\xC3\xA7\xC3\xA3o]\r\nTipo de Terminal=" + valor + "\r\n");
         EXPECT_EQ(Arranque::TipoTerminal(QStringLiteral("t.oka")), esperado) << valor.constData();
     }
-    escrever(QStringLiteral("sem_chave.oka"), "[Liga\xC3\xA7\xC3\xA3o]\r\nOutra=1\r\n[Base de Dados]\r\nDriver=SQLite\r\n");
+    escrever(QStringLiteral("sem_chave.oka"),
+             "[Liga\xC3\xA7\xC3\xA3o]\r\nOutra=1\r\n[Base de Dados]\r\nDriver=SQLite\r\n");
     EXPECT_EQ(Arranque::TipoTerminal(QStringLiteral("sem_chave.oka")), 0);
     EXPECT_EQ(Arranque::TipoTerminal(QStringLiteral("nao_existe.oka")), 0);
     // The same file written by an older editor in Latin-1.
@@ -137,9 +141,9 @@ TEST_F(Arranque_, FalhaDeLigacaoNomeiaTudoMenosAPalavraPasse)
     // database and user, and never the password.
     const int porta = portaFechada();
     for (const QByteArray& senha : {QByteArray(), QByteArray("Segr3do'X")}) {
-        escrever(QStringLiteral("pg.oka"), "[Base de Dados]\nDriver=PostgreSQL\nServidor=127.0.0.1\nPorta=" +
-                                              QByteArray::number(porta) +
-                                              "\nBase de Dados=fabrica\nUtilizador=ana\nPalavra Passe=" + senha + "\n");
+        escrever(QStringLiteral("pg.oka"),
+                 "[Base de Dados]\nDriver=PostgreSQL\nServidor=127.0.0.1\nPorta=" + QByteArray::number(porta) +
+                     "\nBase de Dados=fabrica\nUtilizador=ana\nPalavra Passe=" + senha + "\n");
         OperadorFalso operador;
         LigacaoDados bd;
         QString erro;

@@ -1,9 +1,11 @@
-#include "app/Rotinas.h"
-#include "dataaccess/CifraSenha.h"
 #include "dataaccess/EsquemaBD.h"
-#include "support/BaseDadosTeste.h"
 
 #include <QSet>
+
+#include "base/Rotinas.h"
+#include "dataaccess/CifraSenha.h"
+#include "dataaccess/LerCI.h"
+#include "support/BaseDadosTeste.h"
 
 // The demo factory loads on every backend and holds together: what the screens and the costing
 // read from it is there, and the order totals are the roll-up of their closed lines.
@@ -15,9 +17,7 @@ TEST_P(EsquemaBD_, DemoCarregaECoerente)
 {
     EXPECT_TRUE(EsquemaBD::Existe(bd()));
     EsquemaBD::CarregarDemo(bd(), QStringLiteral("1234"));
-    auto contar = [&](const char* sql) {
-        return bd().consultar(QString::fromLatin1(sql)).primeira().inteiro(0);
-    };
+    auto contar = [&](const char* sql) { return bd().consultar(QString::fromLatin1(sql)).primeira().inteiro(0); };
     EXPECT_EQ(contar("SELECT COUNT(*) FROM oka_Funcionarios"), 12);
     EXPECT_EQ(contar("SELECT COUNT(*) FROM oka_Operacoes"), 15);
     EXPECT_EQ(contar("SELECT COUNT(*) FROM oka_Operacoes WHERE OperNome = ''"), 1);

@@ -1,12 +1,14 @@
-#include "app/Rotinas.h"
-#include "dataaccess/DefinicoesBD.h"
 #include "dataaccess/LeitorConfiguracao.h"
-
-#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "base/PastaPrograma.h"
+#include "base/Rotinas.h"
+#include "dataaccess/DefinicoesBD.h"
 
 class Configuracao : public ::testing::Test
 {
@@ -127,7 +129,8 @@ TEST_F(Configuracao, DefinicoesDaBaseDeDadosPorDriver)
     EXPECT_EQ(p.servidor, QStringLiteral("srv"));
     EXPECT_EQ(p.porta, 5433);
     EXPECT_EQ(p.baseDados, QStringLiteral("fabrica"));
-    for (QString DefinicoesBD::*campo : {&DefinicoesBD::Servidor, &DefinicoesBD::BaseDados, &DefinicoesBD::Utilizador}) {
+    for (QString DefinicoesBD::*campo :
+         {&DefinicoesBD::Servidor, &DefinicoesBD::BaseDados, &DefinicoesBD::Utilizador}) {
         DefinicoesBD falta = d;
         falta.*campo = QString();
         EXPECT_TRUE(falta.faltamDefinicoes());

@@ -1,11 +1,11 @@
-#include "app/Rotinas.h"
-#include "support/BaseDadosTeste.h"
-
-#include <QDateTime>
-
 #include <atomic>
 #include <latch>
 #include <thread>
+
+#include <QDateTime>
+
+#include "base/Rotinas.h"
+#include "support/BaseDadosTeste.h"
 
 // The connection on every backend: bound values, exact money and dates, true row counts,
 // all-or-nothing transactions with bounded retry, concurrent line numbers, reconnection.
@@ -30,9 +30,8 @@ TEST_P(LigacaoDados_, ValoresLigadosComApostrofos)
         bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, Notas) VALUES (?, ?, ?)"),
                       {t.left(20), 1, t});
     for (const QString& t : textos) {
-        const Registos r =
-            bd().consultar(QStringLiteral("SELECT Fo, Notas AS Nota FROM oka_CabOrc WHERE Fo = ? AND Notas = ?"),
-                           {t.left(20), t});
+        const Registos r = bd().consultar(
+            QStringLiteral("SELECT Fo, Notas AS Nota FROM oka_CabOrc WHERE Fo = ? AND Notas = ?"), {t.left(20), t});
         ASSERT_EQ(r.RecordCount(), 1) << t.toStdString();
         EXPECT_EQ(r.primeira().texto("NOTA"), t);
         EXPECT_EQ(r.primeira().texto(0), t.left(20));
@@ -67,16 +66,16 @@ TEST_P(LigacaoDados_, DinheiroDatasEContagens)
     }
     EXPECT_EQ(bd().consultar(QStringLiteral("SELECT SUM(CustoHomem) FROM oka_LinFo_Ope")).primeira().moeda(0),
               *Currency::parse(QStringLiteral("12345679.2998")));
-    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE CustoHomem > ?"),
-                     {Currency(0).paraBD()}),
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE CustoHomem > ?"), {Currency(0).paraBD()}),
               3);
 
     const QVariant lido = bd().consultar(QStringLiteral("SELECT DataActual FROM oka_CabOrc")).primeira().valor(0);
-    const QDateTime lida = lido.typeId() == QMetaType::QDateTime ? lido.toDateTime()
-                                                                 : QDateTime::fromString(lido.toString(), Qt::ISODate);
+    const QDateTime lida =
+        lido.typeId() == QMetaType::QDateTime ? lido.toDateTime() : QDateTime::fromString(lido.toString(), Qt::ISODate);
     EXPECT_EQ(lida.date(), dia);
     EXPECT_EQ(lida.time(), QTime(13, 5, 7)); // wall clock, whatever the session's time zone
-    EXPECT_TRUE(bd().consultar(QStringLiteral("SELECT Fo FROM oka_CabOrc WHERE Fo = ?"), {QStringLiteral("x")}).vazio());
+    EXPECT_TRUE(
+        bd().consultar(QStringLiteral("SELECT Fo FROM oka_CabOrc WHERE Fo = ?"), {QStringLiteral("x")}).vazio());
 }
 
 TEST_P(LigacaoDados_, TransacaoTudoOuNada)
@@ -115,8 +114,7 @@ TEST_P(LigacaoDados_, RepeteSoOQueValeAPenaRepetir)
     bd().transacao([&] {
         ++vezes;
         bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo) VALUES (?, 1)"), {QStringLiteral("R")});
-        if (vezes == 1)
-            throw ErroBD(QStringLiteral("deadlock"), QStringLiteral("40P01"), ErroBD::Tipo::Repetivel);
+        if (vezes == 1) throw ErroBD(QStringLiteral("deadlock"), QStringLiteral("40P01"), ErroBD::Tipo::Repetivel);
     });
     EXPECT_EQ(vezes, 2);
     EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_CabOrc")), 1);
@@ -155,9 +153,10 @@ void novaLinha(LigacaoDados& l, const QString& fo, bool bloquearCabecalho)
     l.transacao([&] {
         if (bloquearCabecalho && l.dialecto() != Dialecto::SQLite)
             l.executar(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = SubEstado WHERE Fo = ?"), {fo});
-        const qint64 n =
-            l.consultar(QStringLiteral("SELECT MAX(NoLinha) FROM oka_LinFo_Ope WHERE NoFo = ?"), {fo}).primeira().inteiro(0) +
-            1;
+        const qint64 n = l.consultar(QStringLiteral("SELECT MAX(NoLinha) FROM oka_LinFo_Ope WHERE NoFo = ?"), {fo})
+                             .primeira()
+                             .inteiro(0) +
+                         1;
         l.executar(QStringLiteral("INSERT INTO oka_LinFo_Ope (NoFo, NoLinha, Estado) VALUES (?, ?, 1)"), {fo, n});
     });
 }

@@ -2,8 +2,8 @@
 
 #include <QDateTime>
 
-#include "app/Currency.h"
-#include "app/Rotinas.h"
+#include "base/Currency.h"
+#include "base/Rotinas.h"
 #include "engine/Cl_EQP.h"
 #include "support/BaseDadosTeste.h"
 #include "support/OperadorFalso.h"

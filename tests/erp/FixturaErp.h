@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/Currency.h"
+#include "base/Currency.h"
 #include "dataaccess/LigacaoDados.h"
 
 // Rows the ERP tests start from: the settings row, articles, stock, orders and material lines.

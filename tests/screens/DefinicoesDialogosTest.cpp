@@ -10,11 +10,12 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Rotinas.h"
+#include "base/PastaPrograma.h"
+#include "base/Rotinas.h"
 #include "dataaccess/EsquemaBD.h"
 #include "dataaccess/LeitorConfiguracao.h"
-#include "dataaccess/ui/frmDefinicoesBD.h"
-#include "erp/ui/frmDefinicoesKova.h"
+#include "screens/frmDefinicoesBD.h"
+#include "screens/frmDefinicoesKova.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -13,16 +13,18 @@
 #include <QResizeEvent>
 #include <QTest>
 
-#include "app/Rotinas.h"
+#include "base/PastaPrograma.h"
+#include "base/Rotinas.h"
 #include "controls/PainelBotoes.h"
+#include "controls/okaBotao.h"
 #include "controls/ucLogin.h"
 #include "dataaccess/CifraSenha.h"
 #include "erp/FixturaErp.h"
 #include "erp/LigacaoKovaBD.h"
+#include "screens/TocarPainel.h"
 #include "screens/frmTerminal2.h"
 #include "support/BaseDadosTeste.h"
 #include "support/OperadorFalso.h"
-#include "screens/TocarPainel.h"
 
 class FixturaTerminal2 : public TesteBD
 {

@@ -3,8 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/Arranque.h"
-#include "app/ui/mod_main.h"
+#include "base/PastaPrograma.h"
 #include "controls/GrelhaConsumo.h"
 #include "controls/Twips.h"
 #include "controls/okaBotao.h"
@@ -144,68 +143,3 @@ TEST_P(EcraT2, SairClosesTheScreenTeardownDisconnectsTheErpLink)
 }
 
 INSTANCIAR_BACKENDS(EcraT2);
-
-// Pictures of the ERP terminal for the documentation, from the real start-up on the demo
-// database with the shipped Terminal_ERP.oka. Runs only when TERMINAL_CAPTURAS names the folder
-// to write them to; start it from the build folder on a 1920 x 1080 screen:
-//   QT_QPA_PLATFORM=offscreen:configfile=../tests/screens/ecra-1920x1080.json
-//   TERMINAL_CAPTURAS=../docs tests/tests_screens --gtest_filter='*Capturas*'
-TEST(CapturasTerminal2, LoginAndConsumption)
-{
-    const QString destino = qEnvironmentVariable("TERMINAL_CAPTURAS");
-    if (destino.isEmpty()) GTEST_SKIP() << "TERMINAL_CAPTURAS not set";
-    QTemporaryDir pasta;
-    ASSERT_TRUE(QFile::copy(QDir::current().filePath(QStringLiteral("Terminal_ERP.oka")),
-                            pasta.filePath(QStringLiteral("Terminal_ERP.oka"))));
-    DefinirPastaPrograma(pasta.path());
-    {
-        LigacaoDados bd;
-        ASSERT_EQ(Arranque::AbrirBaseDados(QStringLiteral("Terminal_ERP.oka"), bd, nullptr, nullptr),
-                  Arranque::Resultado::Aberta);
-        EsquemaBD::Criar(bd);
-        EsquemaBD::CarregarDemo(bd, QStringLiteral("1234"));
-        bd.Fechar();
-    }
-    OperadorFalso op;
-    ResultadoMain r = Main({QStringLiteral("Terminal_ERP.oka")}, &op);
-    auto* ecra = dynamic_cast<frmTerminal2*>(r.ecra.get());
-    ASSERT_NE(ecra, nullptr);
-    QCoreApplication::processEvents();
-    ASSERT_EQ(ecra->size(), QSize(1920, 1080));
-    ASSERT_TRUE(ecra->LigKova()->ligado());
-    EXPECT_EQ(ecra->FrameDataHora->geometry().bottomRight(), QPoint(1919, 1079));
-
-    TocarPainel(ecra->PainelBotesUtilizadores, QStringLiteral("António Silva"));
-    for (int tecla : {1, 2, 3, 4})
-        QTest::mouseClick(ecra->ucLogin->btAlfa[std::size_t(tecla)], Qt::LeftButton);
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(ecra->grab().save(QDir(destino).filePath(QStringLiteral("frmTerminal2-login.png"))));
-
-    QTest::mouseClick(ecra->ucLogin->btAlfa[ucLogin::TeclaEnter], Qt::LeftButton);
-    ASSERT_TRUE(ecra->PainelObra->isVisible());
-    TocarPainel(ecra->PainelObra, QStringLiteral("Obra 26002"));
-    TocarPainel(ecra->PainelOperacoes, ecra->PainelOperacoes->textos().value(0));
-    TocarPainel(ecra->PainelFuncoes, QStringLiteral("Consumo de Materiais"));
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(ecra->grab().save(QDir(destino).filePath(QStringLiteral("frmTerminal2-trabalho.png"))));
-
-    QTest::mouseClick(ecra->btConfirmar, Qt::LeftButton);
-    PainelConsumo* p = ecra->PainelDonsumo;
-    ASSERT_TRUE(p->isVisible());
-    // Touches on article code, length and width; the dialogs answer from the lists.
-    op.textosDigitados << QStringLiteral("CHP03S235") << QStringLiteral("IPE100") << QStringLiteral("CHI2-304");
-    op.numerosDigitados << QStringLiteral("1.5") << QStringLiteral("2") << QStringLiteral("12") << QStringLiteral("1.2")
-                        << QStringLiteral("0.8");
-    for (int campo : {0, 2, 3, -1, 0, 4, -1, 0, 2, 3}) {
-        if (campo < 0)
-            QTest::mouseClick(p->btAdd, Qt::LeftButton);
-        else
-            QTest::mouseClick(p->Campo[std::size_t(campo)], Qt::LeftButton);
-    }
-    QCoreApplication::processEvents();
-    EXPECT_EQ(p->CMGRmat->Linhas(), 2);
-    ASSERT_TRUE(ecra->grab().save(QDir(destino).filePath(QStringLiteral("frmTerminal2-consumo.png"))));
-    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")), QStringList());
-    r.ecra.reset();
-    DefinirPastaPrograma(QString());
-}

@@ -14,13 +14,14 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Rotinas.h"
+#include "base/PastaPrograma.h"
+#include "base/Rotinas.h"
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
 #include "controls/okaBotao.h"
+#include "screens/TocarPainel.h"
 #include "support/BaseDadosTeste.h"
 #include "support/OperadorFalso.h"
-#include "screens/TocarPainel.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/InteraccaoOperador.h"
-#include "dataaccess/DefinicoesBD.h"
+#include <optional>
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-#include <optional>
+#include "base/InteraccaoOperador.h"
+#include "dataaccess/DefinicoesBD.h"
 
 // A scripted operator for engine and ERP tests: records every dialog and gives the answers
 // queued by the test (questions are confirmed unless told otherwise).
@@ -64,16 +64,14 @@ public:
     bool EditarDefinicoesKova(ValoresKova& valores) override
     {
         dialogos << Dialogo{QStringLiteral("Kova"), {}, 0, 0};
-        if (!novosValoresKova)
-            return false;
+        if (!novosValoresKova) return false;
         valores = *novosValoresKova;
         return true;
     }
     bool EditarDefinicoesBD(DefinicoesBD& definicoes, const QString& bdSql) override
     {
         dialogos << Dialogo{QStringLiteral("BD"), bdSql, 0, 0};
-        if (!novasDefinicoesBD)
-            return false;
+        if (!novasDefinicoesBD) return false;
         const QString ficheiro = definicoes.Ficheiro;
         definicoes = *novasDefinicoesBD;
         definicoes.Ficheiro = ficheiro;
@@ -85,8 +83,7 @@ public:
     {
         QStringList r;
         for (const Dialogo& d : dialogos)
-            if (d.tipo == tipo)
-                r << d.texto;
+            if (d.tipo == tipo) r << d.texto;
         return r;
     }
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "app/InteraccaoOperador.h"
+#include "base/InteraccaoOperador.h"
 
 class QLineEdit;
 class QPushButton;

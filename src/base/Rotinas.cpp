@@ -1,9 +1,4 @@
-#include "app/Rotinas.h"
-
-#include "dataaccess/LigacaoDados.h"
-
-#include <QCoreApplication>
-#include <QDir>
+#include "base/Rotinas.h"
 
 #include <cmath>
 
@@ -43,59 +38,21 @@ Currency DecimalParaHora(Currency x)
     return h + Currency::fromRaw(mi.raw() / 100) + Currency::fromRaw(s.raw() / Currency::Escala);
 }
 
-Currency LerCI(LigacaoDados& ligacao)
-{
-    const Registos r = ligacao.consultar(QStringLiteral("SELECT CI FROM  oka_Contador"));
-    if (r.vazio())
-        return Currency();
-    return r.primeira().moeda(0);
-}
-
 qint16 NumeroOuZero(const QVariant& v)
 {
-    if (v.isNull() || !v.isValid())
-        return 0;
+    if (v.isNull() || !v.isValid()) return 0;
     const QString t = v.toString().trimmed();
-    if (t.isEmpty())
-        return 0;
+    if (t.isEmpty()) return 0;
     bool ok = false;
     const double d = t.toDouble(&ok);
-    if (!ok || !std::isfinite(d))
-        return 0;
+    if (!ok || !std::isfinite(d)) return 0;
     const double r = std::nearbyint(d);
-    if (r > 32767)
-        return 32767;
-    if (r < -32768)
-        return -32768;
+    if (r > 32767) return 32767;
+    if (r < -32768) return -32768;
     return qint16(r);
 }
 
 QVariant DataHoraBD(const QDateTime& d)
 {
     return d.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
-}
-
-namespace {
-QString& pastaDefinida()
-{
-    static QString pasta;
-    return pasta;
-}
-} // namespace
-
-QString PastaPrograma()
-{
-    if (!pastaDefinida().isEmpty())
-        return pastaDefinida();
-    const QString env = qEnvironmentVariable("TERMINAL_PASTA");
-    if (!env.isEmpty())
-        return QDir(env).absolutePath();
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath();
-    return QDir::currentPath();
-}
-
-void DefinirPastaPrograma(const QString& pasta)
-{
-    pastaDefinida() = pasta;
 }

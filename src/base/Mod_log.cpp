@@ -1,10 +1,11 @@
-#include "app/Mod_log.h"
-
-#include "app/Rotinas.h"
+#include "base/Mod_log.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
+
+#include "base/PastaPrograma.h"
+#include "base/Rotinas.h"
 
 namespace {
 std::function<QDateTime()>& relogio()
@@ -39,8 +40,8 @@ bool EscreverLog(const QString& campo1, const QString& campo2, const QString& ca
             *erro = QStringLiteral("Não foi possível escrever no registo diário %1 (%2).").arg(nome, f.errorString());
         return false;
     }
-    const QByteArray linha = (LinhaLog(campo1, campo2, campo3, campo4, campo5, mensagem) + QStringLiteral("\r\n"))
-                                 .toLatin1();
+    const QByteArray linha =
+        (LinhaLog(campo1, campo2, campo3, campo4, campo5, mensagem) + QStringLiteral("\r\n")).toLatin1();
     if (f.write(linha) != linha.size() || !f.flush()) {
         if (erro)
             *erro = QStringLiteral("Não foi possível escrever no registo diário %1 (%2).").arg(nome, f.errorString());

@@ -1,10 +1,10 @@
-#include "app/Rotinas.h"
+#include "base/Rotinas.h"
 
-#include <gtest/gtest.h>
+#include <cstdlib>
 
 #include <QDateTime>
 
-#include <cstdlib>
+#include <gtest/gtest.h>
 
 namespace {
 Currency C(const char* texto)

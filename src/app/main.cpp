@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "app/ui/mod_main.h"
+#include "app/mod_main.h"
 #include "screens/EcraTerminal.h"
 #include "screens/InteraccaoEcra.h"
 

@@ -1,11 +1,13 @@
-#include "app/Mod_log.h"
-#include "app/Rotinas.h"
-
-#include <gtest/gtest.h>
+#include "base/Mod_log.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "base/PastaPrograma.h"
+#include "base/Rotinas.h"
 
 class Mod_log : public ::testing::Test
 {

@@ -1,4 +1,4 @@
-#include "app/Currency.h"
+#include "base/Currency.h"
 
 #include <cmath>
 #include <stdexcept>
@@ -17,15 +17,13 @@ i128 dividirParaPar(i128 n, i128 d)
         r += d;
     }
     const i128 dobro = 2 * r;
-    if (dobro > d || (dobro == d && (q % 2 != 0)))
-        q += 1;
+    if (dobro > d || (dobro == d && (q % 2 != 0))) q += 1;
     return q;
 }
 
 std::int64_t paraInt64(i128 v)
 {
-    if (v > i128(INT64_MAX) || v < i128(INT64_MIN))
-        throw std::overflow_error("Currency overflow");
+    if (v > i128(INT64_MAX) || v < i128(INT64_MIN)) throw std::overflow_error("Currency overflow");
     return std::int64_t(v);
 }
 
@@ -33,20 +31,17 @@ std::int64_t paraInt64(i128 v)
 
 Currency Currency::fromDouble(double valor)
 {
-    if (!std::isfinite(valor))
-        return Currency();
+    if (!std::isfinite(valor)) return Currency();
     // Scale, then round halves to even the way the runtime's currency conversion does.
     const double escalado = std::nearbyint(valor * Escala);
-    if (escalado >= 9.2e18 || escalado <= -9.2e18)
-        throw std::overflow_error("Currency overflow");
+    if (escalado >= 9.2e18 || escalado <= -9.2e18) throw std::overflow_error("Currency overflow");
     return fromRaw(std::int64_t(escalado));
 }
 
 std::optional<Currency> Currency::parse(const QString& textoOriginal)
 {
     QString texto = textoOriginal.trimmed();
-    if (texto.isEmpty())
-        return std::nullopt;
+    if (texto.isEmpty()) return std::nullopt;
     bool negativo = false;
     int i = 0;
     if (texto[0] == u'-' || texto[0] == u'+') {
@@ -65,8 +60,7 @@ std::optional<Currency> Currency::parse(const QString& textoOriginal)
             const int d = c.unicode() - '0';
             if (!depoisDoPonto) {
                 inteira = inteira * 10 + d;
-                if (inteira > i128(INT64_MAX))
-                    return std::nullopt;
+                if (inteira > i128(INT64_MAX)) return std::nullopt;
             } else if (casas < 4) {
                 fraccao = fraccao * 10 + d;
                 ++casas;
@@ -79,24 +73,20 @@ std::optional<Currency> Currency::parse(const QString& textoOriginal)
             return std::nullopt;
         }
     }
-    if (!algumDigito)
-        return std::nullopt;
+    if (!algumDigito) return std::nullopt;
     while (casas < 4) {
         fraccao *= 10;
         ++casas;
     }
     i128 raw = inteira * Escala + fraccao;
-    if (negativo)
-        raw = -raw;
-    if (raw > i128(INT64_MAX) || raw < i128(INT64_MIN))
-        return std::nullopt;
+    if (negativo) raw = -raw;
+    if (raw > i128(INT64_MAX) || raw < i128(INT64_MIN)) return std::nullopt;
     return fromRaw(std::int64_t(raw));
 }
 
 Currency Currency::fromVariant(const QVariant& valor)
 {
-    if (valor.isNull() || !valor.isValid())
-        return Currency();
+    if (valor.isNull() || !valor.isValid()) return Currency();
     switch (valor.typeId()) {
     case QMetaType::Double:
     case QMetaType::Float:
@@ -113,11 +103,9 @@ Currency Currency::fromVariant(const QVariant& valor)
     default:
         break;
     }
-    if (valor.canConvert<Currency>() && valor.typeId() == qMetaTypeId<Currency>())
-        return valor.value<Currency>();
+    if (valor.canConvert<Currency>() && valor.typeId() == qMetaTypeId<Currency>()) return valor.value<Currency>();
     const auto c = parse(valor.toString());
-    if (c)
-        return *c;
+    if (c) return *c;
     // Text with more decimals than we keep (a money column read as text never has them, but a
     // float column may): go through double and round.
     bool ok = false;
@@ -140,27 +128,22 @@ QString Currency::toString() const
     QString s = toSql();
     while (s.endsWith(u'0'))
         s.chop(1);
-    if (s.endsWith(u'.'))
-        s.chop(1);
-    if (s == QLatin1String("-0"))
-        s = QStringLiteral("0");
+    if (s.endsWith(u'.')) s.chop(1);
+    if (s == QLatin1String("-0")) s = QStringLiteral("0");
     return s;
 }
 
 Currency Currency::inteiro() const
 {
     std::int64_t q = m_raw / Escala;
-    if (m_raw % Escala != 0 && m_raw < 0)
-        q -= 1;
+    if (m_raw % Escala != 0 && m_raw < 0) q -= 1;
     return fromRaw(q * Escala);
 }
 
 Currency Currency::arredondado(int casas) const
 {
-    if (casas >= 4)
-        return *this;
-    if (casas < 0)
-        casas = 0;
+    if (casas >= 4) return *this;
+    if (casas < 0) casas = 0;
     i128 passo = 1;
     for (int i = casas; i < 4; ++i)
         passo *= 10;
@@ -175,8 +158,7 @@ Currency operator*(Currency a, Currency b)
 
 Currency operator/(Currency a, Currency b)
 {
-    if (b.m_raw == 0)
-        throw std::domain_error("Currency division by zero");
+    if (b.m_raw == 0) throw std::domain_error("Currency division by zero");
     i128 n = i128(a.m_raw) * Currency::Escala;
     i128 d = b.m_raw;
     if (d < 0) {

@@ -1,16 +1,15 @@
-#include "app/Currency.h"
-
-#include <gtest/gtest.h>
+#include "base/Currency.h"
 
 #include <limits>
 #include <stdexcept>
+
+#include <gtest/gtest.h>
 
 namespace {
 Currency C(const char* texto)
 {
     const auto c = Currency::parse(QString::fromUtf8(texto));
-    if (!c)
-        throw std::invalid_argument(texto);
+    if (!c) throw std::invalid_argument(texto);
     return *c;
 }
 } // namespace

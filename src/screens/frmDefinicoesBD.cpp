@@ -1,4 +1,4 @@
-#include "dataaccess/ui/frmDefinicoesBD.h"
+#include "screens/frmDefinicoesBD.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -1,11 +1,12 @@
-#include "app/ui/mod_main.h"
+#include "app/mod_main.h"
 
 #include <QDir>
 #include <QGuiApplication>
 
 #include "app/Arranque.h"
-#include "app/InteraccaoOperador.h"
-#include "app/Rotinas.h"
+#include "base/InteraccaoOperador.h"
+#include "base/PastaPrograma.h"
+#include "base/Rotinas.h"
 #include "dataaccess/DefinicoesBD.h"
 #include "dataaccess/LigacaoDados.h"
 #include "erp/AbrirLigacaoKova.h"
@@ -22,7 +23,7 @@ bool AbrirBaseDados(const QString& ficheiro, LigacaoDados& ligacao, InteraccaoOp
 {
     const QString bdSql = QDir(PastaPrograma()).filePath(QStringLiteral("Catalogos/bd.sql"));
     for (;;) {
-        DefinicoesBD definicoes(Arranque::CaminhoConfiguracao(ficheiro));
+        DefinicoesBD definicoes(CaminhoConfiguracao(ficheiro));
         QString erro;
         const bool lidas = definicoes.Ler(&erro);
         if (lidas && definicoes.faltamDefinicoes()) {

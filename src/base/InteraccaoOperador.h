@@ -1,11 +1,10 @@
 #pragma once
 
-#include "dataaccess/Registos.h"
-
 #include <QList>
 #include <QString>
 
 class DefinicoesBD;
+class Registos;
 
 // The five ERP link settings, as the settings dialog edits them.
 struct ValoresKova
@@ -33,8 +32,8 @@ public:
     virtual int MensagemSistema(const QString& texto, int tipo) = 0;
     // List picker: shows `linhas` grouped by the column `colunaGrupo`, with the given column
     // widths in twips; returns the first column of the row touched, "" when closed.
-    virtual QString ListaSelecao(const QString& titulo, int tamanho, const Registos& linhas,
-                                 const QString& colunaGrupo, const QList<int>& largurasColunas) = 0;
+    virtual QString ListaSelecao(const QString& titulo, int tamanho, const Registos& linhas, const QString& colunaGrupo,
+                                 const QList<int>& largurasColunas) = 0;
     // Keypad dialog with this window caption; the text typed, "" when closed without enter.
     virtual QString PedirNumero(const QString& titulo) = 0;
     // On-screen alphabetic keyboard dialog; the text typed, "" when closed.

@@ -1,4 +1,4 @@
-#include "erp/ui/frmDefinicoesKova.h"
+#include "screens/frmDefinicoesKova.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "app/Currency.h"
-
 #include <QDateTime>
 #include <QVariant>
 
-class LigacaoDados;
+#include "base/Currency.h"
 
 // Time of day of `d` as hh.mmss (14:05:09 is 14.0509).
 Currency HoraEmNumero(const QDateTime& d);
@@ -14,8 +12,6 @@ Currency HoraParaDecimal(Currency x);
 // Decimal hours to hh.mmss (1.5042 gives 1.3015). Seconds or minutes that round up to 60 carry
 // into the next place, so the result never holds 60 in them.
 Currency DecimalParaHora(Currency x);
-// Indirect-cost rate per hour from the settings row; Null or no row gives 0.
-Currency LerCI(LigacaoDados& ligacao);
 // 0 for Null or blank text, otherwise the value as a 16-bit integer (nearest, halves to even;
 // values outside the range are clamped, text that is not a number gives 0).
 qint16 NumeroOuZero(const QVariant& v);
@@ -24,12 +20,13 @@ qint16 NumeroOuZero(const QVariant& v);
 // backend reads as local time (QPSQL would convert a QDateTime to UTC).
 QVariant DataHoraBD(const QDateTime& d);
 // A day as bound into statements (day columns hold dates).
-inline QVariant DataBD(const QDate& d) { return d; }
+inline QVariant DataBD(const QDate& d)
+{
+    return d;
+}
 // A text as bound into statements: an empty text is written as '', never as Null (which a null
 // QString would bind).
-inline QVariant TextoBD(const QString& s) { return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s); }
-
-// Program folder: the executable's folder, or TERMINAL_PASTA when set (installed setups).
-QString PastaPrograma();
-// For tests and tools that need another folder; an empty text restores the default.
-void DefinirPastaPrograma(const QString& pasta);
+inline QVariant TextoBD(const QString& s)
+{
+    return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s);
+}
