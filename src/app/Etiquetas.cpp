@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
@@ -363,6 +364,16 @@ int uso()
 
 } // namespace
 
+std::unique_ptr<QCoreApplication> Aplicacao(int& argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "etiquetas") != 0) continue;
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 int Comando(LigacaoDados& bd, const QString& ficheiroConfiguracao, const QStringList& argumentos)
 {
     Folha folha;
@@ -461,8 +472,9 @@ int Comando(LigacaoDados& bd, const QString& ficheiroConfiguracao, const QString
         return 1;
     }
     const int folhas = (escritas + folha.porFolha() - 1) / folha.porFolha();
-    saida() << "Escritas " << escritas << " etiquetas em " << folhas << (folhas == 1 ? " folha" : " folhas")
-            << " A4: " << QFileInfo(ficheiro).absoluteFilePath() << "\n";
+    saida() << (escritas == 1 ? "Escrita 1 etiqueta" : QStringLiteral("Escritas %1 etiquetas").arg(escritas)) << " em "
+            << folhas << (folhas == 1 ? " folha" : " folhas") << " A4: " << QFileInfo(ficheiro).absoluteFilePath()
+            << "\n";
     return 0;
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+
+#include <QCoreApplication>
 #include <QList>
 #include <QRectF>
 #include <QString>
@@ -63,6 +66,10 @@ bool Recolher(LigacaoDados& bd, const ClassificadorCodigos& prefixos, const Pedi
 // the file cannot be written.
 bool EscreverPdf(const QString& ficheiro, const QList<Etiqueta>& etiquetas, const Folha& folha, QStringList& avisos,
                  QString& erro, int* escritas = nullptr);
+
+// The application object for terminal-admin: a QGuiApplication on the offscreen platform (fonts
+// and PDF, no display needed) when the command line asks for labels, else a QCoreApplication.
+std::unique_ptr<QCoreApplication> Aplicacao(int& argc, char** argv);
 
 // terminal-admin etiquetas [OPÇÕES] [funcionarios] [operacoes] [maquinas] [obras [NÚMERO...]]:
 // reads the prefixes from the configuration file and writes the PDF. Returns the exit code.

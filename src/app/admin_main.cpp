@@ -9,8 +9,9 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <QTextStream>
 
 #include "app/Arranque.h"
@@ -139,10 +140,8 @@ int gerar(LigacaoDados& bd, const QStringList& args)
 
 int main(int argc, char** argv)
 {
-    // QtGui for the labels' fonts and PDF; no window is ever shown, so no display is needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    const std::unique_ptr<QCoreApplication> app = Etiquetas::Aplicacao(argc, argv);
+    QStringList args = app->arguments().mid(1);
     QString ficheiro = QStringLiteral("Terminal_Obras.oka");
     if (args.size() >= 2 && args[0] == QLatin1String("-c")) {
         ficheiro = args[1];
