@@ -5,14 +5,17 @@
 //   terminal-admin [-c FILE] gerar [--ordens N] [--linhas N] [--funcionarios N] [--operacoes N]
 //                  [--maquinas N] [--artigos N] [--semente N] [--senha P]
 //                                           fill an empty database with a generated factory
+//   terminal-admin [-c FILE] etiquetas [...]  barcode labels as a PDF (Etiquetas.h)
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 
 #include <QCoreApplication>
 #include <QTextStream>
 
 #include "app/Arranque.h"
+#include "app/Etiquetas.h"
 #include "base/Rotinas.h"
 #include "dataaccess/CifraSenha.h"
 #include "dataaccess/EsquemaBD.h"
@@ -35,7 +38,8 @@ int uso()
 {
     err() << "Uso: terminal-admin [-c FICHEIRO] init | demo [PALAVRA_PASSE] | password CODIGO\n"
              "       terminal-admin [-c FICHEIRO] gerar [--ordens N] [--linhas N] [--funcionarios N]\n"
-             "                      [--operacoes N] [--maquinas N] [--artigos N] [--semente N] [--senha P]\n";
+             "                      [--operacoes N] [--maquinas N] [--artigos N] [--semente N] [--senha P]\n"
+             "       terminal-admin [-c FICHEIRO] etiquetas [OPÇÕES] [TIPO...]   (etiquetas com códigos de barras)\n";
     return 2;
 }
 
@@ -136,8 +140,8 @@ int gerar(LigacaoDados& bd, const QStringList& args)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    const std::unique_ptr<QCoreApplication> app = Etiquetas::Aplicacao(argc, argv);
+    QStringList args = app->arguments().mid(1);
     QString ficheiro = QStringLiteral("Terminal_Obras.oka");
     if (args.size() >= 2 && args[0] == QLatin1String("-c")) {
         ficheiro = args[1];
@@ -148,7 +152,9 @@ int main(int argc, char** argv)
         {QStringLiteral("init"), init},
         {QStringLiteral("demo"), demo},
         {QStringLiteral("password"), password},
-        {QStringLiteral("gerar"), gerar}};
+        {QStringLiteral("gerar"), gerar},
+        {QStringLiteral("etiquetas"),
+         [&ficheiro](LigacaoDados& bd, const QStringList& a) { return Etiquetas::Comando(bd, ficheiro, a); }}};
     const auto it = comandos.find(args[0]);
     if (it == comandos.end()) return uso();
     LigacaoDados bd;
