@@ -41,7 +41,8 @@ case "${driver,,}" in
         esac
         if [ ! -e "$ficheiro_bd" ]; then
             echo "run: creating the demo database $ficheiro_bd"
-            if ! "$RAIZ/build/terminal-admin" -c "$CONFIG" demo; then
+            # Standard input closed: the demo keeps its documented password, 1234.
+            if ! "$RAIZ/build/terminal-admin" -c "$CONFIG" demo </dev/null; then
                 rm -f "$ficheiro_bd" "$ficheiro_bd-wal" "$ficheiro_bd-shm"
                 exit 1
             fi

@@ -8,6 +8,7 @@
 #include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
 #include "dataaccess/DefinicoesBD.h"
+#include "dataaccess/LeitorConfiguracao.h"
 #include "dataaccess/LigacaoDados.h"
 #include "erp/AbrirLigacaoKova.h"
 #include "erp/LigacaoKova.h"
@@ -26,6 +27,12 @@ bool AbrirBaseDados(const QString& ficheiro, LigacaoDados& ligacao, InteraccaoOp
         DefinicoesBD definicoes(CaminhoConfiguracao(ficheiro));
         QString erro;
         const bool lidas = definicoes.Ler(&erro);
+        // A file that exists but cannot be read is not offered for editing: saving the dialog
+        // would put one section in place of everything it holds.
+        if (!lidas && !LeitorConfiguracao::Gravavel(definicoes.Ficheiro)) {
+            operador->MensagemSistema(erro, 2);
+            return false;
+        }
         if (lidas && definicoes.faltamDefinicoes()) {
             if (!operador->EditarDefinicoesBD(definicoes, bdSql)) return false;
             continue;

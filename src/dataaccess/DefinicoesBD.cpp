@@ -1,5 +1,7 @@
 #include "dataaccess/DefinicoesBD.h"
 
+#include <algorithm>
+
 #include <QDir>
 
 #include "base/PastaPrograma.h"
@@ -31,22 +33,40 @@ bool DefinicoesBD::Ler(QString* erro)
                         .arg(Ficheiro, Driver, Seccao);
         return false;
     }
-    return true;
+    return portaValida(erro);
 }
 
 bool DefinicoesBD::Gravar(QString* erro) const
 {
+    if (!portaValida(erro)) return false;
+    // A missing file is created; one that exists but cannot be read is left alone (the reader
+    // refuses to write over it). Only the lines of the settings that changed are rewritten.
     LeitorConfiguracao leitor(Ficheiro);
-    leitor.carregar(); // a missing file is created
+    auto escrever = [&](const QString& chave, const QString& valor) {
+        // A setting left empty is not added to a file that does not have it.
+        if (!valor.isEmpty() || leitor.existe(Seccao, chave)) leitor.Escrever(Seccao, chave, valor);
+    };
     leitor.Escrever(Seccao, QStringLiteral("Driver"), Driver);
-    leitor.Escrever(Seccao, QStringLiteral("Servidor"), Servidor);
-    leitor.Escrever(Seccao, QStringLiteral("Porta"), Porta);
-    leitor.Escrever(Seccao, QStringLiteral("Base de Dados"), BaseDados);
-    leitor.Escrever(Seccao, QStringLiteral("Utilizador"), Utilizador);
-    leitor.Escrever(Seccao, QStringLiteral("Palavra Passe"), Password);
-    if (!DriverOdbc.isEmpty() || leitor.existe(Seccao, QStringLiteral("Driver ODBC")))
-        leitor.Escrever(Seccao, QStringLiteral("Driver ODBC"), DriverOdbc);
+    escrever(QStringLiteral("Servidor"), Servidor);
+    escrever(QStringLiteral("Porta"), Porta);
+    escrever(QStringLiteral("Base de Dados"), BaseDados);
+    escrever(QStringLiteral("Utilizador"), Utilizador);
+    escrever(QStringLiteral("Palavra Passe"), Password);
+    escrever(QStringLiteral("Driver ODBC"), DriverOdbc);
     return leitor.gravar(erro);
+}
+
+bool DefinicoesBD::portaValida(QString* erro) const
+{
+    if (Porta.isEmpty()) return true;
+    const bool digitos = std::all_of(Porta.begin(), Porta.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    const int porta = digitos && Porta.size() <= 5 ? Porta.toInt() : 0;
+    if (porta >= 1 && porta <= 65535) return true;
+    if (erro)
+        *erro = QStringLiteral("Ficheiro de configuração %1: a porta \"%2\" (chave \"Porta\" da secção \"%3\") não é "
+                               "um número de 1 a 65535.")
+                    .arg(Ficheiro, Porta, Seccao);
+    return false;
 }
 
 bool DefinicoesBD::faltamDefinicoes() const

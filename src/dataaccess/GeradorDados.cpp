@@ -57,10 +57,6 @@ public:
         m_valores.clear();
     }
 
-    // The prepared statement belongs to the connection's current transaction on some drivers:
-    // dropped at each commit.
-    void libertar() { m_cheia.reset(); }
-
 private:
     void preparar(QSqlQuery& q, int linhas)
     {
@@ -84,51 +80,55 @@ private:
     std::unique_ptr<QSqlQuery> m_cheia;
 };
 
-// Runs the inserts of one table in transactions of about `porTransacao` rows.
-class Lotes
+// The whole fill runs in one transaction: a generator stopped half way (killed, a lost connection,
+// a full disk) leaves the database as empty as it found it, so that it can simply run again.
+// Begun and ended here rather than through LigacaoDados::transacao, which would run the whole
+// fill again after a busy error.
+class TransacaoUnica
 {
 public:
-    Lotes(LigacaoDados& bd, InsercaoEmMassa& ins, qint64 porTransacao) : m_bd(bd), m_ins(ins), m_por(porTransacao) {}
-    ~Lotes()
+    explicit TransacaoUnica(LigacaoDados& bd) : m_bd(bd)
     {
-        if (m_aberta) {
-            m_ins.libertar();
-            QSqlQuery(m_bd.bd()).exec(QStringLiteral("ROLLBACK"));
-        }
-    }
-    void adicionar(const QVariantList& linha)
-    {
-        if (!m_aberta) comecar();
-        m_ins.adicionar(linha);
-        if (++m_contadas >= m_por) fim();
-    }
-    void fim()
-    {
-        if (!m_aberta) return;
-        m_ins.despejar();
-        m_ins.libertar();
-        executar(QStringLiteral("COMMIT"));
-        m_aberta = false;
-        m_contadas = 0;
-    }
-
-private:
-    void comecar()
-    {
-        executar(m_bd.dialecto() == Dialecto::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+        if (m_bd.dialecto() == Dialecto::SQLite)
+            executar(QStringLiteral("BEGIN IMMEDIATE"));
+        else if (!m_bd.bd().transaction())
+            throw ErroBD(QStringLiteral("BEGIN: %1").arg(m_bd.bd().lastError().text()),
+                         m_bd.bd().lastError().nativeErrorCode());
         m_aberta = true;
     }
-    void executar(const QString& sql)
+    ~TransacaoUnica()
+    {
+        if (!m_aberta) return;
+        if (m_bd.dialecto() == Dialecto::SQLite)
+            QSqlQuery(m_bd.bd()).exec(QStringLiteral("ROLLBACK"));
+        else
+            m_bd.bd().rollback();
+    }
+    TransacaoUnica(const TransacaoUnica&) = delete;
+    TransacaoUnica& operator=(const TransacaoUnica&) = delete;
+
+    void confirmar()
+    {
+        if (m_bd.dialecto() == Dialecto::SQLite)
+            executar(QStringLiteral("COMMIT"));
+        else if (!m_bd.bd().commit())
+            throw ErroBD(QStringLiteral("COMMIT: %1").arg(m_bd.bd().lastError().text()),
+                         m_bd.bd().lastError().nativeErrorCode());
+        m_aberta = false;
+    }
+    // One statement with bound values, inside the transaction.
+    void executar(const QString& sql, const QVariantList& valores = {})
     {
         QSqlQuery q(m_bd.bd());
-        if (!q.exec(sql))
+        bool ok = q.prepare(sql);
+        for (int i = 0; ok && i < valores.size(); ++i)
+            q.bindValue(i, valores[i]);
+        if (!ok || !q.exec())
             throw ErroBD(QStringLiteral("%1: %2").arg(sql, q.lastError().text()), q.lastError().nativeErrorCode());
     }
 
+private:
     LigacaoDados& m_bd;
-    InsercaoEmMassa& m_ins;
-    qint64 m_por;
-    qint64 m_contadas = 0;
     bool m_aberta = false;
 };
 
@@ -193,11 +193,22 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
         p.artigos < 1 || p.funcionarios > 9999 || p.maquinas > 999 || p.artigos > 999999)
         throw ErroBD(QStringLiteral("Dimensões fora dos limites do gerador"));
     if (!EsquemaBD::Existe(bd)) EsquemaBD::Criar(bd);
-    const Registos ja = bd.consultar(
-        QStringLiteral("SELECT (SELECT COUNT(*) FROM oka_Funcionarios), (SELECT COUNT(*) FROM oka_CabOrc), "
-                       "(SELECT COUNT(*) FROM oka_Contador)"));
-    if (ja.primeira().inteiro(0) > 0 || ja.primeira().inteiro(1) > 0 || ja.primeira().inteiro(2) > 0)
-        throw ErroBD(QStringLiteral("A base de dados já tem dados; o gerador só preenche uma base de dados vazia."));
+    // Every table it fills must be empty.
+    const Registos ja = bd.consultar(QStringLiteral(
+        "SELECT (SELECT COUNT(*) FROM oka_Funcionarios), (SELECT COUNT(*) FROM oka_CabOrc), "
+        "(SELECT COUNT(*) FROM oka_LinFo_Ope), (SELECT COUNT(*) FROM ARTIGOS), (SELECT COUNT(*) FROM oka_Contador) + "
+        "(SELECT COUNT(*) FROM oka_Motivos) + (SELECT COUNT(*) FROM oka_Operacoes) + (SELECT COUNT(*) FROM "
+        "oka_Maquinas) + (SELECT COUNT(*) FROM FAMILIA) + (SELECT COUNT(*) FROM ARTARM) + (SELECT COUNT(*) FROM "
+        "oka_LinFo_Apr)"));
+    const Registos::Linha c = ja.primeira();
+    if (c.inteiro(0) + c.inteiro(1) + c.inteiro(2) + c.inteiro(3) + c.inteiro(4) > 0)
+        throw ErroBD(QStringLiteral("A base de dados já tem dados (%1 funcionários, %2 ordens, %3 linhas de mão de "
+                                    "obra, %4 artigos); o gerador só preenche uma base de dados vazia. Use uma base "
+                                    "de dados nova, ou apague estes dados primeiro.")
+                         .arg(c.inteiro(0))
+                         .arg(c.inteiro(1))
+                         .arg(c.inteiro(2))
+                         .arg(c.inteiro(3)));
     if (bd.dialecto() == Dialecto::SQLite) bd.executar(QStringLiteral("PRAGMA cache_size=-200000"));
 
     std::mt19937 rng(p.semente);
@@ -206,52 +217,47 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
     ResultadoGerador r;
     const Currency ci = Currency(5);
     const int porIns = p.linhasPorInsert;
-    const qint64 porTr = p.linhasPorTransacao;
 
+    TransacaoUnica transacao(bd);
     // Settings, reasons, employees, operations, machines.
-    bd.transacao([&] {
-        bd.executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI, ArmMp, Artigos, DocSc, SerieSc, SectorMp, Moeda) "
-                                   "VALUES (1, ?, ?, ?, ?, 1, ?, ?)"),
-                    {ci.paraBD(), Armazem(), QStringLiteral("G10"), QStringLiteral("SC"), QStringLiteral("PROD"),
-                     QStringLiteral("EUR")});
-        int n = 0;
-        for (const char* m : kMotivos)
-            bd.executar(QStringLiteral("INSERT INTO oka_Motivos (codigo, Motivo) VALUES (?, ?)"),
-                        {QString::number(++n), QString::fromUtf8(m)});
-    });
+    transacao.executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI, ArmMp, Artigos, DocSc, SerieSc, SectorMp, "
+                                      "Moeda) VALUES (1, ?, ?, ?, ?, 1, ?, ?)"),
+                       {ci.paraBD(), Armazem(), QStringLiteral("G10"), QStringLiteral("SC"), QStringLiteral("PROD"),
+                        QStringLiteral("EUR")});
+    int motivo = 0;
+    for (const char* m : kMotivos)
+        transacao.executar(QStringLiteral("INSERT INTO oka_Motivos (codigo, Motivo) VALUES (?, ?)"),
+                           {QString::number(++motivo), QString::fromUtf8(m)});
     const QString hash = CifraSenha::Cifrar(p.senha);
     std::vector<Currency> custoFunc(p.funcionarios), custoMaq(p.maquinas);
     std::vector<QString> nomeOper(p.operacoes);
     {
         InsercaoEmMassa ins(bd, QStringLiteral("oka_Funcionarios"),
                             {"FuncId", "FuncNome", "Senha", "Nivel", "CustoHora"}, porIns);
-        Lotes lotes(bd, ins, porTr);
         for (int i = 0; i < p.funcionarios; ++i) {
             custoFunc[i] = centimos(rng, 850, 2500);
-            lotes.adicionar({CodigoFuncionario(i), QStringLiteral("Funcionário %1").arg(i + 1), hash,
-                             i % 25 == 0 ? 1 : 0, custoFunc[i].paraBD()});
+            ins.adicionar({CodigoFuncionario(i), QStringLiteral("Funcionário %1").arg(i + 1), hash, i % 25 == 0 ? 1 : 0,
+                           custoFunc[i].paraBD()});
         }
-        lotes.fim();
+        ins.despejar();
     }
     {
         InsercaoEmMassa ins(bd, QStringLiteral("oka_Operacoes"), {"OperId", "OperNome"}, porIns);
-        Lotes lotes(bd, ins, porTr);
         for (int i = 0; i < p.operacoes; ++i) {
             nomeOper[i] = QStringLiteral("%1 %2").arg(QString::fromUtf8(kNomesOperacoes[i % 12])).arg(i / 12 + 1);
-            lotes.adicionar({i + 1, nomeOper[i]});
+            ins.adicionar({i + 1, nomeOper[i]});
         }
-        lotes.fim();
+        ins.despejar();
     }
     {
         InsercaoEmMassa ins(bd, QStringLiteral("oka_Maquinas"), {"MaqId", "MaqNome", "CustoHora"}, porIns);
-        Lotes lotes(bd, ins, porTr);
         for (int i = 0; i < p.maquinas; ++i) {
             custoMaq[i] = centimos(rng, 500, 6000);
-            lotes.adicionar({CodigoMaquina(i),
-                             QStringLiteral("%1 %2").arg(QString::fromUtf8(kNomesMaquinas[i % 10])).arg(i / 10 + 1),
-                             custoMaq[i].paraBD()});
+            ins.adicionar({CodigoMaquina(i),
+                           QStringLiteral("%1 %2").arg(QString::fromUtf8(kNomesMaquinas[i % 10])).arg(i / 10 + 1),
+                           custoMaq[i].paraBD()});
         }
-        lotes.fim();
+        ins.despejar();
     }
     avisar(QStringLiteral("catálogos"));
 
@@ -260,30 +266,27 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
     std::vector<QString> nomeArt(p.artigos), unidadeArt(p.artigos), fornecArt(p.artigos);
     {
         InsercaoEmMassa fam(bd, QStringLiteral("FAMILIA"), {"GRUPO", "COD", "DESCR"}, porIns);
-        Lotes lf(bd, fam, porTr);
         for (int g = 1; g <= 10; ++g)
             for (int f = 1; f <= 5; ++f)
-                lf.adicionar({QStringLiteral("G%1").arg(g, 2, 10, QLatin1Char('0')), QStringLiteral("F%1").arg(f),
-                              QStringLiteral("Família %1.%2").arg(g).arg(f)});
-        lf.fim();
+                fam.adicionar({QStringLiteral("G%1").arg(g, 2, 10, QLatin1Char('0')), QStringLiteral("F%1").arg(f),
+                               QStringLiteral("Família %1.%2").arg(g).arg(f)});
+        fam.despejar();
         InsercaoEmMassa art(bd, QStringLiteral("ARTIGOS"),
                             {"CODIGO", "NOME", "GRUPO", "FAMILIA", "FACTEMB", "ARTOUDES", "UNBASE", "Fornec"}, porIns);
-        Lotes la(bd, art, porTr);
         for (int i = 0; i < p.artigos; ++i) {
             descritor[i] = i % 20 == 19;
             nomeArt[i] = QStringLiteral("Artigo %1").arg(i + 1);
             unidadeArt[i] = QString::fromLatin1(kUnidades[i % 5]);
             fornecArt[i] = QStringLiteral("FOR%1").arg(i % 50 + 1, 3, 10, QLatin1Char('0'));
-            la.adicionar({CodigoArtigo(i), nomeArt[i], QStringLiteral("G%1").arg(i % 10 + 1, 2, 10, QLatin1Char('0')),
-                          QStringLiteral("F%1").arg((i / 10) % 5 + 1), 1.0, descritor[i] ? 1 : 0, unidadeArt[i],
-                          fornecArt[i]});
+            art.adicionar({CodigoArtigo(i), nomeArt[i], QStringLiteral("G%1").arg(i % 10 + 1, 2, 10, QLatin1Char('0')),
+                           QStringLiteral("F%1").arg((i / 10) % 5 + 1), 1.0, descritor[i] ? 1 : 0, unidadeArt[i],
+                           fornecArt[i]});
         }
-        la.fim();
+        art.despejar();
         InsercaoEmMassa stk(bd, QStringLiteral("ARTARM"), {"ARTIGO", "ARMAZEM", "EXISTENC"}, porIns);
-        Lotes ls(bd, stk, porTr);
         for (int i = 0; i < p.artigos; ++i)
-            if (!descritor[i]) ls.adicionar({CodigoArtigo(i), Armazem(), Currency(uniforme(1000, 100000)).paraBD()});
-        ls.fim();
+            if (!descritor[i]) stk.adicionar({CodigoArtigo(i), Armazem(), Currency(uniforme(1000, 100000)).paraBD()});
+        stk.despejar();
         r.artigos = p.artigos;
     }
     avisar(QStringLiteral("%1 artigos").arg(p.artigos));
@@ -307,7 +310,6 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
                             {"NoFo", "NoLinha", "Data", "HoraInicio", "HoraFim", "Total", "Opera", "Descritivo",
                              "Maquina", "Func", "CustoHomem", "CustoMaquina", "Estado"},
                             porIns);
-        Lotes lotes(bd, ins, porTr);
         const qint64 base = p.linhas / nOrdens, resto = p.linhas % nOrdens;
         for (int o = 0; o < nOrdens; ++o) {
             const QString fo = NumeroOrdem(o);
@@ -328,10 +330,9 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
                     prod[o] += (ch + cm) * h;
                     ind[o] += h * ci;
                 }
-                lotes.adicionar({fo, ++linha, data, ini.paraBD(), fim.paraBD(), total.paraBD(), oper + 1,
-                                 nomeOper[oper],
-                                 maq >= 0 ? QVariant(CodigoMaquina(maq)) : QVariant(QMetaType(QMetaType::QString)),
-                                 func, ch.paraBD(), cm.paraBD(), estado});
+                ins.adicionar({fo, ++linha, data, ini.paraBD(), fim.paraBD(), total.paraBD(), oper + 1, nomeOper[oper],
+                               maq >= 0 ? QVariant(CodigoMaquina(maq)) : QVariant(QMetaType(QMetaType::QString)), func,
+                               ch.paraBD(), cm.paraBD(), estado});
                 ++r.linhas;
             };
             qint64 restantes = k;
@@ -369,7 +370,7 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
                          f, estado);
             }
         }
-        lotes.fim();
+        ins.despejar();
     }
     avisar(QStringLiteral("%1 linhas de mão de obra").arg(r.linhas));
 
@@ -380,37 +381,36 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
                             {"NoFo", "NoLinha", "Artigo", "Nome", "QtdOr", "Comp", "Unidade", "Fornecedor", "DocSaida",
                              "PrUnit", "VossoNum", "Factor", "Larg", "Armazem"},
                             porIns);
-        Lotes lotes(bd, ins, porTr);
         for (int o = 0; o < nOrdens; ++o)
             for (int j = 0; j < p.materiaisPorOrdem; ++j) {
                 const int a = uniforme(0, p.artigos - 1);
                 const Currency q = Currency(uniforme(1, 20));
                 const Currency pu = centimos(rng, 50, 9999);
                 (descritor[a] ? out[o] : mat[o]) += q * pu;
-                lotes.adicionar({NumeroOrdem(o), j + 1, CodigoArtigo(a), nomeArt[a], q.paraBD(), Currency().paraBD(),
-                                 unidadeArt[a], fornecArt[a], QStringLiteral("%1").arg(o % 100000), pu.paraBD(),
-                                 QStringLiteral("0"), Currency().paraBD(), Currency().paraBD(), Armazem()});
+                ins.adicionar({NumeroOrdem(o), j + 1, CodigoArtigo(a), nomeArt[a], q.paraBD(), Currency().paraBD(),
+                               unidadeArt[a], fornecArt[a], QStringLiteral("%1").arg(o % 100000), pu.paraBD(),
+                               QStringLiteral("0"), Currency().paraBD(), Currency().paraBD(), Armazem()});
                 ++r.materiais;
             }
-        lotes.fim();
+        ins.despejar();
     }
     {
         InsercaoEmMassa ins(bd, QStringLiteral("oka_CabOrc"),
                             {"Fo", "EstadoFo", "SubEstado", "DataActual", "Notas", "Processo", "TotalCustoProd",
                              "TotalCustoInd", "CustoMat", "TotalCustoOut"},
                             porIns);
-        Lotes lotes(bd, ins, porTr);
         for (int o = 0; o < nOrdens; ++o) {
             const bool aberta = o >= nFechadas;
-            lotes.adicionar({NumeroOrdem(o), aberta ? 1 : 4, aberta ? uniforme(0, 4) : 5,
-                             DataHoraBD(QDateTime(ultimoDia[o], QTime(18, 0))), QVariant(QMetaType(QMetaType::QString)),
-                             QStringLiteral("PR%1").arg(o + 1), prod[o].paraBD(), ind[o].paraBD(), mat[o].paraBD(),
-                             out[o].paraBD()});
+            ins.adicionar({NumeroOrdem(o), aberta ? 1 : 4, aberta ? uniforme(0, 4) : 5,
+                           DataHoraBD(QDateTime(ultimoDia[o], QTime(18, 0))), QVariant(QMetaType(QMetaType::QString)),
+                           QStringLiteral("PR%1").arg(o + 1), prod[o].paraBD(), ind[o].paraBD(), mat[o].paraBD(),
+                           out[o].paraBD()});
             ++r.ordens;
             if (aberta) ++r.ordensAbertas;
         }
-        lotes.fim();
+        ins.despejar();
     }
+    transacao.confirmar();
     avisar(QStringLiteral("%1 ordens, %2 linhas de material").arg(r.ordens).arg(r.materiais));
     // Statistics for the planner; on PostgreSQL also the visibility map and hint bits, so that the
     // first readers do not pay for the load.

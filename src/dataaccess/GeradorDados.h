@@ -28,7 +28,6 @@ struct ParametrosGerador
     QDate hoje = QDate::currentDate();
     QString senha = QStringLiteral("1234");
     int linhasPorInsert = 400; // rows per multi-row INSERT
-    int linhasPorTransacao = 100000;
 };
 
 struct ResultadoGerador
@@ -55,8 +54,9 @@ QString CodigoArtigo(int i);
 // Warehouse of raw materials written to oka_Contador.ArmMp.
 QString Armazem();
 
-// Creates the schema when missing and fills it. Refuses (ErroBD) a database that already has
-// employees or orders. `progresso` receives a short line per stage.
+// Creates the schema when missing and fills it in one transaction, so that a fill stopped half way
+// leaves nothing behind. Refuses (ErroBD) a database where any table it fills has rows.
+// `progresso` receives a short line per stage.
 ResultadoGerador Gerar(LigacaoDados& ligacao, const ParametrosGerador& p,
                        const std::function<void(const QString&)>& progresso = {});
 

@@ -1,21 +1,6 @@
 #include "erp/DefinicoesKova.h"
 
-#include <QFileInfo>
-
 #include "dataaccess/LeitorConfiguracao.h"
-
-namespace {
-
-// The reader trims values and strips one pair of enclosing quotes: quote a value that would
-// otherwise not read back as written (blanks at either end, enclosing quotes).
-QString paraFicheiro(const QString& valor)
-{
-    const bool entreAspas = valor.size() >= 2 && valor.startsWith(u'"') && valor.endsWith(u'"');
-    if (valor != valor.trimmed() || entreAspas) return u'"' + valor + u'"';
-    return valor;
-}
-
-} // namespace
 
 const QString DefinicoesKova::Seccao = QStringLiteral("Kova");
 const QString DefinicoesKova::ChavePercursoWindows = QStringLiteral("Percurso Windows");
@@ -54,17 +39,13 @@ bool DefinicoesKova::EditarDefinicoes(InteraccaoOperador* op)
 
 bool DefinicoesKova::Gravar(const ValoresKova& valores, QString* erro)
 {
+    // A missing file is created; one that exists but cannot be read is left alone (the reader
+    // refuses to write over it).
     LeitorConfiguracao leitor(Ficheiro);
-    // A missing file is created; an unreadable one is not overwritten.
-    QString erroLeitura;
-    if (!leitor.carregar(&erroLeitura) && QFileInfo::exists(Ficheiro)) {
-        if (erro) *erro = erroLeitura;
-        return false;
-    }
-    leitor.Escrever(Seccao, ChavePercursoWindows, paraFicheiro(valores.PercursoWindows));
-    leitor.Escrever(Seccao, ChavePercursoLog, paraFicheiro(valores.PercursoLog));
-    leitor.Escrever(Seccao, ChaveEmpresa, paraFicheiro(valores.Empresa));
-    leitor.Escrever(Seccao, ChaveUtilizador, paraFicheiro(valores.UtilizadorKova));
-    leitor.Escrever(Seccao, ChavePassword, paraFicheiro(valores.PasswordKova));
+    leitor.Escrever(Seccao, ChavePercursoWindows, valores.PercursoWindows);
+    leitor.Escrever(Seccao, ChavePercursoLog, valores.PercursoLog);
+    leitor.Escrever(Seccao, ChaveEmpresa, valores.Empresa);
+    leitor.Escrever(Seccao, ChaveUtilizador, valores.UtilizadorKova);
+    leitor.Escrever(Seccao, ChavePassword, valores.PasswordKova);
     return leitor.gravar(erro);
 }

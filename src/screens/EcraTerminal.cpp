@@ -23,6 +23,7 @@
 #include "controls/okaBotao.h"
 #include "dataaccess/DefinicoesBD.h"
 #include "dataaccess/ErroBD.h"
+#include "dataaccess/LeitorConfiguracao.h"
 #include "dataaccess/LigacaoDados.h"
 #include "engine/Cl_EQP.h"
 #include "engine/cl_Motivos.h"
@@ -426,8 +427,16 @@ void EcraTerminal::SairMenu()
 
 void EcraTerminal::AbrirDefinicoesBD()
 {
-    // New settings take effect at the next start; the open connection is left alone.
+    // New settings take effect at the next start; the open connection is left alone. A file that
+    // cannot be read is reported instead: saving would put one section in place of all it holds.
     DefinicoesBD definicoes(CaminhoConfiguracao(m_ficheiroConfiguracao));
+    QString erro;
+    if (!LeitorConfiguracao::Gravavel(definicoes.Ficheiro, &erro)) {
+        operador()->MensagemSistema(erro + QStringLiteral("\r\nCorrija o ficheiro num editor de texto antes de alterar "
+                                                          "as definições da ligação."),
+                                    2);
+        return;
+    }
     definicoes.Ler();
     operador()->EditarDefinicoesBD(definicoes, QDir(PastaPrograma()).filePath(QStringLiteral("Catalogos/bd.sql")));
 }

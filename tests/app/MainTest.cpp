@@ -145,6 +145,43 @@ TEST_F(ArranqueEcra, UnreachableDatabaseShowsTheErrorWithoutPasswordAndCancellin
     EXPECT_EQ(op.textos(u"BD"_s).size(), 1);
 }
 
+// A configuration file that cannot be read is never written over: start-up and the menu entry
+// "Ligação ao Servidor SQL" report it, naming the file and the line, instead of offering a dialog
+// whose saving would leave only the database section (an ERP terminal would come back as type 0).
+TEST_F(ArranqueEcra, UnreadableConfigurationIsReportedAndNeverOverwritten)
+{
+    const QString ilegivel = u"; terminal da expedição\r\n[Ligação]\r\nTipo de Terminal=1\r\n[Base de Dados]\r\n"
+                             u"Driver SQLite\r\n[Kova]\r\nEmpresa=DEMO\r\n"_s;
+    escrever(u"Terminal_Obras.oka"_s, ilegivel);
+    op.respostasConfirmacao << true << true;
+    op.novasDefinicoesBD = sqlite();
+    ResultadoMain r = Main({}, &op);
+    EXPECT_FALSE(r.ecra);
+    EXPECT_NE(r.codigoSaida, 0);
+    EXPECT_TRUE(op.textos(u"BD"_s).isEmpty());
+    const QStringList mensagens = op.textos(u"MensagemSistema"_s);
+    ASSERT_EQ(mensagens.size(), 1);
+    EXPECT_TRUE(mensagens[0].contains(caminho(u"Terminal_Obras.oka"_s)) && mensagens[0].contains(u"linha 5"_s))
+        << mensagens[0].toStdString();
+    QFile f(caminho(u"Terminal_Obras.oka"_s));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()), ilegivel);
+    f.close();
+
+    // The menu entry of a running terminal whose file was spoilt meanwhile.
+    escrever(u"Terminal_Obras.oka"_s, configuracao(u"0"_s));
+    op.dialogos.clear();
+    r = Main({}, &op);
+    ASSERT_TRUE(r.ecra);
+    escrever(u"Terminal_Obras.oka"_s, ilegivel);
+    r.ecra->Menu_SQL->trigger();
+    EXPECT_TRUE(op.textos(u"BD"_s).isEmpty());
+    ASSERT_EQ(op.textos(u"MensagemSistema"_s).size(), 1);
+    EXPECT_TRUE(op.textos(u"MensagemSistema"_s)[0].contains(u"linha 5"_s));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()), ilegivel);
+}
+
 // On demand, on a real configuration, with a picture of the screen (docs/frmTerminal.png):
 //   TERMINAL_CAPTURA=out.png TERMINAL_PASTA=<program folder> xvfb-run -s "-screen 0 1920x1080x24"
 //   tests_screens --gtest_filter=Captura.*   (with QT_QPA_PLATFORM=xcb)

@@ -1,5 +1,10 @@
 #include "base/Mod_log.h"
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -91,4 +96,59 @@ TEST_F(Mod_log, PastaSemEscritaDevolveFalsoComMotivo)
     EXPECT_FALSE(EscreverLog({}, {}, {}, {}, {}, QStringLiteral("x"), &erro));
     EXPECT_TRUE(erro.contains(falsaPasta)) << erro.toStdString();
     EXPECT_FALSE(EscreverLog({}, {}, {}, {}, {}, QStringLiteral("x"))); // no message wanted: still no crash
+}
+
+// A full disk is named as such (the day's file made a link to /dev/full, which always answers
+// "no space left").
+TEST_F(Mod_log, DiscoCheioDizOMotivo)
+{
+    if (!QFile::exists(QStringLiteral("/dev/full"))) GTEST_SKIP() << "/dev/full is not available here";
+    relogio(QDateTime(QDate(2026, 12, 5), QTime(10, 0, 0)));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), QDir(m_pasta.path()).filePath("log-2026-12-05.txt")));
+    QString erro;
+    EXPECT_FALSE(EscreverLog({}, {}, {}, {}, {}, QStringLiteral("x"), &erro));
+    EXPECT_TRUE(erro.contains(QStringLiteral("disco cheio"))) << erro.toStdString();
+}
+
+// The disk fills in the middle of a line (a file-size limit in a child process cuts the write
+// short): the line is either whole or not there, and the file is as it was before the call.
+TEST_F(Mod_log, EscritaCortadaNaoDeixaMeiaLinha)
+{
+    relogio(QDateTime(QDate(2026, 12, 5), QTime(10, 0, 0)));
+    ASSERT_TRUE(EscreverLog(QStringLiteral("05/12/2026 - 09:59:00"), {}, {}, {}, {}, QStringLiteral("antes")));
+    const QByteArray antes = conteudo(QStringLiteral("log-2026-12-05.txt"));
+
+    int tubo[2];
+    ASSERT_EQ(::pipe(tubo), 0);
+    const pid_t filho = ::fork();
+    ASSERT_GE(filho, 0);
+    if (filho == 0) {
+        ::close(tubo[0]);
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limite{rlim_t(antes.size() + 10), rlim_t(antes.size() + 10)};
+        ::setrlimit(RLIMIT_FSIZE, &limite);
+        QString erro;
+        const bool ok = EscreverLog(QStringLiteral("05/12/2026 - 10:00:00"), QStringLiteral("Utilizador: Ana"),
+                                    QStringLiteral("Obra: 26001"), {}, {}, QStringLiteral("depois"), &erro);
+        const QByteArray texto = (ok ? QStringLiteral("ok") : erro).toUtf8();
+        [[maybe_unused]] const ssize_t n = ::write(tubo[1], texto.constData(), size_t(texto.size()));
+        ::_exit(0);
+    }
+    ::close(tubo[1]);
+    QByteArray relatorio;
+    char bloco[512];
+    for (ssize_t n; (n = ::read(tubo[0], bloco, sizeof bloco)) > 0;)
+        relatorio.append(bloco, n);
+    ::close(tubo[0]);
+    int estado = 0;
+    ASSERT_EQ(::waitpid(filho, &estado, 0), filho);
+    EXPECT_NE(relatorio, QByteArray("ok"));
+    EXPECT_FALSE(relatorio.contains("Unknown error")) << relatorio.toStdString();
+    EXPECT_TRUE(relatorio.contains("log-2026-12-05.txt")) << relatorio.toStdString();
+    EXPECT_EQ(conteudo(QStringLiteral("log-2026-12-05.txt")).toStdString(), antes.toStdString());
+
+    // The next line, with room again, follows the last whole one.
+    ASSERT_TRUE(EscreverLog(QStringLiteral("05/12/2026 - 10:01:00"), {}, {}, {}, {}, QStringLiteral("mais")));
+    EXPECT_EQ(conteudo(QStringLiteral("log-2026-12-05.txt")).toStdString(),
+              (antes + "05/12/2026 - 10:01:00\t\t\t\t\tMensagem:mais\r\n").toStdString());
 }

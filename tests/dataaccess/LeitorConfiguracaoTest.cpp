@@ -1,5 +1,12 @@
 #include "dataaccess/LeitorConfiguracao.h"
 
+#include <chrono>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -102,8 +109,9 @@ TEST_F(Configuracao, GravaMantendoOResto)
     l.Escrever(QStringLiteral("Base de Dados"), QStringLiteral("Palavra Passe"), QStringLiteral("a=b;c"));
     QString erro;
     ASSERT_TRUE(l.gravar(&erro)) << erro.toStdString();
-    EXPECT_EQ(ler(caminho), QByteArray("; notas do instalador\r\n[Liga\xC3\xA7\xC3\xA3o]\r\nTipo de Terminal=1\r\n\r\n"
-                                       "[Kova]\r\nEmpresa=DEMO\r\nUtilizador=Jos\xC3\xA9\r\n"
+    // The file stays in Latin-1, as it was written.
+    EXPECT_EQ(ler(caminho), QByteArray("; notas do instalador\r\n[Liga\xE7\xE3o]\r\nTipo de Terminal=1\r\n\r\n"
+                                       "[Kova]\r\nEmpresa=DEMO\r\nUtilizador=Jos\xE9\r\n"
                                        "[Base de Dados]\r\nPalavra Passe=a=b;c\r\n"));
     LeitorConfiguracao relido(caminho);
     EXPECT_EQ(relido.Ler(QStringLiteral("Base de Dados"), QStringLiteral("Palavra Passe")), QStringLiteral("a=b;c"));
@@ -151,4 +159,173 @@ TEST_F(Configuracao, DefinicoesDaBaseDeDadosPorDriver)
     EXPECT_FALSE(d.Ler(&erro));
     EXPECT_TRUE(erro.contains(QStringLiteral("MSSQL")) && erro.contains(d.Ficheiro)) << erro.toStdString();
     DefinirPastaPrograma({});
+}
+
+// Saving the database settings over a file that could not be read would replace everything else
+// in it (the terminal type, the ERP section, the comments) with one section.
+TEST_F(Configuracao, NaoGravaPorCimaDeUmFicheiroQueNaoSeLeu)
+{
+    struct Caso
+    {
+        const char* nome;
+        QByteArray bytes;
+        const char* motivo;
+    };
+    const QByteArray resto = "; terminal do armaz\xC3\xA9m\r\n[Liga\xC3\xA7\xC3\xA3o]\r\nTipo de Terminal=1\r\n"
+                             "[Kova]\r\nEmpresa=DEMO\r\n";
+    const QList<Caso> casos{
+        {"sem_igual.oka", resto + "Palavra Passe segredo\r\n", "linha 6"},
+        {"binario.oka", resto + QByteArray("\0\x01\x02", 3), "texto"},
+        {"enorme.oka", resto + QByteArray(LeitorConfiguracao::TamanhoMaximo, ';'), "grande"},
+    };
+    for (const Caso& c : casos) {
+        const QString caminho = escrever(QString::fromLatin1(c.nome), c.bytes);
+        DefinicoesBD d(caminho);
+        EXPECT_FALSE(d.Ler()) << c.nome;
+        d.BaseDados = QStringLiteral("fabrica.db");
+        QString erro;
+        EXPECT_FALSE(d.Gravar(&erro)) << c.nome;
+        EXPECT_TRUE(erro.contains(caminho) && erro.contains(QLatin1String(c.motivo))) << erro.toStdString();
+        EXPECT_EQ(ler(caminho), c.bytes) << c.nome;
+
+        // The same guard for every writer of the file.
+        LeitorConfiguracao l(caminho);
+        l.Escrever(QStringLiteral("Kova"), QStringLiteral("Empresa"), QStringLiteral("OUTRA"));
+        EXPECT_FALSE(l.gravar());
+        EXPECT_FALSE(LeitorConfiguracao::Gravavel(caminho));
+        EXPECT_EQ(ler(caminho), c.bytes) << c.nome;
+    }
+    EXPECT_TRUE(LeitorConfiguracao::Gravavel(QDir(m_pasta.path()).filePath(QStringLiteral("novo.oka"))));
+}
+
+// Only the lines of the settings that changed are written; every other byte stays as it was.
+TEST_F(Configuracao, GravarMudaSoAsLinhasDasDefinicoesAlteradas)
+{
+    const QByteArray latin1 = "; instala\xE7\xE3o de 2019\n"
+                              "[Liga\xE7\xE3o]\n"
+                              "  Tipo de Terminal = 1   \n"
+                              "\n"
+                              "[Base de Dados]\n"
+                              "Driver = PostgreSQL\n"
+                              "Servidor = srv-velho\n"
+                              "Base de Dados=\"f\xE1\x62rica\"\n"
+                              "Utilizador=ana\n"
+                              "Desconhecida=fica\n"
+                              "# fim da base de dados\n"
+                              "\n"
+                              "[Kova]\n"
+                              "Empresa=DEMO";
+    const QString caminho = escrever(QStringLiteral("l1.oka"), latin1);
+    DefinicoesBD d(caminho);
+    ASSERT_TRUE(d.Ler());
+    EXPECT_EQ(d.BaseDados, QStringLiteral("fábrica"));
+    d.Servidor = QStringLiteral("srv-novo");
+    d.Password = QStringLiteral(" com espaço ");
+    QString erro;
+    ASSERT_TRUE(d.Gravar(&erro)) << erro.toStdString();
+    EXPECT_EQ(ler(caminho), QByteArray("; instala\xE7\xE3o de 2019\n"
+                                       "[Liga\xE7\xE3o]\n"
+                                       "  Tipo de Terminal = 1   \n"
+                                       "\n"
+                                       "[Base de Dados]\n"
+                                       "Driver = PostgreSQL\n"
+                                       "Servidor = srv-novo\n"
+                                       "Base de Dados=\"f\xE1\x62rica\"\n"
+                                       "Utilizador=ana\n"
+                                       "Desconhecida=fica\n"
+                                       "Palavra Passe=\" com espa\xE7o \"\n"
+                                       "# fim da base de dados\n"
+                                       "\n"
+                                       "[Kova]\n"
+                                       "Empresa=DEMO"));
+    DefinicoesBD relido(caminho);
+    ASSERT_TRUE(relido.Ler());
+    EXPECT_EQ(relido.Password, QStringLiteral(" com espaço "));
+    EXPECT_EQ(relido.Servidor, QStringLiteral("srv-novo"));
+
+    // A value the file's Latin-1 cannot hold is refused rather than turned into '?'.
+    relido.Password = QStringLiteral("€uro");
+    EXPECT_FALSE(relido.Gravar(&erro));
+    EXPECT_TRUE(erro.contains(caminho) && erro.contains(QStringLiteral("Palavra Passe"))) << erro.toStdString();
+
+    // UTF-8 with a byte-order mark and CR LF: kept; a new section goes after the last line.
+    const QByteArray utf8 = "\xEF\xBB\xBF[Liga\xC3\xA7\xC3\xA3o]\r\nTipo de Terminal=0";
+    const QString outro = escrever(QStringLiteral("u8.oka"), utf8);
+    DefinicoesBD n(outro);
+    n.BaseDados = QStringLiteral("nova.db");
+    ASSERT_TRUE(n.Gravar(&erro)) << erro.toStdString();
+    EXPECT_EQ(ler(outro), utf8 + "\r\n[Base de Dados]\r\nDriver=SQLite\r\nBase de Dados=nova.db\r\n");
+}
+
+// The file may hold passwords: a new one is readable by its owner only; an existing one keeps
+// the mode it was given.
+TEST_F(Configuracao, FicheiroNovoSoParaODonoEModoDeUmExistenteMantido)
+{
+    const mode_t anterior = ::umask(022);
+    const QString novo = QDir(m_pasta.path()).filePath(QStringLiteral("novo.oka"));
+    DefinicoesBD d(novo);
+    d.BaseDados = QStringLiteral("f.db");
+    ASSERT_TRUE(d.Gravar());
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(novo).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+    ASSERT_EQ(::chmod(QFile::encodeName(novo).constData(), 0640), 0);
+    d.BaseDados = QStringLiteral("g.db");
+    ASSERT_TRUE(d.Gravar());
+    ASSERT_EQ(::stat(QFile::encodeName(novo).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    ::umask(anterior);
+}
+
+TEST_F(Configuracao, PortaQueNaoEUmNumeroERecusada)
+{
+    for (const char* porta : {"49367x", "0", "65536", "-1", "5 432"}) {
+        const QString caminho = escrever(
+            QStringLiteral("p.oka"),
+            QByteArray("[Base de Dados]\nDriver=PostgreSQL\nServidor=s\nBase de Dados=b\nUtilizador=u\nPorta=") +
+                porta + "\n");
+        DefinicoesBD d(caminho);
+        QString erro;
+        EXPECT_FALSE(d.Ler(&erro)) << porta;
+        EXPECT_TRUE(erro.contains(caminho) && erro.contains(QStringLiteral("Porta"))) << erro.toStdString();
+        d.Porta = QString::fromLatin1(porta);
+        EXPECT_FALSE(d.Gravar(&erro)) << porta;
+        EXPECT_TRUE(erro.contains(QStringLiteral("Porta"))) << erro.toStdString();
+    }
+    DefinicoesBD d(escrever(QStringLiteral("p.oka"), "[Base de Dados]\nDriver=PostgreSQL\nPorta=65535\n"));
+    EXPECT_TRUE(d.Ler());
+    EXPECT_EQ(d.CadeiaLigacao().porta, 65535);
+}
+
+// A "file" that is a pipe would block the reader until someone writes to it; a device or a folder
+// is no configuration either.
+TEST_F(Configuracao, PipeDispositivoOuPastaRecusadosSemEsperar)
+{
+    const QString fifo = QDir(m_pasta.path()).filePath(QStringLiteral("fifo.oka"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& caminho : {fifo, QStringLiteral("/dev/null"), m_pasta.path()}) {
+        std::promise<std::pair<bool, QString>> resultado;
+        auto futuro = resultado.get_future();
+        std::thread leitor([&] {
+            LeitorConfiguracao l(caminho);
+            QString erro;
+            const bool ok = l.carregar(&erro);
+            resultado.set_value({ok, erro});
+        });
+        const bool aTempo = futuro.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+        if (!aTempo) {
+            // Release the blocked reader before failing.
+            const int fd = ::open(QFile::encodeName(caminho).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        }
+        leitor.join();
+        EXPECT_TRUE(aTempo) << caminho.toStdString() << " blocked the reader";
+        const auto [ok, erro] = futuro.get();
+        EXPECT_FALSE(ok) << caminho.toStdString();
+        EXPECT_TRUE(erro.contains(caminho)) << erro.toStdString();
+        EXPECT_FALSE(LeitorConfiguracao::Gravavel(caminho)) << caminho.toStdString();
+    }
 }
