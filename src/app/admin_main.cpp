@@ -5,6 +5,7 @@
 //   terminal-admin [-c FILE] gerar [--ordens N] [--linhas N] [--funcionarios N] [--operacoes N]
 //                  [--maquinas N] [--artigos N] [--semente N] [--senha P]
 //                                           fill an empty database with a generated factory
+//   terminal-admin [-c FILE] verificar      run every statement of the terminal once, rolled back
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -13,6 +14,7 @@
 #include <QTextStream>
 
 #include "app/Arranque.h"
+#include "app/VerificarBD.h"
 #include "base/Rotinas.h"
 #include "dataaccess/CifraSenha.h"
 #include "dataaccess/EsquemaBD.h"
@@ -35,7 +37,8 @@ int uso()
 {
     err() << "Uso: terminal-admin [-c FICHEIRO] init | demo [PALAVRA_PASSE] | password CODIGO\n"
              "       terminal-admin [-c FICHEIRO] gerar [--ordens N] [--linhas N] [--funcionarios N]\n"
-             "                      [--operacoes N] [--maquinas N] [--artigos N] [--semente N] [--senha P]\n";
+             "                      [--operacoes N] [--maquinas N] [--artigos N] [--semente N] [--senha P]\n"
+             "       terminal-admin [-c FICHEIRO] verificar\n";
     return 2;
 }
 
@@ -148,7 +151,9 @@ int main(int argc, char** argv)
         {QStringLiteral("init"), init},
         {QStringLiteral("demo"), demo},
         {QStringLiteral("password"), password},
-        {QStringLiteral("gerar"), gerar}};
+        {QStringLiteral("gerar"), gerar},
+        {QStringLiteral("verificar"),
+         [&](LigacaoDados& bd, const QStringList& a) { return VerificarBD::Comando(bd, ficheiro, a, out(), err()); }}};
     const auto it = comandos.find(args[0]);
     if (it == comandos.end()) return uso();
     LigacaoDados bd;
