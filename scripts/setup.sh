@@ -9,6 +9,7 @@ PACOTES=(
     libsodium-dev libgtest-dev libgmock-dev libbenchmark-dev
     postgresql odbc-postgresql unixodbc sqlite3
     fonts-dejavu-core xvfb xauth
+    lintian
 )
 
 em_falta=()
