@@ -25,6 +25,16 @@ endforeach()
 install(FILES db/demo.sql DESTINATION share/terminal/db)
 install(FILES ${PACOTE_DIR}/Terminal_Obras.oka DESTINATION share/terminal)
 
+# Manual pages, compressed as Debian ships them.
+foreach(pagina terminal terminal-admin)
+    add_custom_command(
+        OUTPUT ${CMAKE_BINARY_DIR}/pacote/${pagina}.1.gz
+        COMMAND gzip -9n -c ${PACOTE_DIR}/man/${pagina}.1 > ${CMAKE_BINARY_DIR}/pacote/${pagina}.1.gz
+        DEPENDS ${PACOTE_DIR}/man/${pagina}.1)
+    list(APPEND PACOTE_MANUAIS ${CMAKE_BINARY_DIR}/pacote/${pagina}.1.gz)
+endforeach()
+install(FILES ${PACOTE_MANUAIS} DESTINATION share/man/man1)
+
 # Documentation: the guides, the examples, the copyright and the changelog.
 install(FILES ${PACOTE_DIR}/Terminal_Obras.oka ${PACOTE_DIR}/exemplos/Terminal_SQLServer.oka
               ${PACOTE_DIR}/exemplos/Terminal_SQLServer_sem_DSN.oka ${PACOTE_DIR}/exemplos/Terminal_PostgreSQL.oka
@@ -37,7 +47,7 @@ add_custom_command(
     OUTPUT ${CMAKE_BINARY_DIR}/pacote/changelog.Debian.gz
     COMMAND gzip -9nfk ${CMAKE_BINARY_DIR}/pacote/changelog.Debian
     DEPENDS ${CMAKE_BINARY_DIR}/pacote/changelog.Debian)
-add_custom_target(pacote_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/pacote/changelog.Debian.gz)
+add_custom_target(pacote_documentos ALL DEPENDS ${CMAKE_BINARY_DIR}/pacote/changelog.Debian.gz ${PACOTE_MANUAIS})
 install(FILES ${CMAKE_BINARY_DIR}/pacote/changelog.Debian.gz DESTINATION share/doc/terminal)
 
 # The kiosk unit goes where bookworm's systemd looks for packaged units.

@@ -159,9 +159,13 @@ terminar $! || falha "cage did not end cleanly with the terminal: $(cat "$TMP/ca
 esperar_dono_modo "$PASTA/Terminal_Obras.oka" "terminal:terminal 600"
 esperar_dono_modo "$PASTA/Terminal_ERP.oka" "terminal:terminal 600"
 
-passo "remove: the program goes, the data stays"
+passo "remove: the program goes, the kiosk is disabled, the data stays"
+systemctl enable terminal-quiosque.service >/dev/null 2>&1 || falha "the kiosk unit cannot be enabled"
+ligacao=/etc/systemd/system/graphical.target.wants/terminal-quiosque.service
+[ -L "$ligacao" ] || falha "enabling made no $ligacao"
 soma="$(cat "$PASTA/Terminal_Obras.oka" "$PASTA/terminal.db" | sha256sum)"
 dpkg -r terminal >/dev/null
+[ ! -L "$ligacao" ] || falha "removing left the kiosk enabled"
 [ ! -e /usr/lib/terminal/terminal ] && [ ! -e /usr/bin/terminal ] || falha "the program is still installed"
 [ ! -e "$PASTA/Catalogos" ] && [ ! -L "$PASTA/Catalogos" ] || falha "the schema link stayed"
 [ "$(cat "$PASTA/Terminal_Obras.oka" "$PASTA/terminal.db" | sha256sum)" = "$soma" ] || falha "the data changed"
