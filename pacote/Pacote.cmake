@@ -79,9 +79,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "adduser, libqt6sql6-sqlite, libqt6sql6-psql, libqt6sql6-odbc, fonts-dejavu-core")
-# The kiosk (cage, which will not start without Xwayland, and Qt's Wayland plug-in) and the ODBC
-# drivers for SQL Server (FreeTDS) and PostgreSQL.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cage, xwayland, qt6-wayland, unixodbc, tdsodbc, odbc-postgresql")
+# The kiosk (cage, which will not start without Xwayland, Qt's Wayland plug-in, pkill to stop it)
+# and the ODBC drivers for SQL Server (FreeTDS) and PostgreSQL.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cage, xwayland, qt6-wayland, procps, unixodbc, tdsodbc, odbc-postgresql")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PACOTE_DIR}/debian/postinst ${PACOTE_DIR}/debian/prerm
                                        ${PACOTE_DIR}/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -153,9 +153,18 @@ chown terminal:terminal "$XDG"
     WLR_LIBINPUT_NO_DEVICES=1 TERMINAL_PASTA="$PASTA" QT_QPA_PLATFORM=wayland XDG_SESSION_TYPE=wayland \
     cage -d -- /usr/bin/terminal) >"$TMP/cage.log" 2>&1 &
 pids+=($!)
-esperar_ecra "$TMP/cage.log" $! frmTerminal
-# The terminal ending (Sair) ends cage, which the service then starts again.
-terminar $! || falha "cage did not end cleanly with the terminal: $(cat "$TMP/cage.log")"
+kiosque=$!
+esperar_ecra "$TMP/cage.log" $kiosque frmTerminal
+# The service's own stop command (ExecStop, with the main process cage): it ends the terminal, as
+# Sair does, and cage closes after it.
+parar="$(sed -n 's/^ExecStop=//p' /lib/systemd/system/terminal-quiosque.service)"
+[ -n "$parar" ] || falha "the kiosk unit has no ExecStop"
+cage_pid="$(pgrep -u terminal -x cage)" || falha "no cage process"
+# shellcheck disable=SC2016 # ${MAINPID} is the text systemd replaces, not a shell variable
+timeout 20 runuser -u terminal -- /bin/sh -c "${parar//'${MAINPID}'/$cage_pid}" || falha "ExecStop failed"
+wait $kiosque || falha "cage did not end cleanly with the terminal: $(cat "$TMP/cage.log")"
+pids=("${pids[@]/$kiosque/}")
+if grep -q Assertion "$TMP/cage.log"; then falha "cage aborted: $(cat "$TMP/cage.log")"; fi
 esperar_dono_modo "$PASTA/Terminal_Obras.oka" "terminal:terminal 600"
 esperar_dono_modo "$PASTA/Terminal_ERP.oka" "terminal:terminal 600"
 
