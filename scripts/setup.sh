@@ -9,7 +9,7 @@ PACOTES=(
     libsodium-dev libgtest-dev libgmock-dev libbenchmark-dev
     postgresql odbc-postgresql unixodbc sqlite3
     fonts-dejavu-core xvfb xauth
-    libzint-dev poppler-utils zbar-tools
+    libzint-dev poppler-utils zbar-tools lintian
 )
 
 em_falta=()

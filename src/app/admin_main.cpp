@@ -8,6 +8,7 @@
 //   terminal-admin [-c FILE] etiquetas [...]  barcode labels as a PDF (Etiquetas.h)
 // Options may come anywhere. Passwords are read from standard input, never from the command line
 // (where every user of the machine sees them in the process list).
+//   terminal-admin [-c FILE] verificar      run every statement of the terminal once, rolled back
 #include <cstdio>
 #include <functional>
 #include <limits>
@@ -22,6 +23,7 @@
 
 #include "app/Arranque.h"
 #include "app/Etiquetas.h"
+#include "app/VerificarBD.h"
 #include "base/Rotinas.h"
 #include "dataaccess/CifraSenha.h"
 #include "dataaccess/EsquemaBD.h"
@@ -48,6 +50,7 @@ const char* const TextoUso =
     "  gerar [--ordens N] [--linhas N] [--funcionarios N] [--operacoes N] [--maquinas N]\n"
     "        [--artigos N] [--semente N]\n"
     "                     preenche uma base de dados vazia com uma fábrica gerada\n"
+    "  verificar          corre uma vez cada instrução do terminal, sem alterar nada\n"
     "  etiquetas [OPÇÕES] [TIPO...]\n"
     "                     etiquetas com códigos de barras num PDF (as opções no README)\n"
     "  -c FICHEIRO        ficheiro de configuração (por omissão Terminal_Obras.oka na pasta do\n"
@@ -371,6 +374,12 @@ int main(int argc, char** argv)
         if (!senha) return 1;
         p->senha = *senha;
         return naBaseDeDados(linha->ficheiro, [&](LigacaoDados& bd) { return gerar(bd, *p); });
+    }
+    if (comando == QLatin1String("verificar")) {
+        if (!argumentosCertos(*linha, motivo)) return uso(motivo);
+        return naBaseDeDados(linha->ficheiro, [&](LigacaoDados& bd) {
+            return VerificarBD::Comando(bd, linha->ficheiro, linha->argumentos, out(), err());
+        });
     }
     return uso(QStringLiteral("Comando desconhecido: %1").arg(comando));
 }
