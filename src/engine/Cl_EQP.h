@@ -116,7 +116,8 @@ private:
     // binds the employee.
     static const QString LinhasEmCurso;
 
-    // Start helpers (Cl_EQP.cpp).
+    // Start helpers (Cl_EQP.cpp; HoraDeInicio in Cl_EQP_Inicio.cpp).
+    static Currency HoraDeInicio(const QDateTime& dataHora);
     Registos OperacoesIniciadas(const QString& funcionario);
     bool ExisteOperacaoIniciada(const QString& funcionario, QString& outTexto);
     bool ExisteObrasEmFimDia(const QString& funcionario, QString& outTexto);

@@ -4,6 +4,13 @@
 #include "engine/Cl_EQP.h"
 #include "engine/cl_Operacoes.h"
 
+// HoraInicio 0 marks a line nobody started: a start stamped 00:00:00 is written as 00:00:01.
+Currency Cl_EQP::HoraDeInicio(const QDateTime& dataHora)
+{
+    const Currency hora = HoraEmNumero(dataHora);
+    return hora == Currency() ? Currency::fromRaw(1) : hora;
+}
+
 bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra, const QString& inOperacao,
                              const QString& inMaquina, const QDateTime& inDataHora, QString& outMensagem,
                              bool FazTestes)
@@ -48,7 +55,7 @@ bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra,
             if (!duplicada.vazio()) return;
         }
         const QVariantList valores{DataBD(inDataHora.date()),
-                                   HoraEmNumero(inDataHora).paraBD(),
+                                   HoraDeInicio(inDataHora).paraBD(),
                                    operacao,
                                    TextoBD(LerNomeOperacao(inOperacao)),
                                    TextoBD(inMaquina),
