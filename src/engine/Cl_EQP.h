@@ -112,9 +112,12 @@ private:
     static bool OperadorIdentificado(const QString& inOperador, QString& outMensagem);
     static bool OperadorEObraIdentificados(const QString& inOperador, const QString& inObra, QString& outMensagem);
 
-    // FROM and WHERE of the employee's running lines (state 1) with their order and operation;
-    // binds the employee.
+    // FROM and WHERE of the employee's running lines (state 1, not prepared) with their order and
+    // operation; binds the employee.
     static const QString LinhasEmCurso;
+    // Condition of a line that was started and is still open: the only lines a closer closes
+    // (HoraInicio = 0 and Total = 0 is a prepared line, never started).
+    static const QString AbertaIniciada;
 
     // Start helpers (Cl_EQP.cpp; HoraDeInicio in Cl_EQP_Inicio.cpp).
     static Currency HoraDeInicio(const QDateTime& dataHora);

@@ -6,10 +6,10 @@ bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QSt
     if (!OperadorIdentificado(inOperador, outMensagem)) return false;
     bool houve = false;
     bd().transacao([&] {
-        const QList<LinhaAberta> linhas = LinhasDe(
-            bd().consultar(QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope"
-                                          " WHERE Func = ? AND HoraFim = 0 AND Total = 0 ORDER BY NoFo, NoLinha"),
-                           {inOperador}));
+        const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(
+            QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope WHERE Func = ? AND ") +
+                AbertaIniciada + QStringLiteral(" ORDER BY NoFo, NoLinha"),
+            {inOperador}));
         houve = !linhas.isEmpty();
         QStringList obras;
         for (const LinhaAberta& l : linhas) {

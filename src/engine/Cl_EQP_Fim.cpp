@@ -46,9 +46,10 @@ bool Cl_EQP::Operacao_fim(const QString& inUtilizador, const QString& inObra, co
     bool fechou = false;
     bd().transacao([&] {
         const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(
-            QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope"
-                           " WHERE NoFo = ? AND Data = ? AND Maquina = ? AND Func = ? AND Estado = 1 AND Opera = ?"
-                           " ORDER BY NoLinha"),
+            QStringLiteral(
+                "SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope"
+                " WHERE NoFo = ? AND Data = ? AND Maquina = ? AND Func = ? AND Estado = 1 AND Opera = ? AND ") +
+                AbertaIniciada + QStringLiteral(" ORDER BY NoLinha"),
             {inObra, DataBD(inDataHora.date()), inMaquina, inUtilizador, IdOperacaoBD(inOperacao)}));
         fechou = !linhas.isEmpty();
         if (!fechou) return;
