@@ -135,8 +135,11 @@ private:
 
     // Closing and costing (Cl_EQP_Fim.cpp).
     static Currency Duracao(const LinhaAberta& linha, const QDateTime& fim);
-    void FecharLinha(const LinhaAberta& linha, const QDateTime& fim, int estado);
+    // Closes the line unless another terminal closed it since it was read: false then.
+    bool FecharLinha(const LinhaAberta& linha, const QDateTime& fim, int estado);
+    // Rows with the columns ColunasLinhaAberta.
     static QList<LinhaAberta> LinhasDe(const Registos& r);
+    static const QString ColunasLinhaAberta;
     bool CalculaCustosObra(const QString& obra);
 
     // The state-change family: closes the open lines of the order (of one operator when given).

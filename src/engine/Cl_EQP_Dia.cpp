@@ -7,13 +7,14 @@ bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QSt
     bool houve = false;
     bd().transacao([&] {
         const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(
-            QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope WHERE Func = ? AND ") +
+            QStringLiteral("SELECT ") + ColunasLinhaAberta + QStringLiteral(" FROM oka_LinFo_Ope WHERE Func = ? AND ") +
                 AbertaIniciada + QStringLiteral(" ORDER BY NoFo, NoLinha"),
             {inOperador}));
-        houve = !linhas.isEmpty();
+        houve = false;
         QStringList obras;
         for (const LinhaAberta& l : linhas) {
-            FecharLinha(l, inDataHora, 8);
+            if (!FecharLinha(l, inDataHora, 8)) continue; // closed at another terminal meanwhile
+            houve = true;
             ActualizaSubEstado(l.NoFo, 0, inDataHora);
             if (!obras.contains(l.NoFo)) obras << l.NoFo;
         }
@@ -44,12 +45,17 @@ bool Cl_EQP::Dia_Inicio(const QString& inUtilizador, const QDateTime& inDataHora
         const Registos r = bd().consultar(QStringLiteral("SELECT NoFo, NoLinha, Opera, Maquina FROM oka_LinFo_Ope"
                                                          " WHERE Estado = 8 AND Func = ? ORDER BY NoFo, NoLinha"),
                                           {inUtilizador});
-        houve = !r.vazio();
+        houve = false;
         for (const auto& l : r) {
+            // The interrupted line is marked resumed first, while it is still interrupted: when
+            // another terminal opens the same employee's day meanwhile, each line is resumed once.
+            if (bd().executar(QStringLiteral("UPDATE oka_LinFo_Ope SET Estado = 10"
+                                             " WHERE NoFo = ? AND NoLinha = ? AND Estado = 8"),
+                              {l.texto("NoFo"), l.inteiro("NoLinha")}) == 0)
+                continue;
+            houve = true;
             Operacao_Inicio(inUtilizador, l.texto("NoFo"), l.texto("Opera"), l.texto("Maquina"), inDataHora,
                             outMensagemErro, false);
-            bd().executar(QStringLiteral("UPDATE oka_LinFo_Ope SET Estado = 10 WHERE NoFo = ? AND NoLinha = ?"),
-                          {l.texto("NoFo"), l.inteiro("NoLinha")});
         }
     });
     if (!houve) outMensagemErro = QStringLiteral("Não existem operações para iniciar para este funcionario!");
@@ -63,18 +69,27 @@ bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, QString& outMens
 
 bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, const QDateTime& inDataHora, QString& outMensagem)
 {
-    QStringList obras, falhadas;
+    QStringList terminadas, falhadas;
     bd().transacao([&] {
-        obras.clear();
+        terminadas.clear();
         falhadas.clear();
+        QStringList obras;
         for (const auto& l : OperacoesIniciadas(inUtilizador))
             if (!obras.contains(l.texto("Fo"))) obras << l.texto("Fo");
         for (const QString& obra : obras) {
             QString mensagem;
-            if (!Obra_Terminar(inUtilizador, obra, inDataHora, mensagem)) falhadas << obra;
+            (Obra_Terminar(inUtilizador, obra, inDataHora, mensagem) ? terminadas : falhadas) << obra;
         }
+        // An order found nothing to end when another terminal ended its lines meanwhile (then
+        // they are no longer running) or when its running line cannot be ended (it still is).
+        if (falhadas.isEmpty()) return;
+        QStringList aindaEmCurso;
+        for (const auto& l : OperacoesIniciadas(inUtilizador))
+            if (falhadas.contains(l.texto("Fo")) && !aindaEmCurso.contains(l.texto("Fo")))
+                aindaEmCurso << l.texto("Fo");
+        falhadas = aindaEmCurso;
     });
-    if (obras.isEmpty()) {
+    if (terminadas.isEmpty() && falhadas.isEmpty()) {
         outMensagem = QStringLiteral("Não existem operações iniciadas por este Operador!");
         return false;
     }
