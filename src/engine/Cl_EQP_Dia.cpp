@@ -80,14 +80,17 @@ bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, const QDateTime&
             QString mensagem;
             (Obra_Terminar(inUtilizador, obra, inDataHora, mensagem) ? terminadas : falhadas) << obra;
         }
-        // An order found nothing to end when another terminal ended its lines meanwhile (then
-        // they are no longer running) or when its running line cannot be ended (it still is).
+        // An order found nothing to end either because another terminal ended its lines meanwhile
+        // (nothing is left to this call) or because its running line already has an end or a
+        // duration, which no closer touches: only the latter is named.
         if (falhadas.isEmpty()) return;
-        QStringList aindaEmCurso;
-        for (const auto& l : OperacoesIniciadas(inUtilizador))
-            if (falhadas.contains(l.texto("Fo")) && !aindaEmCurso.contains(l.texto("Fo")))
-                aindaEmCurso << l.texto("Fo");
-        falhadas = aindaEmCurso;
+        QStringList porFechar;
+        for (const auto& l :
+             bd().consultar(QStringLiteral("SELECT oka_CabOrc.Fo") + LinhasEmCurso +
+                                QStringLiteral(" AND NOT (oka_LinFo_Ope.HoraFim = 0 AND oka_LinFo_Ope.Total = 0)"),
+                            {inUtilizador}))
+            if (falhadas.contains(l.texto("Fo")) && !porFechar.contains(l.texto("Fo"))) porFechar << l.texto("Fo");
+        falhadas = porFechar;
     });
     if (terminadas.isEmpty() && falhadas.isEmpty()) {
         outMensagem = QStringLiteral("Não existem operações iniciadas por este Operador!");

@@ -41,11 +41,19 @@ protected:
     // Runs a and b on terminals of their own while line fo/noLinha is held; both were seen waiting.
     std::pair<Feito, Feito> Corrida(const QString& fo, int noLinha, const Accao& a, const Accao& b)
     {
-        Feito fa, fb;
+        const QList<Feito> f = Corrida(fo, noLinha, {a, b});
+        return {f[0], f[1]};
+    }
+    // The same for any number of terminals; `entretanto` runs in the holding transaction once they
+    // all wait, before the line is let go.
+    QList<Feito> Corrida(const QString& fo, int noLinha, const QList<Accao>& accoes,
+                         const std::function<void(LigacaoDados&)>& entretanto = {})
+    {
+        QList<Feito> feitos(accoes.size());
         const ParametrosLigacao parametros = base().parametros();
         // Each terminal connects first (the ODBC driver manager may hold a new connection back
         // while another thread's call waits for a lock), then acts once the line is held.
-        std::latch ligadas(3), linhaPresa(1);
+        std::latch ligadas(accoes.size() + 1), linhaPresa(1);
         auto terminal = [&](const Accao& accao, Feito& feito) {
             LigacaoDados ligacao;
             const bool aberta = ligacao.Abrir(parametros, &feito.erro);
@@ -64,7 +72,9 @@ protected:
         };
         std::unique_ptr<LigacaoDados> guarda = base().novaLigacao();
         guarda->tentativasMaximas = 1;
-        std::thread ta(terminal, a, std::ref(fa)), tb(terminal, b, std::ref(fb));
+        std::vector<std::thread> fios;
+        for (int i = 0; i < accoes.size(); ++i)
+            fios.emplace_back(terminal, accoes[i], std::ref(feitos[i]));
         ligadas.arrive_and_wait();
         int esperam = 0;
         QString sessoes; // what the server's sessions were doing when the two were not seen waiting
@@ -82,7 +92,7 @@ protected:
                 // Sessions waiting for this one, directly or behind a session that waits for it.
                 QElapsedTimer relogio;
                 relogio.start();
-                while (esperam < 2 && relogio.elapsed() < 5000) {
+                while (esperam < accoes.size() && relogio.elapsed() < 5000) {
                     QThread::msleep(10);
                     esperam = int(guarda
                                       ->consultar(QStringLiteral(
@@ -93,7 +103,7 @@ protected:
                                       .primeira()
                                       .inteiro(0));
                 }
-                if (esperam < 2)
+                if (esperam < accoes.size())
                     for (const auto& x : guarda->consultar(
                              QStringLiteral("SELECT pid, state, wait_event, pg_blocking_pids(pid)::text, query"
                                             " FROM pg_stat_activity WHERE datname = current_database()")))
@@ -101,19 +111,21 @@ protected:
                             QStringLiteral("\n") +
                             QStringList{x.texto(0), x.texto(1), x.texto(2), x.texto(3), x.texto(4).left(100)}.join(
                                 QStringLiteral(" | "));
+                if (entretanto) entretanto(*guarda);
             });
         } catch (...) {
             soltar();
-            ta.join();
-            tb.join();
+            for (auto& f : fios)
+                f.join();
             throw;
         }
-        ta.join();
-        tb.join();
-        EXPECT_EQ(esperam, 2) << "the two terminals did not both wait for the held line:" << sessoes.toStdString();
-        EXPECT_EQ(fa.erro, QString());
-        EXPECT_EQ(fb.erro, QString());
-        return {fa, fb};
+        for (auto& f : fios)
+            f.join();
+        EXPECT_EQ(esperam, accoes.size())
+            << "the terminals did not all wait for the held line:" << sessoes.toStdString();
+        for (const Feito& f : feitos)
+            EXPECT_EQ(f.erro, QString());
+        return feitos;
     }
 };
 
@@ -219,6 +231,31 @@ TEST_P(Corridas, DuasTerminaisTomamAMesmaLinhaPreparada)
             EXPECT_EQ(funcs.join(u','), QStringLiteral("E1,E2"));
         }
     }
+}
+
+// "Terminar Todas Operações" while, at another terminal, the employee ends the operation it is
+// about to end and starts another on the same order: it finds nothing left to end and says so,
+// rather than naming the order as one it could not end.
+TEST_P(Corridas, TerminaTodasDepoisDeOutroTerminalAcabarEComecar)
+{
+    const QString E1 = QStringLiteral("E1"), F1 = QStringLiteral("F1");
+    Obra(bd(), F1);
+    Linha(bd(), F1, 1, QDate(2024, 3, 4), "8", "0", "0", 10, E1, 1);
+    const QList<Feito> f =
+        Corrida(F1, 1, {[&](Cl_EQP& e, QString& m) { return e.TerminaTodasOperacoes(E1, Em(4, "10:00:00"), m); }},
+                [&](LigacaoDados& outro) {
+                    Cl_EQP motor;
+                    motor.setBd_lig(&outro);
+                    QString m;
+                    ASSERT_TRUE(motor.Operacao_fim(E1, F1, QStringLiteral("10"), M1, Em(4, "09:00:00"), m));
+                    ASSERT_TRUE(motor.Operacao_Inicio(E1, F1, QStringLiteral("20"), M1, Em(4, "09:30:00"), m));
+                });
+    EXPECT_FALSE(f[0].ok);
+    EXPECT_EQ(f[0].mensagem, QStringLiteral("Não existem operações iniciadas por este Operador!"));
+    const Registos l = Linhas(bd(), F1);
+    ASSERT_EQ(l.RecordCount(), 2);
+    EXPECT_EQ(l[0].moeda("HoraFim"), C("9"));
+    EXPECT_EQ(l[1].inteiro("Estado"), 1);
 }
 
 // "Iniciar Dia" for one employee at two terminals: each interrupted line is resumed once.
