@@ -1,18 +1,19 @@
 // bench_carga: T terminals (threads, one connection each) run random operator flows against one
 // database for a bounded time; then the invariants are checked and printed.
 //   bench_carga --bd sqlite:FILE|pg:SCHEMA [--terminais T] [--segundos S] [--funcionarios N]
-//               [--gerar LINHAS] [--semente N]
+//               [--partilhados N] [--partilha P] [--gerar LINHAS] [--semente N]
 //   bench_carga --avarias [--bd sqlite:FILE|pg:SCHEMA] [--segundos S]
-// --gerar makes the database anew with that many labour lines (50 per order) first. --avarias
-// runs the fault injections (see bench/README.md). Exit status 0 only with no violation and no
-// unexpected error.
-#include "comum/Avarias.hpp"
-#include "comum/Carga.hpp"
+// --funcionarios: employees of each terminal's own; --partilhados: employees every terminal serves
+// too, on a share P (0 to 1) of the steps. --gerar makes the database anew with that many labour
+// lines (50 per order) first. --avarias runs the fault injections (see bench/README.md). Exit
+// status 0 only with no violation and no unexpected error.
+#include <cstdio>
 
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <cstdio>
+#include "comum/Avarias.hpp"
+#include "comum/Carga.hpp"
 
 using namespace bench;
 
@@ -24,8 +25,7 @@ QtMessageHandler anterior = nullptr;
 
 void filtrarAvisos(QtMsgType tipo, const QMessageLogContext& contexto, const QString& texto)
 {
-    if (tipo == QtWarningMsg && texto.startsWith(QLatin1String("Unable to free statement")))
-        return;
+    if (tipo == QtWarningMsg && texto.startsWith(QLatin1String("Unable to free statement"))) return;
     if (anterior)
         anterior(tipo, contexto, texto);
     else
@@ -56,6 +56,10 @@ int main(int argc, char** argv)
             p.segundos = std::max(0.5, v.toDouble()), ++i;
         else if (a[i] == QLatin1String("--funcionarios"))
             p.funcionariosPorTerminal = std::max(1, v.toInt()), ++i;
+        else if (a[i] == QLatin1String("--partilhados"))
+            p.funcionariosPartilhados = std::max(0, v.toInt()), ++i;
+        else if (a[i] == QLatin1String("--partilha"))
+            p.partilha = std::clamp(v.toDouble(), 0.0, 1.0), ++i;
         else if (a[i] == QLatin1String("--gerar"))
             gerar = v.toLongLong(), ++i;
         else if (a[i] == QLatin1String("--semente"))
@@ -64,19 +68,24 @@ int main(int argc, char** argv)
             avarias = true;
         else {
             err << "Uso: bench_carga --bd sqlite:FICHEIRO|pg:ESQUEMA [--terminais T] [--segundos S] [--funcionarios N]"
-                   " [--gerar LINHAS] [--semente N]\n       bench_carga --avarias [--bd ...] [--segundos S]\n";
+                   " [--partilhados N] [--partilha P] [--gerar LINHAS] [--semente N]\n"
+                   "       bench_carga --avarias [--bd ...] [--segundos S]\n";
             return 2;
         }
     }
     try {
         if (avarias) {
             bool tudoBem = true;
-            for (const ResultadoAvaria& r : correrAvarias(bd, a.contains(QLatin1String("--segundos")) ? p.segundos : 6,
-                                                          [&](const QString& t) {
-                                                              out << t;
-                                                              out.flush();
-                                                          })) {
-                out << (r.passou ? "PASSOU " : r.saltado ? "SALTADO " : "FALHOU ") << r.nome << "\n" << r.detalhe << "\n";
+            for (const ResultadoAvaria& r :
+                 correrAvarias(bd, a.contains(QLatin1String("--segundos")) ? p.segundos : 6, [&](const QString& t) {
+                     out << t;
+                     out.flush();
+                 })) {
+                out << (r.passou    ? "PASSOU "
+                        : r.saltado ? "SALTADO "
+                                    : "FALHOU ")
+                    << r.nome << "\n"
+                    << r.detalhe << "\n";
                 tudoBem = tudoBem && (r.passou || r.saltado);
             }
             return tudoBem ? 0 : 1;
@@ -90,17 +99,18 @@ int main(int argc, char** argv)
             recriar(par);
             LigacaoDados l;
             QString erro;
-            if (!l.Abrir(par, &erro))
-                throw std::runtime_error(erro.toStdString());
+            if (!l.Abrir(par, &erro)) throw std::runtime_error(erro.toStdString());
             ParametrosGerador g;
             g.linhas = gerar;
             g.ordens = int(std::max<qint64>(200, gerar / 50));
             const ResultadoGerador r = GeradorDados::Gerar(l, g);
-            out << "Gerado: " << r.ordens << " ordens, " << r.linhas << " linhas em " << QString::number(r.segundos, 'f', 1)
-                << " s\n";
+            out << "Gerado: " << r.ordens << " ordens, " << r.linhas << " linhas em "
+                << QString::number(r.segundos, 'f', 1) << " s\n";
             out.flush();
         }
-        out << nomeBackend(par) << ": " << p.terminais << " terminais durante " << p.segundos << " s\n";
+        out << nomeBackend(par) << ": " << p.terminais << " terminais durante " << p.segundos << " s, "
+            << p.funcionariosPartilhados << " funcionários partilhados por todos em " << qRound(p.partilha * 100)
+            << "% dos passos\n";
         out.flush();
         const ResultadoCarga r = correrCarga(par, p);
         out << r.relatorio();

@@ -4,10 +4,13 @@
 // bounded time; then the database is checked. Header only: used by bench_carga and by the small
 // load and fault tests of the regular suite.
 //
-// Each terminal serves employees of its own and keeps a clock of its own: terminal k of T stamps
-// its n-th operation at second k + 1 + n * T of the run's day, so every stamp (and so every line's
-// start or end time) names one operation. That is what lets the check tie every change of a
-// line to the operation that reported it, and prove that refused or failed ones wrote nothing.
+// Each terminal serves employees of its own and, now and then, one of a few employees that every
+// terminal serves (so two terminals act on the same employee's lines at the same moment). Before
+// each step it reads the employee's running and interrupted lines, as the screen lists them. Each
+// terminal keeps a clock of its own: terminal k of T stamps its n-th operation at second
+// k + 1 + n * T of the run's day, so every stamp (and so every line's start or end time) names one
+// operation. That is what lets the check tie every change of a line to the operation that
+// reported it, and prove that refused or failed ones wrote nothing.
 
 #include <algorithm>
 #include <atomic>
@@ -45,6 +48,7 @@ enum class Tipo {
     PorControlar,
     Terminar,
     NaoConforme,
+    SubContrato,
     DiaFim,
     DiaInicio,
     TerminaTodas,
@@ -69,6 +73,8 @@ inline QString nomeTipo(Tipo t)
         return QStringLiteral("Obra_Terminar");
     case Tipo::NaoConforme:
         return QStringLiteral("Obra_NaoConforme");
+    case Tipo::SubContrato:
+        return QStringLiteral("Obra_SubContrato");
     case Tipo::DiaFim:
         return QStringLiteral("Dia_Fim");
     case Tipo::DiaInicio:
@@ -91,6 +97,7 @@ inline int estadoEscrito(Tipo t)
     case Tipo::PorTerminar:
     case Tipo::PorControlar:
     case Tipo::Terminar:
+    case Tipo::SubContrato:
     case Tipo::TerminaTodas:
         return 2;
     case Tipo::NaoConforme:
@@ -128,6 +135,8 @@ struct ParametrosCarga
     int terminais = 4;
     double segundos = 3;
     int funcionariosPorTerminal = 3;
+    int funcionariosPartilhados = 2; // served by every terminal
+    double partilha = 0.3;           // share of the steps on one of those
     quint32 semente = 1;
     QDate dia;               // the run's day; default: the day after the generated "today"
     bool escreverLog = true; // a log line per confirmed operation, as the screens do
@@ -143,7 +152,7 @@ inline Currency hh(const QDateTime& t)
     return HoraEmNumero(t);
 }
 
-// A line of a test employee as the check sees it.
+// A line as the check sees it.
 struct Linha
 {
     QString func, obra;
@@ -159,6 +168,21 @@ struct Linha
     }
 };
 
+// Lines by "order/line" from a statement that selects the columns of colunasLinha.
+inline QHash<QString, Linha> linhasDe(LigacaoDados& l, const QString& sql, const QVariantList& v = {})
+{
+    QHash<QString, Linha> r;
+    for (const auto& x : l.consultar(sql, v)) {
+        Linha li{x.texto(0), x.texto(1), int(x.inteiro(2)), x.data("Data"),   x.moeda(4),
+                 x.moeda(5), x.moeda(6), int(x.inteiro(7)), int(x.inteiro(8))};
+        r.insert(li.obra + QLatin1Char('/') + QString::number(li.noLinha), li);
+    }
+    return r;
+}
+const QString colunasLinha = QStringLiteral("l.Func, l.NoFo, l.NoLinha, l.Data, l.HoraInicio, l.HoraFim, l.Total, "
+                                            "l.Estado, l.Opera FROM oka_LinFo_Ope l");
+
+// Every line of the given employees.
 inline QHash<QString, Linha> linhasDe(LigacaoDados& l, const QStringList& funcs)
 {
     QHash<QString, Linha> r;
@@ -168,23 +192,30 @@ inline QHash<QString, Linha> linhasDe(LigacaoDados& l, const QStringList& funcs)
         QVariantList v;
         for (const QString& f : parte)
             v << f;
-        for (const auto& x : l.consultar(QStringLiteral("SELECT Func, NoFo, NoLinha, Data, HoraInicio, HoraFim, Total, "
-                                                        "Estado, Opera FROM oka_LinFo_Ope WHERE Func IN (%1)")
-                                             .arg(marcas.join(u',')),
-                                         v)) {
-            Linha li{x.texto(0), x.texto(1), int(x.inteiro(2)), x.data("Data"),   x.moeda(4),
-                     x.moeda(5), x.moeda(6), int(x.inteiro(7)), int(x.inteiro(8))};
-            r.insert(li.obra + QLatin1Char('/') + QString::number(li.noLinha), li);
-        }
+        r.insert(linhasDe(l,
+                          QStringLiteral("SELECT ") + colunasLinha +
+                              QStringLiteral(" WHERE l.Func IN (%1)").arg(marcas.join(u',')),
+                          v));
     }
     return r;
 }
 
+// Lines of the orders in production with no start time: those nobody started (prepared) or, with
+// `soPreparadas` false, also any that a faulty closer gave an end or a duration.
+inline QHash<QString, Linha> semInicio(LigacaoDados& l, bool soPreparadas)
+{
+    return linhasDe(l, QStringLiteral("SELECT ") + colunasLinha +
+                           QStringLiteral(" INNER JOIN oka_CabOrc c ON c.Fo = l.NoFo WHERE c.EstadoFo = 1"
+                                          " AND l.HoraInicio = 0") +
+                           (soPreparadas ? QStringLiteral(" AND l.HoraFim = 0 AND l.Total = 0") : QString()));
+}
+
 struct Estado
 {
-    QHash<QString, Linha> linhas;   // lines of the test employees
-    QHash<QString, Currency> stock; // article -> EXISTENC in the raw-material warehouse
-    QHash<QString, Currency> apr;   // article -> sum of QtdOr of material lines
+    QHash<QString, Linha> linhas;     // lines of the test employees
+    QHash<QString, Linha> preparadas; // prepared lines of the orders in production
+    QHash<QString, Currency> stock;   // article -> EXISTENC in the raw-material warehouse
+    QHash<QString, Currency> apr;     // article -> sum of QtdOr of material lines
     qint64 documentos = 0;
     qint64 linhasApr = 0;
 };
@@ -193,6 +224,7 @@ inline Estado fotografia(LigacaoDados& l, const QStringList& funcs)
 {
     Estado e;
     e.linhas = linhasDe(l, funcs);
+    e.preparadas = semInicio(l, true);
     for (const auto& x : l.consultar(QStringLiteral("SELECT ARTIGO, EXISTENC FROM ARTARM WHERE ARMAZEM = ?"),
                                      {GeradorDados::Armazem()}))
         e.stock.insert(x.texto(0), x.moeda(1));
@@ -219,8 +251,9 @@ struct ResultadoCarga
     double segundos = 0;
     std::map<QString, Amostras> latencias;
     std::map<QString, std::array<int, 3>> contagens; // done, refused, error
-    // What the check compares against: the test employees and the database before the run.
-    QStringList funcionarios;
+    // What the check compares against: the test employees (those every terminal serves among them)
+    // and the database before the run.
+    QStringList funcionarios, partilhados;
     detalhe::Estado antes;
 
     int feitas() const
@@ -277,6 +310,7 @@ public:
         QString obra, oper, maq;
         QDate dia;
     };
+    // What the terminal knows of an employee when it serves him.
     struct Func
     {
         QString codigo;
@@ -284,12 +318,12 @@ public:
         QList<Aberta> interrompidas; // lines in state 8
     };
 
-    Terminal(int k, const ParametrosCarga& p, const ParametrosLigacao& par, QList<Func> funcs, QStringList obras,
-             QStringList artigos, QStringList descritores, int nOper, QStringList maquinas, QString pastaKova,
-             QDateTime arranque)
-        : m_k(k), m_p(p), m_par(par), m_funcs(std::move(funcs)), m_obras(std::move(obras)),
-          m_artigos(std::move(artigos)), m_descritores(std::move(descritores)), m_nOper(nOper),
-          m_maqs(std::move(maquinas)), m_pastaKova(std::move(pastaKova)), m_arranque(arranque),
+    Terminal(int k, const ParametrosCarga& p, const ParametrosLigacao& par, QStringList funcs, QStringList partilhados,
+             QStringList obras, QStringList artigos, QStringList descritores, int nOper, QStringList maquinas,
+             QString pastaKova, QDateTime arranque)
+        : m_k(k), m_p(p), m_par(par), m_funcs(std::move(funcs)), m_partilhados(std::move(partilhados)),
+          m_obras(std::move(obras)), m_artigos(std::move(artigos)), m_descritores(std::move(descritores)),
+          m_nOper(nOper), m_maqs(std::move(maquinas)), m_pastaKova(std::move(pastaKova)), m_arranque(arranque),
           m_rng(p.semente * 7919u + unsigned(k))
     {
     }
@@ -336,9 +370,32 @@ private:
     int aleatorio(int n) { return std::uniform_int_distribution<int>(0, std::max(0, n - 1))(m_rng); }
     bool sorte(double p) { return std::uniform_real_distribution<double>(0, 1)(m_rng) < p; }
 
+    // The employee's running and interrupted lines, as they are now (another terminal may be changing
+    // them). When they cannot be read, the terminal knows of none.
+    static Func conhecer(LigacaoDados& l, const QString& codigo)
+    {
+        Func f{codigo, {}, {}};
+        try {
+            for (const auto& x :
+                 l.consultar(QStringLiteral("SELECT NoFo, Opera, Maquina, Data, Estado FROM oka_LinFo_Ope"
+                                            " WHERE Func = ? AND HoraFim = 0 AND Total = 0"
+                                            " AND HoraInicio <> 0 UNION ALL"
+                                            " SELECT NoFo, Opera, Maquina, Data, Estado FROM oka_LinFo_Ope"
+                                            " WHERE Func = ? AND Estado = 8 ORDER BY 1, 2, 3"),
+                             {codigo, codigo})) {
+                const Aberta a{x.texto(0), x.texto(1), x.texto(2), x.data("Data")};
+                (x.inteiro(4) == 8 ? f.interrompidas : f.abertas) << a;
+            }
+        } catch (const ErroBD&) {
+        }
+        return f;
+    }
+
     Evento passo(Cl_EQP& eqp, OperadorScript& op, LigacaoKovaBD& kova, LigacaoDados& l, const QDateTime& t)
     {
-        Func& f = m_funcs[aleatorio(int(m_funcs.size()))];
+        const bool partilhado = !m_partilhados.isEmpty() && sorte(m_p.partilha);
+        const QStringList& quem = partilhado || m_funcs.isEmpty() ? m_partilhados : m_funcs;
+        const Func f = conhecer(l, quem[aleatorio(int(quem.size()))]);
         Evento e;
         e.terminal = m_k;
         e.func = f.codigo;
@@ -365,8 +422,10 @@ private:
             e.tipo = Tipo::NaoConforme;
         else if (r < 76)
             e.tipo = Tipo::DiaFim;
-        else if (r < 79)
+        else if (r < 78)
             e.tipo = Tipo::TerminaTodas;
+        else if (r < 79)
+            e.tipo = Tipo::SubContrato;
         else if (r < 91)
             e.tipo = Tipo::Gravar;
         else
@@ -390,7 +449,6 @@ private:
                     e.maq = m_maqs[aleatorio(int(m_maqs.size()))];
                 }
                 e.ok = eqp.Operacao_Inicio(e.func, e.obra, e.oper, e.maq, t, msg, true);
-                if (e.ok) f.abertas << Aberta{e.obra, e.oper, e.maq, t.date()};
                 break;
             }
             case Tipo::Fim: {
@@ -404,20 +462,14 @@ private:
                     e.obra = a.obra, e.oper = a.oper, e.maq = a.maq;
                 }
                 e.ok = eqp.Operacao_fim(e.func, e.obra, e.oper, e.maq, t, msg);
-                if (e.ok)
-                    for (int i = 0; i < f.abertas.size(); ++i)
-                        if (f.abertas[i].obra == e.obra && f.abertas[i].oper == e.oper && f.abertas[i].maq == e.maq &&
-                            f.abertas[i].dia == t.date()) {
-                            f.abertas.removeAt(i);
-                            break;
-                        }
                 break;
             }
             case Tipo::Suspender:
             case Tipo::PorTerminar:
             case Tipo::PorControlar:
             case Tipo::Terminar:
-            case Tipo::NaoConforme: {
+            case Tipo::NaoConforme:
+            case Tipo::SubContrato: {
                 if (f.abertas.isEmpty() || errado) {
                     e.obra = m_obras[aleatorio(int(m_obras.size()))];
                     e.deliberadamenteInvalido = true;
@@ -439,39 +491,25 @@ private:
                 case Tipo::Terminar:
                     e.ok = eqp.Obra_Terminar(e.func, e.obra, t, msg);
                     break;
+                case Tipo::SubContrato:
+                    e.ok = eqp.Obra_SubContrato(e.obra, t, msg);
+                    break;
                 default:
                     e.ok = eqp.Obra_NaoConforme(e.func, e.obra, t, msg);
                     break;
                 }
-                if (e.ok)
-                    for (int i = int(f.abertas.size()) - 1; i >= 0; --i)
-                        if (f.abertas[i].obra == e.obra) f.abertas.removeAt(i);
                 break;
             }
             case Tipo::DiaFim:
                 e.deliberadamenteInvalido = f.abertas.isEmpty();
                 e.ok = eqp.Dia_Fim(e.func, t, msg);
-                if (e.ok) {
-                    f.interrompidas += f.abertas;
-                    f.abertas.clear();
-                }
                 break;
             case Tipo::DiaInicio:
                 e.ok = eqp.Dia_Inicio(e.func, t, msg);
-                if (e.ok) {
-                    for (const Aberta& a : f.interrompidas) {
-                        bool ja = false;
-                        for (const Aberta& b : f.abertas)
-                            ja = ja || (b.obra == a.obra && b.oper == a.oper && b.dia == t.date());
-                        if (!ja) f.abertas << Aberta{a.obra, a.oper, a.maq, t.date()};
-                    }
-                    f.interrompidas.clear();
-                }
                 break;
             case Tipo::TerminaTodas:
                 e.deliberadamenteInvalido = f.abertas.isEmpty();
                 e.ok = eqp.TerminaTodasOperacoes(e.func, t, msg);
-                if (e.ok) f.abertas.clear();
                 break;
             case Tipo::Gravar: {
                 e.obra = m_obras[aleatorio(int(m_obras.size()))];
@@ -543,7 +581,7 @@ private:
     int m_k;
     ParametrosCarga m_p;
     ParametrosLigacao m_par;
-    QList<Func> m_funcs;
+    QStringList m_funcs, m_partilhados;
     QStringList m_obras, m_artigos, m_descritores;
     int m_nOper;
     QStringList m_maqs;
@@ -619,12 +657,13 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
     //    every operation reported done left its mark.
     {
         const QHash<QString, Linha> depois = linhasDe(l, funcs);
-        QHash<QString, const Evento*> porInicio, porFim; // func + stamp
+        QHash<QString, const Evento*> porInicio, porFim; // func + stamp (order + stamp for subcontracting)
         QSet<QString> comDiaInicio;
         for (const Evento& e : r.eventos) {
             const QString chave = e.func + QLatin1Char('@') + e.t.toString(Qt::ISODate);
             if (e.ok && (e.tipo == Tipo::Inicio || e.tipo == Tipo::DiaInicio)) porInicio.insert(chave, &e);
-            if (e.ok && estadoEscrito(e.tipo)) porFim.insert(e.func + QLatin1Char('@') + hh(e.t).toSql(), &e);
+            if (e.ok && estadoEscrito(e.tipo))
+                porFim.insert((e.tipo == Tipo::SubContrato ? e.obra : e.func) + QLatin1Char('@') + hh(e.t).toSql(), &e);
             if ((e.ok || e.incerto) && e.tipo == Tipo::DiaInicio) comDiaInicio.insert(e.func);
         }
         // Events whose connection was lost: when it went during the COMMIT the work may have
@@ -633,7 +672,8 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
         for (const Evento& e : r.eventos)
             if (!e.ok && (e.ligacaoPerdida || e.incerto)) {
                 perdidosInicio.insert(e.func + QLatin1Char('@') + e.t.toString(Qt::ISODate), &e);
-                perdidosFim.insert(e.func + QLatin1Char('@') + hh(e.t).toSql(), &e);
+                perdidosFim.insert((e.tipo == Tipo::SubContrato ? e.obra : e.func) + QLatin1Char('@') + hh(e.t).toSql(),
+                                   &e);
             }
         QSet<const Evento*> vistos;
         int inexplicadas = 0;
@@ -662,15 +702,16 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
             }
             const bool fimMudou = nova ? d.fim != Currency() : (a->fim != d.fim || a->total != d.total);
             if (fimMudou) {
-                const QString k = d.func + QLatin1Char('@') + d.fim.toSql();
-                const Evento* e = porFim.value(k);
+                const QString k = d.func + QLatin1Char('@') + d.fim.toSql(),
+                              kObra = d.obra + QLatin1Char('@') + d.fim.toSql();
+                const Evento* e = porFim.value(k, porFim.value(kObra));
                 const bool estadoBate =
                     e && (estadoEscrito(e->tipo) == d.estado || (e->tipo == Tipo::DiaFim && d.estado == 10));
                 const bool ordemBate = e && (e->obra.isEmpty() || e->tipo == Tipo::DiaFim ||
                                              e->tipo == Tipo::TerminaTodas || e->obra == d.obra);
                 if (estadoBate && ordemBate)
                     vistos.insert(e);
-                else if (perdidosFim.contains(k))
+                else if (perdidosFim.contains(k) || perdidosFim.contains(kObra))
                     r.indeterminados << QStringLiteral("fecho %1 %2").arg(it.key(), k);
                 else
                     inexplicada(QStringLiteral("linha %1 de %2 fechada (fim %3, estado %4) sem operação que o explique")
@@ -687,13 +728,39 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
         for (auto it = antes.linhas.cbegin(); it != antes.linhas.cend(); ++it)
             if (!depois.contains(it.key()) && !(it->inicio == Currency() && it->total == Currency()))
                 inexplicada(QStringLiteral("linha %1 de %2 desapareceu").arg(it.key(), it->func));
+        // Prepared lines: every closer leaves them as they are; one that is gone was taken over by a
+        // start (and renumbered), so a start of its operation on its order made a new line.
+        {
+            const QHash<QString, Linha> agora = semInicio(l, false);
+            QHash<QString, int> tomadas, iniciadas; // order/operation -> lines
+            auto chave = [](const Linha& x) { return x.obra + QLatin1Char('/') + QString::number(x.oper); };
+            for (auto it = antes.preparadas.cbegin(); it != antes.preparadas.cend(); ++it) {
+                const auto d = agora.constFind(it.key());
+                if (d == agora.cend())
+                    ++tomadas[chave(*it)];
+                else if (!(*d == *it))
+                    inexplicada(
+                        QStringLiteral("linha preparada %1 mudou sem ser iniciada (fim %2, total %3, estado %4)")
+                            .arg(it.key(), d->fim.toString(), d->total.toString())
+                            .arg(d->estado));
+            }
+            for (auto it = depois.cbegin(); it != depois.cend(); ++it)
+                if (!antes.linhas.contains(it.key())) ++iniciadas[chave(*it)];
+            for (auto it = tomadas.cbegin(); it != tomadas.cend(); ++it)
+                if (it.value() > iniciadas.value(it.key()))
+                    inexplicada(QStringLiteral("%1 linhas preparadas de %2 desapareceram e só %3 foram iniciadas")
+                                    .arg(it.value())
+                                    .arg(it.key())
+                                    .arg(iniciadas.value(it.key())));
+        }
         if (inexplicadas > 10) v << QStringLiteral("... %1 mudanças sem explicação ao todo").arg(inexplicadas);
         int semMarca = 0;
         for (const Evento& e : r.eventos)
             if (e.ok && (e.tipo == Tipo::Inicio || e.tipo == Tipo::DiaInicio || estadoEscrito(e.tipo)) &&
                 !vistos.contains(&e)) {
-                // Dia_Inicio whose every resume met a running duplicate writes only state 10.
-                if (e.tipo == Tipo::DiaInicio) continue;
+                // Dia_Inicio whose every resume met a running duplicate writes only state 10;
+                // subcontracting an order with no running line is done and changes nothing.
+                if (e.tipo == Tipo::DiaInicio || e.tipo == Tipo::SubContrato) continue;
                 if (semMarca++ < 10)
                     v << QStringLiteral("%1 de %2 às %3 na obra %4 dada como feita, sem rasto na base de dados")
                              .arg(nomeTipo(e.tipo), e.func, e.t.toString(Qt::ISODate), e.obra);
@@ -801,23 +868,21 @@ inline ResultadoCarga correrCarga(const ParametrosLigacao& par, ParametrosCarga 
     if (obras.isEmpty() || artigos.isEmpty() || todos.isEmpty())
         throw std::runtime_error("the database has no open orders, stock or employees: generate it first");
 
-    // Employees dealt out to the terminals, with their running and interrupted lines.
-    QStringList funcs;
-    std::vector<QList<Terminal::Func>> porTerminal(p.terminais);
+    // Employees dealt out to the terminals, then the few that every terminal serves.
+    QStringList funcs, partilhados;
+    std::vector<QStringList> porTerminal(p.terminais);
     for (int k = 0; k < p.terminais; ++k)
         for (int j = 0; j < p.funcionariosPorTerminal; ++j) {
             const int i = (k + j * p.terminais) % int(todos.size());
             if (funcs.contains(todos[i])) continue;
-            Terminal::Func f{todos[i], {}, {}};
-            for (const auto& x :
-                 l.consultar(QStringLiteral("SELECT NoFo, Opera, Maquina, Data, Estado FROM oka_LinFo_Ope"
-                                            " WHERE Func = ? AND ((HoraFim = 0 AND Total = 0) OR Estado = 8)"),
-                             {todos[i]})) {
-                const Terminal::Aberta a{x.texto(0), x.texto(1), x.texto(2), x.data("Data")};
-                (x.inteiro(4) == 8 ? f.interrompidas : f.abertas) << a;
-            }
-            porTerminal[k] << f;
+            porTerminal[k] << todos[i];
             funcs << todos[i];
+        }
+    for (int i = p.terminais * p.funcionariosPorTerminal;
+         partilhados.size() < p.funcionariosPartilhados && funcs.size() < todos.size(); ++i)
+        if (!funcs.contains(todos[i % todos.size()])) {
+            partilhados << todos[i % todos.size()];
+            funcs << todos[i % todos.size()];
         }
     const Estado antes = fotografia(l, funcs);
 
@@ -826,8 +891,9 @@ inline ResultadoCarga correrCarga(const ParametrosLigacao& par, ParametrosCarga 
     std::atomic<bool> parar{false};
     const auto t0 = Relogio::now();
     for (int k = 0; k < p.terminais; ++k)
-        terminais.push_back(std::make_unique<Terminal>(k, p, par, porTerminal[k], obras, artigos, descritores, nOper,
-                                                       maquinas, p.pastaKova, QDateTime::currentDateTime()));
+        terminais.push_back(std::make_unique<Terminal>(k, p, par, porTerminal[k], partilhados, obras, artigos,
+                                                       descritores, nOper, maquinas, p.pastaKova,
+                                                       QDateTime::currentDateTime()));
     for (int k = 0; k < p.terminais; ++k) {
         fios.push_back(std::make_unique<FioTerminal>(terminais[k].get(), &parar, t0));
         fios.back()->start();
@@ -868,6 +934,7 @@ inline ResultadoCarga correrCarga(const ParametrosLigacao& par, ParametrosCarga 
                                        e.excepcao ? e.mensagem : e.mensagensSistema.join(QStringLiteral(" | ")));
     }
     r.funcionarios = funcs;
+    r.partilhados = partilhados;
     r.antes = antes;
     verificar(l, funcs, antes, r);
     return r;

@@ -28,8 +28,12 @@ const QString kIniciadas =
     QStringLiteral("SELECT oka_CabOrc.Fo, oka_Operacoes.OperNome FROM oka_CabOrc INNER JOIN"
                    " oka_LinFo_Ope ON oka_CabOrc.Fo = oka_LinFo_Ope.NoFo INNER JOIN"
                    " oka_Operacoes ON oka_LinFo_Ope.Opera = oka_Operacoes.OperId"
-                   " WHERE (oka_CabOrc.EstadoFo <> 4) AND (oka_LinFo_Ope.Func = ?) AND (oka_LinFo_Ope.Estado = 1)"
-                   " ORDER BY oka_LinFo_Ope.NoFo, oka_LinFo_Ope.NoLinha");
+                   " WHERE (oka_LinFo_Ope.Func = ?) AND (oka_LinFo_Ope.Estado = 1)"
+                   " AND NOT (oka_LinFo_Ope.HoraInicio = 0 AND oka_LinFo_Ope.Total = 0)"
+                   " AND (oka_CabOrc.EstadoFo <> 4) ORDER BY oka_LinFo_Ope.NoFo, oka_LinFo_Ope.NoLinha");
+
+// A started line still open.
+const QString kAberta = QStringLiteral("HoraFim = 0 AND Total = 0 AND HoraInicio <> 0");
 
 } // namespace
 
@@ -94,40 +98,46 @@ void Nu::inicioSemTestes(const QString& f, const QString& obra, const QString& o
     iniciou = false;
     const QVariant op = idOperacao(oper);
     if (m_l.dialecto() != Dialecto::SQLite) exec(QStringLiteral("UPDATE oka_CabOrc SET Fo = Fo WHERE Fo = ?"), {obra});
-    const Linhas prep = sel(QStringLiteral("SELECT NoLinha FROM oka_LinFo_Ope WHERE NoFo = ? AND Opera = ?"
-                                           " AND HoraInicio = 0 AND Total = 0 ORDER BY NoLinha"),
-                            {obra, op});
-    if (prep.isEmpty() &&
-        !sel(QStringLiteral("SELECT NoLinha FROM oka_LinFo_Ope WHERE NoFo = ? AND Data = ? AND Opera = ?"
-                            " AND Func = ? AND Estado = 1"),
-             {obra, DataBD(t.date()), op, f})
-             .isEmpty())
-        return;
-    const Linhas nome = sel(QStringLiteral("SELECT OperNome, OperId FROM oka_Operacoes WHERE OperId = ?"), {op});
-    const Linhas mx = sel(QStringLiteral("SELECT MAX(NoLinha) FROM oka_LinFo_Ope WHERE NoFo = ?"), {obra});
-    const Linhas cm = sel(QStringLiteral("SELECT CustoHora FROM oka_Maquinas WHERE MaqId = ?"), {maq});
-    const Linhas cf =
-        sel(QStringLiteral("SELECT CustoHora, FuncNome, Senha, Nivel FROM oka_Funcionarios WHERE FuncId = ?"), {f});
-    const QVariantList valores{DataBD(t.date()),
-                               HoraEmNumero(t).paraBD(),
-                               op,
-                               nome.isEmpty() ? QString() : nome[0][0].toString(),
-                               maq,
-                               f,
-                               (mx.isEmpty() ? 0 : mx[0][0].toInt()) + 1,
-                               (cm.isEmpty() ? Currency() : Currency::fromVariant(cm[0][0])).paraBD(),
-                               (cf.isEmpty() ? Currency() : Currency::fromVariant(cf[0][0])).paraBD(),
-                               obra};
-    if (prep.isEmpty())
-        exec(QStringLiteral("INSERT INTO oka_LinFo_Ope (Data, HoraInicio, Opera, Descritivo, Maquina,"
-                            " Func, NoLinha, CustoMaquina, CustoHomem, NoFo, Estado, HoraFim, Total)"
-                            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, 0, 0)"),
-             valores);
-    else
-        exec(QStringLiteral("UPDATE oka_LinFo_Ope SET Data = ?, HoraInicio = ?, Opera = ?, Descritivo = ?,"
-                            " Maquina = ?, Func = ?, NoLinha = ?, CustoMaquina = ?, CustoHomem = ?,"
-                            " Estado = 1, HoraFim = 0, Total = 0 WHERE NoFo = ? AND NoLinha = ?"),
-             valores + QVariantList{prep[0][0]});
+    const Currency hora = HoraEmNumero(t) == Currency() ? Currency::fromRaw(1) : HoraEmNumero(t);
+    for (;;) {
+        const Linhas prep = sel(QStringLiteral("SELECT NoLinha FROM oka_LinFo_Ope WHERE NoFo = ? AND Opera = ?"
+                                               " AND HoraInicio = 0 AND Total = 0 ORDER BY NoLinha"),
+                                {obra, op});
+        if (prep.isEmpty() &&
+            !sel(QStringLiteral("SELECT NoLinha FROM oka_LinFo_Ope WHERE NoFo = ? AND Data = ? AND Opera = ?"
+                                " AND Func = ? AND Estado = 1"),
+                 {obra, DataBD(t.date()), op, f})
+                 .isEmpty())
+            return;
+        const Linhas nome = sel(QStringLiteral("SELECT OperNome, OperId FROM oka_Operacoes WHERE OperId = ?"), {op});
+        const Linhas mx = sel(QStringLiteral("SELECT MAX(NoLinha) FROM oka_LinFo_Ope WHERE NoFo = ?"), {obra});
+        const Linhas cm = sel(QStringLiteral("SELECT CustoHora FROM oka_Maquinas WHERE MaqId = ?"), {maq});
+        const Linhas cf =
+            sel(QStringLiteral("SELECT CustoHora, FuncNome, Senha, Nivel FROM oka_Funcionarios WHERE FuncId = ?"), {f});
+        const QVariantList valores{DataBD(t.date()),
+                                   hora.paraBD(),
+                                   op,
+                                   nome.isEmpty() ? QString() : nome[0][0].toString(),
+                                   maq,
+                                   f,
+                                   (mx.isEmpty() ? 0 : mx[0][0].toInt()) + 1,
+                                   (cm.isEmpty() ? Currency() : Currency::fromVariant(cm[0][0])).paraBD(),
+                                   (cf.isEmpty() ? Currency() : Currency::fromVariant(cf[0][0])).paraBD(),
+                                   obra};
+        if (prep.isEmpty()) {
+            exec(QStringLiteral("INSERT INTO oka_LinFo_Ope (Data, HoraInicio, Opera, Descritivo, Maquina,"
+                                " Func, NoLinha, CustoMaquina, CustoHomem, NoFo, Estado, HoraFim, Total)"
+                                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, 0, 0)"),
+                 valores);
+            break;
+        }
+        if (exec(QStringLiteral("UPDATE oka_LinFo_Ope SET Data = ?, HoraInicio = ?, Opera = ?, Descritivo = ?,"
+                                " Maquina = ?, Func = ?, NoLinha = ?, CustoMaquina = ?, CustoHomem = ?,"
+                                " Estado = 1, HoraFim = 0, Total = 0"
+                                " WHERE NoFo = ? AND NoLinha = ? AND HoraInicio = 0 AND Total = 0"),
+                 valores + QVariantList{prep[0][0]}) > 0)
+            break;
+    }
     exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = ?, DataActual = ? WHERE Fo = ?"), {1, DataHoraBD(t), obra});
     iniciou = true;
 }
@@ -149,11 +159,13 @@ bool Nu::Inicio(const QString& f, const QString& obra, const QString& oper, cons
 }
 
 // Row: NoFo, NoLinha, Data, HoraInicio.
-void Nu::fechar(const QVariantList& l, const QDateTime& t, int estado)
+bool Nu::fechar(const QVariantList& l, const QDateTime& t, int estado)
 {
-    exec(QStringLiteral("UPDATE oka_LinFo_Ope SET HoraFim = ?, Total = ?, Estado = ? WHERE NoFo = ? AND NoLinha = ?"),
-         {HoraEmNumero(t).paraBD(), duracao(l[2].toDate(), Currency::fromVariant(l[3]), t).paraBD(), estado, l[0],
-          l[1]});
+    return exec(QStringLiteral("UPDATE oka_LinFo_Ope SET HoraFim = ?, Total = ?, Estado = ?"
+                               " WHERE NoFo = ? AND NoLinha = ? AND ") +
+                    kAberta,
+                {HoraEmNumero(t).paraBD(), duracao(l[2].toDate(), Currency::fromVariant(l[3]), t).paraBD(), estado,
+                 l[0], l[1]}) > 0;
 }
 
 void Nu::custos(const QString& obra)
@@ -179,12 +191,13 @@ bool Nu::Fim(const QString& f, const QString& obra, const QString& oper, const Q
     transacao([&] {
         const Linhas l = sel(QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope"
                                             " WHERE NoFo = ? AND Data = ? AND Maquina = ? AND Func = ? AND Estado = 1"
-                                            " AND Opera = ? ORDER BY NoLinha"),
+                                            " AND Opera = ? AND ") +
+                                 kAberta + QStringLiteral(" ORDER BY NoLinha"),
                              {obra, DataBD(t.date()), maq, f, idOperacao(oper)});
-        fechou = !l.isEmpty();
-        if (!fechou) return;
-        fechar(l[0], t, 2);
-        custos(obra);
+        fechou = false;
+        for (const QVariantList& x : l)
+            if ((fechou = fechar(x, t, 2))) break;
+        if (fechou) custos(obra);
     });
     return fechou;
 }
@@ -192,17 +205,17 @@ bool Nu::Fim(const QString& f, const QString& obra, const QString& oper, const Q
 void Nu::mudarEstadoDentro(const QString* f, const QString& obra, const QDateTime& t, int estadoLinha, int subEstado,
                            const QString* notas, bool& houve)
 {
-    QString sql = QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope"
-                                 " WHERE NoFo = ? AND HoraFim = 0 AND Total = 0");
+    QString sql =
+        QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope WHERE NoFo = ? AND ") + kAberta;
     QVariantList v{obra};
     if (f) {
         sql += QStringLiteral(" AND Func = ?");
         v << *f;
     }
     const Linhas l = sel(sql + QStringLiteral(" ORDER BY NoLinha"), v);
-    houve = !l.isEmpty();
+    houve = false;
     for (const QVariantList& x : l)
-        fechar(x, t, estadoLinha);
+        houve = fechar(x, t, estadoLinha) || houve;
     if (!houve) return;
     exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = ?, DataActual = ? WHERE Fo = ?"),
          {subEstado, DataHoraBD(t), obra});
@@ -222,13 +235,15 @@ bool Nu::DiaFim(const QString& f, const QDateTime& t)
 {
     bool houve = false;
     transacao([&] {
-        const Linhas l = sel(QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope"
-                                            " WHERE Func = ? AND HoraFim = 0 AND Total = 0 ORDER BY NoFo, NoLinha"),
-                             {f});
-        houve = !l.isEmpty();
+        const Linhas l =
+            sel(QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope WHERE Func = ? AND ") +
+                    kAberta + QStringLiteral(" ORDER BY NoFo, NoLinha"),
+                {f});
+        houve = false;
         std::set<QString> obras;
         for (const QVariantList& x : l) {
-            fechar(x, t, 8);
+            if (!fechar(x, t, 8)) continue;
+            houve = true;
             exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = ?, DataActual = ? WHERE Fo = ?"),
                  {0, DataHoraBD(t), x[0]});
             obras.insert(x[0].toString());
@@ -247,11 +262,15 @@ bool Nu::DiaInicio(const QString& f, const QDateTime& t)
         const Linhas r = sel(QStringLiteral("SELECT NoFo, NoLinha, Opera, Maquina FROM oka_LinFo_Ope"
                                             " WHERE Estado = 8 AND Func = ? ORDER BY NoFo, NoLinha"),
                              {f});
-        houve = !r.isEmpty();
+        houve = false;
         for (const QVariantList& x : r) {
+            if (exec(QStringLiteral(
+                         "UPDATE oka_LinFo_Ope SET Estado = 10 WHERE NoFo = ? AND NoLinha = ? AND Estado = 8"),
+                     {x[0], x[1]}) == 0)
+                continue;
+            houve = true;
             bool iniciou = false;
             inicioSemTestes(f, x[0].toString(), x[2].toString(), x[3].toString(), t, iniciou);
-            exec(QStringLiteral("UPDATE oka_LinFo_Ope SET Estado = 10 WHERE NoFo = ? AND NoLinha = ?"), {x[0], x[1]});
         }
     });
     return houve;
@@ -259,7 +278,7 @@ bool Nu::DiaInicio(const QString& f, const QDateTime& t)
 
 bool Nu::TerminaTodas(const QString& f, const QDateTime& t)
 {
-    bool todas = true;
+    bool todas = true, alguma = false;
     QStringList obras;
     transacao([&] {
         for (const QVariantList& x : sel(kIniciadas, {f}))
@@ -268,9 +287,11 @@ bool Nu::TerminaTodas(const QString& f, const QDateTime& t)
             bool houve = false;
             mudarEstadoDentro(&f, o, t, 2, 5, nullptr, houve);
             todas = todas && houve;
+            alguma = alguma || houve;
         }
+        if (!todas) sel(kIniciadas, {f});
     });
-    return todas && !obras.isEmpty();
+    return todas && alguma;
 }
 
 bool Nu::ExisteFolhaObra(const QString& obra)
@@ -291,6 +312,7 @@ bool Nu::ListaOperacoes(const QString& f)
                        " oka_LinFo_Ope ON oka_CabOrc.Fo = oka_LinFo_Ope.NoFo INNER JOIN"
                        " oka_Operacoes ON oka_LinFo_Ope.Opera = oka_Operacoes.OperId"
                        " WHERE (oka_LinFo_Ope.Func = ?) AND (oka_LinFo_Ope.Estado = 1)"
+                       " AND NOT (oka_LinFo_Ope.HoraInicio = 0 AND oka_LinFo_Ope.Total = 0)"
                        " ORDER BY oka_LinFo_Ope.NoFo, oka_LinFo_Ope.NoLinha"),
         {QStringLiteral("(ORDEM JÁ TERMINADA)"), f});
     return true;

@@ -50,7 +50,7 @@ private:
     }
     void inicioSemTestes(const QString& f, const QString& obra, const QString& oper, const QString& maq,
                          const QDateTime& t, bool& iniciou);
-    void fechar(const QVariantList& linha, const QDateTime& t, int estado);
+    bool fechar(const QVariantList& linha, const QDateTime& t, int estado);
     void custos(const QString& obra);
     void mudarEstadoDentro(const QString* f, const QString& obra, const QDateTime& t, int estadoLinha, int subEstado,
                            const QString* notas, bool& houve);

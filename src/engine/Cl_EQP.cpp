@@ -31,10 +31,16 @@ LigacaoDados& Cl_EQP::bd() const
     return *m_bd;
 }
 
-const QString Cl_EQP::LinhasEmCurso = QStringLiteral(" FROM oka_CabOrc INNER JOIN"
-                                                     " oka_LinFo_Ope ON oka_CabOrc.Fo = oka_LinFo_Ope.NoFo INNER JOIN"
-                                                     " oka_Operacoes ON oka_LinFo_Ope.Opera = oka_Operacoes.OperId"
-                                                     " WHERE (oka_LinFo_Ope.Func = ?) AND (oka_LinFo_Ope.Estado = 1)");
+// A line the office prepared (HoraInicio = 0 and Total = 0) is no running operation, whatever its
+// state: nothing can end it, only a start takes it over.
+const QString Cl_EQP::LinhasEmCurso =
+    QStringLiteral(" FROM oka_CabOrc INNER JOIN"
+                   " oka_LinFo_Ope ON oka_CabOrc.Fo = oka_LinFo_Ope.NoFo INNER JOIN"
+                   " oka_Operacoes ON oka_LinFo_Ope.Opera = oka_Operacoes.OperId"
+                   " WHERE (oka_LinFo_Ope.Func = ?) AND (oka_LinFo_Ope.Estado = 1)"
+                   " AND NOT (oka_LinFo_Ope.HoraInicio = 0 AND oka_LinFo_Ope.Total = 0)");
+
+const QString Cl_EQP::AbertaIniciada = QStringLiteral("HoraFim = 0 AND Total = 0 AND HoraInicio <> 0");
 
 // Running lines (state 1) of the employee on orders that are not closed: Fo, OperNome.
 Registos Cl_EQP::OperacoesIniciadas(const QString& funcionario)

@@ -112,11 +112,15 @@ private:
     static bool OperadorIdentificado(const QString& inOperador, QString& outMensagem);
     static bool OperadorEObraIdentificados(const QString& inOperador, const QString& inObra, QString& outMensagem);
 
-    // FROM and WHERE of the employee's running lines (state 1) with their order and operation;
-    // binds the employee.
+    // FROM and WHERE of the employee's running lines (state 1, not prepared) with their order and
+    // operation; binds the employee.
     static const QString LinhasEmCurso;
+    // Condition of a line that was started and is still open: the only lines a closer closes
+    // (HoraInicio = 0 and Total = 0 is a prepared line, never started).
+    static const QString AbertaIniciada;
 
-    // Start helpers (Cl_EQP.cpp).
+    // Start helpers (Cl_EQP.cpp; HoraDeInicio in Cl_EQP_Inicio.cpp).
+    static Currency HoraDeInicio(const QDateTime& dataHora);
     Registos OperacoesIniciadas(const QString& funcionario);
     bool ExisteOperacaoIniciada(const QString& funcionario, QString& outTexto);
     bool ExisteObrasEmFimDia(const QString& funcionario, QString& outTexto);
@@ -131,8 +135,11 @@ private:
 
     // Closing and costing (Cl_EQP_Fim.cpp).
     static Currency Duracao(const LinhaAberta& linha, const QDateTime& fim);
-    void FecharLinha(const LinhaAberta& linha, const QDateTime& fim, int estado);
+    // Closes the line unless another terminal closed it since it was read: false then.
+    bool FecharLinha(const LinhaAberta& linha, const QDateTime& fim, int estado);
+    // Rows with the columns ColunasLinhaAberta.
     static QList<LinhaAberta> LinhasDe(const Registos& r);
+    static const QString ColunasLinhaAberta;
     bool CalculaCustosObra(const QString& obra);
 
     // The state-change family: closes the open lines of the order (of one operator when given).

@@ -6,14 +6,15 @@ bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QSt
     if (!OperadorIdentificado(inOperador, outMensagem)) return false;
     bool houve = false;
     bd().transacao([&] {
-        const QList<LinhaAberta> linhas = LinhasDe(
-            bd().consultar(QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope"
-                                          " WHERE Func = ? AND HoraFim = 0 AND Total = 0 ORDER BY NoFo, NoLinha"),
-                           {inOperador}));
-        houve = !linhas.isEmpty();
+        const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(
+            QStringLiteral("SELECT ") + ColunasLinhaAberta + QStringLiteral(" FROM oka_LinFo_Ope WHERE Func = ? AND ") +
+                AbertaIniciada + QStringLiteral(" ORDER BY NoFo, NoLinha"),
+            {inOperador}));
+        houve = false;
         QStringList obras;
         for (const LinhaAberta& l : linhas) {
-            FecharLinha(l, inDataHora, 8);
+            if (!FecharLinha(l, inDataHora, 8)) continue; // closed at another terminal meanwhile
+            houve = true;
             ActualizaSubEstado(l.NoFo, 0, inDataHora);
             if (!obras.contains(l.NoFo)) obras << l.NoFo;
         }
@@ -44,12 +45,17 @@ bool Cl_EQP::Dia_Inicio(const QString& inUtilizador, const QDateTime& inDataHora
         const Registos r = bd().consultar(QStringLiteral("SELECT NoFo, NoLinha, Opera, Maquina FROM oka_LinFo_Ope"
                                                          " WHERE Estado = 8 AND Func = ? ORDER BY NoFo, NoLinha"),
                                           {inUtilizador});
-        houve = !r.vazio();
+        houve = false;
         for (const auto& l : r) {
+            // The interrupted line is marked resumed first, while it is still interrupted: when
+            // another terminal opens the same employee's day meanwhile, each line is resumed once.
+            if (bd().executar(QStringLiteral("UPDATE oka_LinFo_Ope SET Estado = 10"
+                                             " WHERE NoFo = ? AND NoLinha = ? AND Estado = 8"),
+                              {l.texto("NoFo"), l.inteiro("NoLinha")}) == 0)
+                continue;
+            houve = true;
             Operacao_Inicio(inUtilizador, l.texto("NoFo"), l.texto("Opera"), l.texto("Maquina"), inDataHora,
                             outMensagemErro, false);
-            bd().executar(QStringLiteral("UPDATE oka_LinFo_Ope SET Estado = 10 WHERE NoFo = ? AND NoLinha = ?"),
-                          {l.texto("NoFo"), l.inteiro("NoLinha")});
         }
     });
     if (!houve) outMensagemErro = QStringLiteral("Não existem operações para iniciar para este funcionario!");
@@ -63,18 +69,30 @@ bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, QString& outMens
 
 bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, const QDateTime& inDataHora, QString& outMensagem)
 {
-    QStringList obras, falhadas;
+    QStringList terminadas, falhadas;
     bd().transacao([&] {
-        obras.clear();
+        terminadas.clear();
         falhadas.clear();
+        QStringList obras;
         for (const auto& l : OperacoesIniciadas(inUtilizador))
             if (!obras.contains(l.texto("Fo"))) obras << l.texto("Fo");
         for (const QString& obra : obras) {
             QString mensagem;
-            if (!Obra_Terminar(inUtilizador, obra, inDataHora, mensagem)) falhadas << obra;
+            (Obra_Terminar(inUtilizador, obra, inDataHora, mensagem) ? terminadas : falhadas) << obra;
         }
+        // An order found nothing to end either because another terminal ended its lines meanwhile
+        // (nothing is left to this call) or because its running line already has an end or a
+        // duration, which no closer touches: only the latter is named.
+        if (falhadas.isEmpty()) return;
+        QStringList porFechar;
+        for (const auto& l :
+             bd().consultar(QStringLiteral("SELECT oka_CabOrc.Fo") + LinhasEmCurso +
+                                QStringLiteral(" AND NOT (oka_LinFo_Ope.HoraFim = 0 AND oka_LinFo_Ope.Total = 0)"),
+                            {inUtilizador}))
+            if (falhadas.contains(l.texto("Fo")) && !porFechar.contains(l.texto("Fo"))) porFechar << l.texto("Fo");
+        falhadas = porFechar;
     });
-    if (obras.isEmpty()) {
+    if (terminadas.isEmpty() && falhadas.isEmpty()) {
         outMensagem = QStringLiteral("Não existem operações iniciadas por este Operador!");
         return false;
     }

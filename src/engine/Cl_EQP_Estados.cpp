@@ -5,24 +5,26 @@ namespace {
 const QString semFolhas = QStringLiteral("Não existem Folhas de Obra deste Operador iniciadas!");
 } // namespace
 
-// Closes the open lines (HoraFim = 0 and Total = 0, any day) of the order, of `operador` when given;
-// then, when there were any, the order's sub-state, the notes when given, and the cost roll-up.
+// Closes the started open lines (any day) of the order, of `operador` when given; then, when it
+// closed any, the order's sub-state, the notes when given, and the cost roll-up.
 bool Cl_EQP::MudarEstadoObra(const QString* operador, const QString& obra, const QDateTime& dataHora, int estadoLinha,
                              qint32 subEstado, const QString* notas, const QString& semLinhas, QString& outMensagem)
 {
     bool houve = false;
     bd().transacao([&] {
-        QString sql = QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope"
-                                     " WHERE NoFo = ? AND HoraFim = 0 AND Total = 0");
+        QString sql = QStringLiteral("SELECT ") + ColunasLinhaAberta +
+                      QStringLiteral(" FROM oka_LinFo_Ope WHERE NoFo = ? AND ") + AbertaIniciada;
         QVariantList valores{obra};
         if (operador) {
             sql += QStringLiteral(" AND Func = ?");
             valores << *operador;
         }
         const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(sql + QStringLiteral(" ORDER BY NoLinha"), valores));
-        houve = !linhas.isEmpty();
+        // Lines another terminal closed since they were read are not this call's: with none left,
+        // there was nothing to close.
+        houve = false;
         for (const LinhaAberta& l : linhas)
-            FecharLinha(l, dataHora, estadoLinha);
+            houve = FecharLinha(l, dataHora, estadoLinha) || houve;
         if (!houve) return;
         ActualizaSubEstado(obra, subEstado, dataHora);
         if (notas) GravaNotasObra(obra, *notas);

@@ -15,14 +15,19 @@ Currency Cl_EQP::Duracao(const LinhaAberta& linha, const QDateTime& fim)
     return horas > Currency() ? DecimalParaHora(horas) : Currency();
 }
 
-void Cl_EQP::FecharLinha(const LinhaAberta& linha, const QDateTime& fim, int estado)
+// The line is closed only while it is still open: two terminals that read the same line both try,
+// the database lets one change it and the other changes no row.
+bool Cl_EQP::FecharLinha(const LinhaAberta& linha, const QDateTime& fim, int estado)
 {
-    bd().executar(
-        QStringLiteral("UPDATE oka_LinFo_Ope SET HoraFim = ?, Total = ?, Estado = ? WHERE NoFo = ? AND NoLinha = ?"),
-        {HoraEmNumero(fim).paraBD(), Duracao(linha, fim).paraBD(), estado, linha.NoFo, linha.NoLinha});
+    return bd().executar(
+               QStringLiteral("UPDATE oka_LinFo_Ope SET HoraFim = ?, Total = ?, Estado = ?"
+                              " WHERE NoFo = ? AND NoLinha = ? AND ") +
+                   AbertaIniciada,
+               {HoraEmNumero(fim).paraBD(), Duracao(linha, fim).paraBD(), estado, linha.NoFo, linha.NoLinha}) > 0;
 }
 
-// Rows with NoFo, NoLinha, Data, HoraInicio.
+const QString Cl_EQP::ColunasLinhaAberta = QStringLiteral("NoFo, NoLinha, Data, HoraInicio");
+
 QList<Cl_EQP::LinhaAberta> Cl_EQP::LinhasDe(const Registos& r)
 {
     QList<LinhaAberta> linhas;
@@ -46,14 +51,16 @@ bool Cl_EQP::Operacao_fim(const QString& inUtilizador, const QString& inObra, co
     bool fechou = false;
     bd().transacao([&] {
         const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(
-            QStringLiteral("SELECT NoFo, NoLinha, Data, HoraInicio FROM oka_LinFo_Ope"
-                           " WHERE NoFo = ? AND Data = ? AND Maquina = ? AND Func = ? AND Estado = 1 AND Opera = ?"
-                           " ORDER BY NoLinha"),
+            QStringLiteral("SELECT ") + ColunasLinhaAberta +
+                QStringLiteral(" FROM oka_LinFo_Ope WHERE NoFo = ? AND Data = ? AND Maquina = ? AND Func = ?"
+                               " AND Estado = 1 AND Opera = ? AND ") +
+                AbertaIniciada + QStringLiteral(" ORDER BY NoLinha"),
             {inObra, DataBD(inDataHora.date()), inMaquina, inUtilizador, IdOperacaoBD(inOperacao)}));
-        fechou = !linhas.isEmpty();
-        if (!fechou) return;
-        FecharLinha(linhas.first(), inDataHora, 2);
-        CalculaCustosObra(inObra);
+        // The first that is still open once its turn comes: another terminal may close it meanwhile.
+        fechou = false;
+        for (const LinhaAberta& l : linhas)
+            if ((fechou = FecharLinha(l, inDataHora, 2))) break;
+        if (fechou) CalculaCustosObra(inObra);
     });
     if (!fechou)
         outMensagem =

@@ -1,9 +1,9 @@
 // Short versions of the multi-terminal load run and of the fault injections (bench_carga runs
 // them at length). The load runs on SQLite and on PostgreSQL when the test server is configured.
+#include <gtest/gtest.h>
+
 #include "../../bench/comum/Avarias.hpp"
 #include "support/BaseDadosTeste.h"
-
-#include <gtest/gtest.h>
 
 using namespace bench;
 
@@ -33,11 +33,9 @@ class CargaTest : public ::testing::TestWithParam<Backend>
 protected:
     void SetUp() override
     {
-        if (GetParam() == Backend::ODBC)
-            GTEST_SKIP() << "the load runs on the native drivers";
+        if (GetParam() == Backend::ODBC) GTEST_SKIP() << "the load runs on the native drivers";
         m_base = std::make_unique<BaseDadosTeste>(GetParam(), false);
-        if (!m_base->disponivel())
-            GTEST_SKIP() << NomeBackend(GetParam()) << " not configured";
+        if (!m_base->disponivel()) GTEST_SKIP() << NomeBackend(GetParam()) << " not configured";
         gerar(m_base->bd());
     }
     std::unique_ptr<BaseDadosTeste> m_base;
@@ -57,6 +55,13 @@ TEST_P(CargaTest, QuatroTerminaisSemViolacoesNemErros)
         ASSERT_TRUE(r.contagens.count(QString::fromLatin1(tipo))) << tipo;
         EXPECT_GT(r.contagens.at(QString::fromLatin1(tipo))[0], 0) << tipo;
     }
+    // Every terminal also acted on the employees they all serve.
+    ASSERT_EQ(r.partilhados.size(), 2);
+    QSet<int> terminais;
+    for (const Evento& e : r.eventos)
+        if (r.partilhados.contains(e.func) && e.tipo != Tipo::Consulta && e.tipo != Tipo::Gravar)
+            terminais << e.terminal;
+    EXPECT_EQ(terminais.size(), 4);
 }
 
 // The check itself finds what a faulty engine would leave behind.
@@ -75,10 +80,8 @@ TEST_P(CargaTest, AVerificacaoApanhaOQueEstaErrado)
     Evento* gravacao = nullptr;
     Evento* fecho = nullptr;
     for (Evento& e : r.eventos) {
-        if (e.ok && e.tipo == Tipo::Gravar && !gravacao)
-            gravacao = &e;
-        if (e.ok && estadoEscrito(e.tipo) && !fecho)
-            fecho = &e;
+        if (e.ok && e.tipo == Tipo::Gravar && !gravacao) gravacao = &e;
+        if (e.ok && estadoEscrito(e.tipo) && e.tipo != Tipo::SubContrato && !fecho) fecho = &e;
     }
     ASSERT_TRUE(gravacao && fecho);
     for (Evento* e : {gravacao, fecho}) {
@@ -88,28 +91,44 @@ TEST_P(CargaTest, AVerificacaoApanhaOQueEstaErrado)
     r.violacoes.clear();
     verificar(l, r.funcionarios, r.antes, r);
     EXPECT_TRUE(r.violacoes.isEmpty()) << texto(r.violacoes);
-    EXPECT_TRUE(r.indeterminados.join(QLatin1Char('\n')).contains(QStringLiteral("ficou feita"))) << texto(r.indeterminados);
+    EXPECT_TRUE(r.indeterminados.join(QLatin1Char('\n')).contains(QStringLiteral("ficou feita")))
+        << texto(r.indeterminados);
     gravacao->incerto = false;
     r.violacoes.clear();
     verificar(l, r.funcionarios, r.antes, r);
-    EXPECT_TRUE(r.violacoes.join(QLatin1Char('\n')).contains(QStringLiteral("documentos do ERP"))) << texto(r.violacoes);
+    EXPECT_TRUE(r.violacoes.join(QLatin1Char('\n')).contains(QStringLiteral("documentos do ERP")))
+        << texto(r.violacoes);
     gravacao->ok = fecho->ok = true;
     fecho->incerto = false;
     // A roll-up that missed a line, a running line with an end, stock lowered with no document,
-    // and a line written by an operation that was never reported done.
+    // a line written by an operation that was never reported done, and a prepared line closed.
     l.executar(QStringLiteral("UPDATE oka_CabOrc SET TotalCustoProd = TotalCustoProd + 1 WHERE Fo = ?"),
                {GeradorDados::NumeroOrdem(59)});
     l.executar(QStringLiteral("INSERT INTO oka_LinFo_Ope (NoFo, NoLinha, Data, HoraInicio, HoraFim, Total, Opera, Func,"
                               " CustoHomem, CustoMaquina, Estado) VALUES (?, 9999, ?, 10, 11, 0, 1, ?, 0, 0, 1)"),
                {GeradorDados::NumeroOrdem(58), QDate::currentDate(), f});
-    l.executar(QStringLiteral("UPDATE ARTARM SET EXISTENC = EXISTENC - 1 WHERE ARTIGO = ?"), {GeradorDados::CodigoArtigo(0)});
+    l.executar(QStringLiteral("UPDATE ARTARM SET EXISTENC = EXISTENC - 1 WHERE ARTIGO = ?"),
+               {GeradorDados::CodigoArtigo(0)});
+    const QHash<QString, detalhe::Linha> aindaPreparadas = detalhe::semInicio(l, true);
+    ASSERT_FALSE(aindaPreparadas.isEmpty());
+    const detalhe::Linha preparada = aindaPreparadas.cbegin().value();
+    ASSERT_TRUE(r.antes.preparadas.contains(aindaPreparadas.cbegin().key()));
+    ASSERT_EQ(l.executar(QStringLiteral("UPDATE oka_LinFo_Ope SET HoraFim = 10, Total = 10, Estado = 2"
+                                        " WHERE NoFo = ? AND NoLinha = ?"),
+                         {preparada.obra, preparada.noLinha}),
+              1);
     r.violacoes.clear();
     verificar(l, r.funcionarios, r.antes, r);
     const QString todas = r.violacoes.join(QLatin1Char('\n'));
-    EXPECT_TRUE(todas.contains(QStringLiteral("ordem %1: custos").arg(GeradorDados::NumeroOrdem(59)))) << todas.toStdString();
+    EXPECT_TRUE(todas.contains(QStringLiteral("ordem %1: custos").arg(GeradorDados::NumeroOrdem(59))))
+        << todas.toStdString();
     EXPECT_TRUE(todas.contains(QStringLiteral("linhas em estado 1 com HoraFim"))) << todas.toStdString();
     EXPECT_TRUE(todas.contains(QStringLiteral("sem operação que a explique"))) << todas.toStdString();
-    EXPECT_TRUE(todas.contains(QStringLiteral("artigo %1: stock").arg(GeradorDados::CodigoArtigo(0)))) << todas.toStdString();
+    EXPECT_TRUE(todas.contains(QStringLiteral("artigo %1: stock").arg(GeradorDados::CodigoArtigo(0))))
+        << todas.toStdString();
+    EXPECT_TRUE(
+        todas.contains(QStringLiteral("linha preparada %1/%2 mudou").arg(preparada.obra).arg(preparada.noLinha)))
+        << todas.toStdString();
 }
 
 // The generated factory is what the load runs rely on: the sizes asked for, lines in every state,
@@ -117,10 +136,10 @@ TEST_P(CargaTest, AVerificacaoApanhaOQueEstaErrado)
 TEST_P(CargaTest, GeradorFazUmaFabricaCoerente)
 {
     LigacaoDados& l = m_base->bd();
-    const Registos n = l.consultar(QStringLiteral(
-        "SELECT (SELECT COUNT(*) FROM oka_LinFo_Ope), (SELECT COUNT(*) FROM oka_CabOrc),"
-        " (SELECT COUNT(*) FROM oka_CabOrc WHERE EstadoFo = 1), (SELECT COUNT(*) FROM oka_Funcionarios),"
-        " (SELECT COUNT(*) FROM ARTIGOS)"));
+    const Registos n = l.consultar(
+        QStringLiteral("SELECT (SELECT COUNT(*) FROM oka_LinFo_Ope), (SELECT COUNT(*) FROM oka_CabOrc),"
+                       " (SELECT COUNT(*) FROM oka_CabOrc WHERE EstadoFo = 1), (SELECT COUNT(*) FROM oka_Funcionarios),"
+                       " (SELECT COUNT(*) FROM ARTIGOS)"));
     EXPECT_EQ(n.primeira().inteiro(0), 3000);
     EXPECT_EQ(n.primeira().inteiro(1), 60);
     EXPECT_EQ(n.primeira().inteiro(2), 30);
@@ -160,8 +179,7 @@ TEST(Avarias, FicheiroDeConfiguracaoVazioBinarioOuEnorme)
 TEST(Avarias, PostgreSqlParadoEReiniciadoAMeioDaCarga)
 {
     const QString impedimento = ServidorPg::impedimento();
-    if (!impedimento.isEmpty())
-        GTEST_SKIP() << impedimento.toStdString();
+    if (!impedimento.isEmpty()) GTEST_SKIP() << impedimento.toStdString();
     const ResultadoAvaria r = avariaPgReinicio(6, 3);
     EXPECT_TRUE(r.passou) << r.detalhe.toStdString();
 }

@@ -11,7 +11,8 @@ class EstadosDia : public TesteEngine
 };
 
 // Each member of the family on its own order: E1's running lines of any day are closed, E2's only
-// by subcontracting, the interrupted line never; then sub-state, notes and costs.
+// by subcontracting, the interrupted line and the prepared line never; then sub-state, notes and
+// costs.
 TEST_P(EstadosDia, FamiliaDeMudancasDeEstado)
 {
     struct Membro
@@ -35,6 +36,7 @@ TEST_P(EstadosDia, FamiliaDeMudancasDeEstado)
         Linha(bd(), m.nome, 1, QDate(2024, 3, 4), "8", "0", "0", 10, E1, 1);
         Linha(bd(), m.nome, 2, QDate(2024, 3, 3), "8", "17", "9", 20, E1, 8);
         Linha(bd(), m.nome, 3, QDate(2024, 3, 4), "9", "0", "0", 20, E2, 1);
+        Linha(bd(), m.nome, 4, QDate(2024, 3, 4), "0", "0", "0", 20, E1, 1); // prepared, never started
         msg = QStringLiteral("antes");
         ASSERT_TRUE(m.chamar(m.nome));
         EXPECT_EQ(msg, QString());
@@ -44,6 +46,9 @@ TEST_P(EstadosDia, FamiliaDeMudancasDeEstado)
         EXPECT_EQ(l[0].moeda("Total"), C("2"));
         EXPECT_EQ(l[1].inteiro("Estado"), 8);
         EXPECT_EQ(l[2].inteiro("Estado"), m.subEstado == 6 ? 2 : 1);
+        EXPECT_EQ(l[3].moeda("HoraFim"), C("0"));
+        EXPECT_EQ(l[3].moeda("Total"), C("0"));
+        EXPECT_EQ(l[3].inteiro("Estado"), 1);
         const Registos c = Cabecalho(bd(), m.nome);
         EXPECT_EQ(c[0].inteiro("SubEstado"), m.subEstado);
         EXPECT_EQ(c[0].texto("Notas"), m.subEstado == 2 ? motivo : QStringLiteral("notas antigas"));
@@ -83,6 +88,49 @@ TEST_P(EstadosDia, FamiliaRecusaSemEscrever)
     EXPECT_TRUE(eqp.Obra_SubContrato(QStringLiteral("F9"), t, msg));
     EXPECT_EQ(msg, QStringLiteral("fica"));
     EXPECT_EQ(Fotografia(bd()), antes);
+}
+
+// Lines the office prepared and nobody started (HoraInicio = 0 and Total = 0) are left as they are
+// by every closer, also when they name the employee and are in state 1, and they are no running
+// operation of his: a closer that finds only such lines finds nothing to close. Order F2 is like
+// the demo's 26002, whose two prepared lines subcontracting used to book as 14.3 h each.
+TEST_P(EstadosDia, LinhasPreparadasFicamComoEstao)
+{
+    const QString f1 = QStringLiteral("F1"), f2 = QStringLiteral("F2");
+    Obra(bd(), f1);
+    Obra(bd(), f2);
+    Linha(bd(), f1, 1, QDate(2024, 3, 4), "0", "0", "0", 10, E1, 1);
+    Linha(bd(), f1, 2, QDate(2024, 3, 4), "0", "0", "0", 20, E1, 0);
+    Linha(bd(), f2, 1, QDate(2024, 3, 1), "0", "0", "0", 10, {}, 0, {});
+    Linha(bd(), f2, 2, QDate(2024, 3, 1), "0", "0", "0", 20, {}, 0, {});
+    const QString antes = Fotografia(bd());
+    const QDateTime t = Em(4, "14:18:00");
+    const QString semFolhas = QStringLiteral("Não existem Folhas de Obra deste Operador iniciadas!");
+    EXPECT_FALSE(eqp.Obra_Suspender(E1, f1, t, QStringLiteral("x"), msg));
+    EXPECT_EQ(msg, QStringLiteral("Não existem Operações para suspender nesta Folhas de Obra deste Operador!"));
+    EXPECT_FALSE(eqp.Obra_PorTerminar(E1, f1, t, msg));
+    EXPECT_EQ(msg, semFolhas);
+    EXPECT_FALSE(eqp.Obra_PorControlar(E1, f1, t, msg));
+    EXPECT_EQ(msg, semFolhas);
+    EXPECT_FALSE(eqp.Obra_NaoConforme(E1, f1, t, msg));
+    EXPECT_EQ(msg, semFolhas);
+    EXPECT_FALSE(eqp.Obra_Terminar(E1, f1, t, msg));
+    EXPECT_EQ(msg, QStringLiteral("Não existem Operações iniciadas nesta Folhas de Obra por este Operador !"));
+    EXPECT_FALSE(eqp.Operacao_fim(E1, f1, QStringLiteral("10"), M1, t, msg));
+    EXPECT_EQ(msg,
+              QStringLiteral("Não existem operações iniciadas nesta Obra que correspondam a informação introduzida !"));
+    EXPECT_FALSE(eqp.Dia_Fim(E1, t, msg));
+    EXPECT_EQ(msg, semFolhas);
+    EXPECT_FALSE(eqp.TerminaTodasOperacoes(E1, t, msg));
+    EXPECT_EQ(msg, QStringLiteral("Não existem operações iniciadas por este Operador!"));
+    msg = QStringLiteral("fica");
+    EXPECT_TRUE(eqp.Obra_SubContrato(f1, t, msg));
+    EXPECT_TRUE(eqp.Obra_SubContrato(f2, t, msg));
+    EXPECT_EQ(msg, QStringLiteral("fica"));
+    EXPECT_EQ(Fotografia(bd()), antes);
+    EXPECT_EQ(eqp.ListaOperacoesUtilizador(E1).RecordCount(), 0);
+    EXPECT_FALSE(eqp.Dia_Inicio(E1, t, msg));
+    EXPECT_EQ(msg, QStringLiteral("Não existem operações para iniciar para este funcionario!"));
 }
 
 // Start two operations, close the day, a refused start, open the next day (one resumption takes

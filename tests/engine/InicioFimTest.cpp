@@ -111,6 +111,37 @@ TEST_P(InicioFim, LinhaPreparadaRenumeradaEDuplicadoRecusado)
     EXPECT_EQ(Fotografia(bd()), antes);
 }
 
+// A start stamped 00:00:00 is written as 00:00:01, so a started line never looks prepared: the
+// next start of the operation on the order gets a line of its own and the first can still be
+// ended. The same for a prepared line taken over and an interrupted line resumed at midnight.
+TEST_P(InicioFim, InicioAMeiaNoiteNaoPareceLinhaPreparada)
+{
+    const QString E2 = QStringLiteral("E2"), F2 = QStringLiteral("F2");
+    Obra(bd(), F1);
+    Obra(bd(), F2);
+    ASSERT_TRUE(eqp.Operacao_Inicio(E1, F1, QStringLiteral("10"), M1, Em(4, "00:00:00"), msg, true));
+    ASSERT_TRUE(eqp.Operacao_Inicio(E2, F1, QStringLiteral("10"), M1, Em(4, "07:00:00"), msg, true));
+    Registos l = Linhas(bd(), F1);
+    ASSERT_EQ(l.RecordCount(), 2);
+    EXPECT_EQ(l[0].texto("Func"), E1);
+    EXPECT_EQ(l[0].moeda("HoraInicio"), C("0.0001"));
+    EXPECT_EQ(l[1].texto("Func"), E2);
+    ASSERT_TRUE(eqp.Operacao_fim(E1, F1, QStringLiteral("10"), M1, Em(4, "08:00:00"), msg));
+    EXPECT_EQ(Linhas(bd(), F1)[0].moeda("Total"), C("7.5959"));
+
+    Linha(bd(), F2, 1, QDate(2024, 3, 1), "0", "0", "0", 20, {}, 0, {});
+    ASSERT_TRUE(eqp.Operacao_Inicio(E1, F2, QStringLiteral("20"), M1, Em(4, "00:00:00"), msg));
+    ASSERT_TRUE(eqp.Dia_Fim(E1, Em(4, "17:00:00"), msg));
+    ASSERT_TRUE(eqp.Dia_Inicio(E1, Em(5, "00:00:00"), msg));
+    l = Linhas(bd(), F2);
+    ASSERT_EQ(l.RecordCount(), 2);
+    EXPECT_EQ(l[0].moeda("HoraInicio"), C("0.0001"));
+    EXPECT_EQ(l[0].inteiro("Estado"), 10);
+    EXPECT_EQ(l[1].moeda("HoraInicio"), C("0.0001"));
+    EXPECT_EQ(l[1].data("Data"), QDate(2024, 3, 5));
+    EXPECT_EQ(l[1].inteiro("Estado"), 1);
+}
+
 TEST_P(InicioFim, RecusasDoFimPorOrdem)
 {
     Obra(bd(), F1);
