@@ -153,7 +153,9 @@ int main(int argc, char** argv)
     if (it == comandos.end()) return uso();
     LigacaoDados bd;
     QString erro;
-    if (Arranque::AbrirBaseDados(ficheiro, bd, nullptr, &erro) != Arranque::Resultado::Aberta) {
+    // Only the commands that create the tables may create a missing SQLite file.
+    const bool criar = it->first == QLatin1String("init") || it->first == QLatin1String("demo");
+    if (Arranque::AbrirBaseDados(ficheiro, bd, nullptr, &erro, criar) != Arranque::Resultado::Aberta) {
         err() << erro << "\n";
         return 1;
     }

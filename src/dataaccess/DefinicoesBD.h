@@ -1,8 +1,8 @@
 #pragma once
 
-#include "dataaccess/LigacaoDados.h"
-
 #include <QString>
+
+#include "dataaccess/LigacaoDados.h"
 
 // The database settings kept in the configuration file, section "Base de Dados":
 //   Driver        = SQLite | PostgreSQL | ODBC   (default SQLite)
@@ -13,6 +13,8 @@
 //   Utilizador    = user name
 //   Palavra Passe = password
 //   Driver ODBC   = ODBC driver name, e.g. FreeTDS (optional; without it Base de Dados is a DSN)
+//   Tempo Limite Ligação   = seconds to open a connection (default 5)
+//   Tempo Limite Instrução = seconds a statement or a lock wait may take (default 5)
 class DefinicoesBD
 {
 public:
@@ -37,4 +39,9 @@ public:
     QString Utilizador;
     QString Password;
     QString DriverOdbc;
+    int TempoLimiteLigacao = TempoLimitePadrao;
+    int TempoLimiteInstrucao = TempoLimitePadrao;
+
+    static constexpr int TempoLimitePadrao = 5;
+    static constexpr int TempoLimiteMaximo = 3600;
 };
