@@ -1,6 +1,6 @@
 // Faults of the embedded database seen from outside the process: terminal-admin started on a
-// SQLite file that is a device, read-only, on a read-only mount, held by another program or
-// missing; and a disk that fills up at COMMIT (in a mount namespace of its own, on a small tmpfs).
+// SQLite file that is read-only, on a read-only mount, held by another program or missing; and a
+// disk that fills up at COMMIT (in a mount namespace of its own, on a small tmpfs).
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -103,17 +103,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(FalhasProcessos, AdminRecusaUmDispositivoComoBaseDeDados)
-{
-    const Saida s =
-        correr(admin(), {QStringLiteral("-c"), configuracao(QStringLiteral("/dev/null")), QStringLiteral("init")});
-    EXPECT_TRUE(s.terminou) << s.texto.toStdString();
-    EXPECT_EQ(s.codigo, 1);
-    EXPECT_LT(s.ms, 10000);
-    EXPECT_TRUE(s.texto.contains(QStringLiteral("/dev/null não é um ficheiro de base de dados")))
-        << s.texto.toStdString();
-}
 
 TEST_F(FalhasProcessos, AdminRecusaUmaBaseDeDadosSoDeLeitura)
 {

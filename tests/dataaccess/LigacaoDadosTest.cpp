@@ -352,44 +352,6 @@ TEST_P(LigacaoDados_, EsperaPorLinhaPresaTemLimite)
     EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_CabOrc WHERE EstadoFo = 2")), 1);
 }
 
-TEST_P(LigacaoDados_, ImpasseEntreDuasLigacoesERepetido)
-{
-    if (bd().dialecto() == Dialecto::SQLite) GTEST_SKIP() << "SQLite write transactions never interleave";
-    cabecalho(QStringLiteral("X"));
-    cabecalho(QStringLiteral("Y"));
-    std::latch cruzar(2);
-    std::atomic<int> falhas{0}, tentativas{0};
-    auto trabalhar = [&](const QString& primeira, const QString& segunda) {
-        LigacaoDados l;
-        if (!l.Abrir(base().parametros())) {
-            ++falhas;
-            cruzar.count_down();
-            return;
-        }
-        bool primeiraVez = true;
-        try {
-            l.transacao([&] {
-                ++tentativas;
-                l.executar(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = SubEstado + 1 WHERE Fo = ?"), {primeira});
-                if (primeiraVez) {
-                    primeiraVez = false;
-                    cruzar.arrive_and_wait();
-                }
-                l.executar(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = SubEstado + 1 WHERE Fo = ?"), {segunda});
-            });
-        } catch (const ErroBD&) {
-            ++falhas;
-        }
-    };
-    std::thread a(trabalhar, QStringLiteral("X"), QStringLiteral("Y"));
-    std::thread b(trabalhar, QStringLiteral("Y"), QStringLiteral("X"));
-    a.join();
-    b.join();
-    EXPECT_EQ(falhas.load(), 0);
-    EXPECT_GT(tentativas.load(), 2); // the victim of the deadlock ran again
-    EXPECT_EQ(contar(QStringLiteral("SELECT SUM(SubEstado) FROM oka_CabOrc")), 4);
-}
-
 INSTANCIAR_BACKENDS(LigacaoDados_);
 
 // A server that accepts and never answers keeps an opening no longer than its time limit.
