@@ -843,6 +843,7 @@ inline ResultadoCarga correrCarga(const ParametrosLigacao& par, ParametrosCarga 
     LigacaoDados l;
     QString erro;
     if (!l.Abrir(par, &erro)) throw std::runtime_error(erro.toStdString());
+    l.definirTempoLimiteInstrucao(0); // the snapshot and the checks read whole tables
     QTemporaryDir pastaTemp;
     if (p.pastaKova.isEmpty()) p.pastaKova = pastaTemp.path();
     if (!p.dia.isValid()) {

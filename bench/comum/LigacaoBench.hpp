@@ -46,6 +46,7 @@ inline ParametrosLigacao parametrosSqlite(const QString& ficheiro)
     ParametrosLigacao p;
     p.driver = QStringLiteral("QSQLITE");
     p.baseDados = ficheiro;
+    p.criarFicheiro = true; // the benchmarks generate their databases afresh
     return p;
 }
 

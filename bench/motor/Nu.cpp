@@ -376,8 +376,9 @@ bool Nu::GravaSaidas(const QString& obra, const QStringList& artigos, Currency q
             exec(QStringLiteral("INSERT INTO STKDOCLIN (TIPODOC, SERIE, ANO, NUMDOC, LINHA, ARTIGO, "
                                 "ARMAZEM, QUANT, PRECO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                  {tipo, serie, ano, numero, ++i, a, arm, q.paraBD(), preco.paraBD()});
-            exec(QStringLiteral("UPDATE ARTARM SET EXISTENC = EXISTENC - ? WHERE ARTIGO = ? AND ARMAZEM = ? AND "
-                                "EXISTENC >= ?"),
+            exec(QStringLiteral(
+                     "UPDATE ARTARM SET EXISTENC = ROUND(EXISTENC - ?, 4) WHERE ARTIGO = ? AND ARMAZEM = ? AND "
+                     "EXISTENC >= ?"),
                  {q.paraBD(), a, arm, q.paraBD()});
         }
         exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = SubEstado WHERE Fo = ?"), {obra});

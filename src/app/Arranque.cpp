@@ -20,7 +20,7 @@ qint16 Arranque::TipoTerminal(const QString& ficheiro)
 }
 
 Arranque::Resultado Arranque::AbrirBaseDados(const QString& ficheiro, LigacaoDados& ligacao,
-                                             InteraccaoOperador* operador, QString* erro)
+                                             InteraccaoOperador* operador, QString* erro, bool criarFicheiro)
 {
     DefinicoesBD definicoes(CaminhoConfiguracao(ficheiro));
     if (!definicoes.Ler(erro)) return Resultado::FicheiroInvalido;
@@ -33,6 +33,8 @@ Arranque::Resultado Arranque::AbrirBaseDados(const QString& ficheiro, LigacaoDad
             return Resultado::DefinicoesEmFalta;
         }
     }
-    if (!ligacao.Abrir(definicoes.CadeiaLigacao(), erro)) return Resultado::FalhaLigacao;
+    ParametrosLigacao parametros = definicoes.CadeiaLigacao();
+    parametros.criarFicheiro = criarFicheiro;
+    if (!ligacao.Abrir(parametros, erro)) return Resultado::FalhaLigacao;
     return Resultado::Aberta;
 }

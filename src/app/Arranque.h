@@ -22,7 +22,9 @@ enum class Resultado { Aberta, FicheiroInvalido, DefinicoesEmFalta, FalhaLigacao
 
 // Reads the database settings of `ficheiro`; when a required one is missing and `operador` is
 // given, opens the settings dialog first (what it saves is written to the file); then opens
-// `ligacao`. On failure `erro` says why (never the password).
-Resultado AbrirBaseDados(const QString& ficheiro, LigacaoDados& ligacao, InteraccaoOperador* operador, QString* erro);
+// `ligacao`. A SQLite file that does not exist is reported, unless `criarFicheiro` (a new
+// database is meant). On failure `erro` says why (never the password).
+Resultado AbrirBaseDados(const QString& ficheiro, LigacaoDados& ligacao, InteraccaoOperador* operador, QString* erro,
+                         bool criarFicheiro = false);
 
 } // namespace Arranque

@@ -297,7 +297,9 @@ int naBaseDeDados(const QString& ficheiro, const std::function<int(LigacaoDados&
 {
     LigacaoDados bd;
     QString erro;
-    if (Arranque::AbrirBaseDados(ficheiro, bd, nullptr, &erro) != Arranque::Resultado::Aberta) {
+    // Only the commands that create the tables may create a missing SQLite file.
+    const bool criar = it->first == QLatin1String("init") || it->first == QLatin1String("demo");
+    if (Arranque::AbrirBaseDados(ficheiro, bd, nullptr, &erro, criar) != Arranque::Resultado::Aberta) {
         err() << erro << "\n";
         return 1;
     }

@@ -1,6 +1,7 @@
 #include "dataaccess/DefinicoesBD.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QDir>
 
@@ -22,6 +23,24 @@ bool DefinicoesBD::Ler(QString* erro)
     Utilizador = leitor.Ler(Seccao, QStringLiteral("Utilizador"));
     Password = leitor.Ler(Seccao, QStringLiteral("Palavra Passe"));
     DriverOdbc = leitor.Ler(Seccao, QStringLiteral("Driver ODBC"));
+    // Whole seconds, 1 to an hour; empty or absent gives the default. An unbounded wait is what
+    // these settings are there to prevent, so 0 is refused like any other bad value.
+    for (auto [chave, destino] : {std::pair{QStringLiteral("Tempo Limite Ligação"), &TempoLimiteLigacao},
+                                  std::pair{QStringLiteral("Tempo Limite Instrução"), &TempoLimiteInstrucao}}) {
+        const QString texto = leitor.Ler(Seccao, chave).trimmed();
+        bool ok = true;
+        const int segundos = texto.isEmpty() ? TempoLimitePadrao : texto.toInt(&ok);
+        if (!ok || segundos < 1 || segundos > TempoLimiteMaximo) {
+            if (erro)
+                *erro = QStringLiteral("Ficheiro de configuração %1: \"%2\" na secção \"%3\" deve ser um número de "
+                                       "segundos de 1 a %4 (está \"%5\").")
+                            .arg(Ficheiro, chave, Seccao)
+                            .arg(TempoLimiteMaximo)
+                            .arg(texto.left(20));
+            return false;
+        }
+        *destino = segundos;
+    }
     // An unknown driver would otherwise be taken for SQLite and open an empty file.
     static const QStringList conhecidos{QStringLiteral("sqlite"),     QStringLiteral("qsqlite"),
                                         QStringLiteral("postgresql"), QStringLiteral("qpsql"),
@@ -80,6 +99,8 @@ bool DefinicoesBD::faltamDefinicoes() const
 ParametrosLigacao DefinicoesBD::CadeiaLigacao() const
 {
     ParametrosLigacao p;
+    p.segundosLigacao = TempoLimiteLigacao;
+    p.segundosInstrucao = TempoLimiteInstrucao;
     const QString d = Driver.toLower();
     p.servidor = Servidor;
     p.utilizador = Utilizador;

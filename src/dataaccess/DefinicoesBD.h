@@ -13,6 +13,8 @@
 //   Utilizador    = user name
 //   Palavra Passe = password
 //   Driver ODBC   = ODBC driver name, e.g. FreeTDS (optional; without it Base de Dados is a DSN)
+//   Tempo Limite Ligação   = seconds to open a connection (default 5)
+//   Tempo Limite Instrução = seconds a statement or a lock wait may take (default 5)
 class DefinicoesBD
 {
 public:
@@ -41,6 +43,11 @@ public:
     QString Utilizador;
     QString Password;
     QString DriverOdbc;
+    int TempoLimiteLigacao = TempoLimitePadrao;
+    int TempoLimiteInstrucao = TempoLimitePadrao;
+
+    static constexpr int TempoLimitePadrao = 5;
+    static constexpr int TempoLimiteMaximo = 3600;
 
 private:
     bool portaValida(QString* erro) const;

@@ -1,16 +1,20 @@
 #pragma once
 
-#include <QString>
-
 #include <stdexcept>
 
-// A database failure: the driver's text, its native code, and whether running the whole
-// transaction again may succeed (busy database, deadlock, key clash), the connection was lost, or
-// it was lost while committing, so that nobody can tell whether the work landed.
+#include <QString>
+
+// A database failure: the text (what happened, the database and the driver's own words), the
+// driver's native code, and its kind:
+//   Repetivel         busy database, deadlock, key clash: running the whole transaction again may succeed;
+//   LigacaoPerdida    the connection to the server was lost (reopened once);
+//   SemResposta       the server did not answer within the time limit (a held lock, a stalled server);
+//   ResultadoIncerto  lost or unanswered while committing, so nobody can tell whether the work landed;
+//   Outro             anything else (a read-only or full disk, a missing table...): not run again.
 class ErroBD : public std::runtime_error
 {
 public:
-    enum class Tipo { Outro, Repetivel, LigacaoPerdida, ResultadoIncerto };
+    enum class Tipo { Outro, Repetivel, LigacaoPerdida, ResultadoIncerto, SemResposta };
 
     ErroBD(const QString& texto, const QString& codigoNativo = {}, Tipo tipo = Tipo::Outro)
         : std::runtime_error(texto.toStdString()), m_texto(texto), m_codigo(codigoNativo), m_tipo(tipo)

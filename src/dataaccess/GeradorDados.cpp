@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -192,6 +193,15 @@ ResultadoGerador GeradorDados::Gerar(LigacaoDados& bd, const ParametrosGerador& 
     if (p.ordens < 1 || p.ordens > 899999 || p.linhas < 0 || p.funcionarios < 1 || p.operacoes < 1 || p.maquinas < 1 ||
         p.artigos < 1 || p.funcionarios > 9999 || p.maquinas > 999 || p.artigos > 999999)
         throw ErroBD(QStringLiteral("Dimensões fora dos limites do gerador"));
+    // A bulk load runs statements far longer than an operator's; the connection's limit returns after.
+    const int limiteAntes = bd.parametros().segundosInstrucao;
+    bd.definirTempoLimiteInstrucao(0);
+    const auto repor = qScopeGuard([&] {
+        try {
+            bd.definirTempoLimiteInstrucao(limiteAntes);
+        } catch (const ErroBD&) {
+        }
+    });
     if (!EsquemaBD::Existe(bd)) EsquemaBD::Criar(bd);
     // Every table it fills must be empty.
     const Registos ja = bd.consultar(QStringLiteral(

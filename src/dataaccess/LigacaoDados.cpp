@@ -1,13 +1,21 @@
 #include "dataaccess/LigacaoDados.h"
 
+#include <climits>
+#include <sys/stat.h>
+
 #include <QAtomicInt>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QThread>
+#include <QUrl>
 
 namespace {
 
@@ -15,16 +23,40 @@ QAtomicInt contadorLigacoes;
 
 bool textoDeLigacaoPerdida(const QString& t)
 {
-    static const char* sinais[] = {"server closed the connection", "no connection to the server",
-                                   "terminating connection", "connection to server",
-                                   "could not connect", "Connection refused", "connection not open",
-                                   "Communication link failure", "could not send data", "could not receive data",
-                                   "SSL SYSCALL", "broken pipe", "the database system is shutting down",
-                                   "the database system is starting up", "Connection is not open",
-                                   "connection has been lost", "connection lost", "connection dead"};
+    static const char* sinais[] = {"server closed the connection",
+                                   "no connection to the server",
+                                   "terminating connection",
+                                   "connection to server",
+                                   "could not connect",
+                                   "Connection refused",
+                                   "connection not open",
+                                   "Communication link failure",
+                                   "could not send data",
+                                   "could not receive data",
+                                   "SSL SYSCALL",
+                                   "broken pipe",
+                                   "the database system is shutting down",
+                                   "the database system is starting up",
+                                   "Connection is not open",
+                                   "connection has been lost",
+                                   "connection lost",
+                                   "connection dead"};
     for (const char* s : sinais)
-        if (t.contains(QLatin1String(s), Qt::CaseInsensitive))
-            return true;
+        if (t.contains(QLatin1String(s), Qt::CaseInsensitive)) return true;
+    return false;
+}
+
+// A statement or lock timeout of the server, or a driver's query or connection timeout.
+bool textoDeTempoEsgotado(const QString& t)
+{
+    static const char* sinais[] = {"canceling statement due to statement timeout",
+                                   "canceling statement due to lock timeout",
+                                   "Lock request time out period exceeded",
+                                   "timeout expired",
+                                   "HYT00",
+                                   "HYT01"};
+    for (const char* s : sinais)
+        if (t.contains(QLatin1String(s), Qt::CaseInsensitive)) return true;
     return false;
 }
 
@@ -41,16 +73,12 @@ QString ParametrosLigacao::descricao() const
         .arg(driver, servidor, base, utilizador);
 }
 
-LigacaoDados::LigacaoDados()
-    : m_nome(QStringLiteral("terminal_%1").arg(contadorLigacoes.fetchAndAddRelaxed(1)))
-{
-}
+LigacaoDados::LigacaoDados() : m_nome(QStringLiteral("terminal_%1").arg(contadorLigacoes.fetchAndAddRelaxed(1))) {}
 
 LigacaoDados::~LigacaoDados()
 {
     Fechar();
-    if (QSqlDatabase::contains(m_nome))
-        QSqlDatabase::removeDatabase(m_nome);
+    if (QSqlDatabase::contains(m_nome)) QSqlDatabase::removeDatabase(m_nome);
 }
 
 QSqlDatabase LigacaoDados::bd() const
@@ -67,192 +95,338 @@ bool LigacaoDados::Abrir(const ParametrosLigacao& parametros, QString* erro)
 {
     Fechar();
     m_parametros = parametros;
-    return abrirInterno(erro);
+    return abrirInterno(erro, parametros.criarFicheiro);
 }
 
-bool LigacaoDados::abrirInterno(QString* erro)
+bool LigacaoDados::abrirInterno(QString* erro, bool podeCriar)
 {
-    if (QSqlDatabase::contains(m_nome))
-        QSqlDatabase::removeDatabase(m_nome);
     const ParametrosLigacao& p = m_parametros;
-    if (!QSqlDatabase::isDriverAvailable(p.driver)) {
-        if (erro)
-            *erro = QStringLiteral("Não foi possível abrir a base de dados (%1): o driver não está instalado.")
-                        .arg(p.descricao());
+    auto falhar = [&](const QString& motivo) {
+        if (erro) *erro = QStringLiteral("Não foi possível abrir a base de dados (%1): %2").arg(p.descricao(), motivo);
         return false;
+    };
+    // Statements run while opening never reopen; this keeps an opening from starting another.
+    if (m_aAbrir) return falhar(QStringLiteral("a ligação já está a ser aberta."));
+    m_aAbrir = true;
+    const auto fim = qScopeGuard([this] { m_aAbrir = false; });
+
+    if (QSqlDatabase::contains(m_nome)) QSqlDatabase::removeDatabase(m_nome);
+    m_temFicheiro = false;
+    if (!QSqlDatabase::isDriverAvailable(p.driver)) return falhar(QStringLiteral("o driver não está instalado."));
+
+    const bool sqlite = p.driver == QLatin1String("QSQLITE");
+    const bool ficheiro = sqlite && !p.baseDados.isEmpty() && p.baseDados != QLatin1String(":memory:");
+    QString opcoes = p.opcoes;
+    auto acrescentar = [&opcoes](const QString& chave, const QString& valor) {
+        if (!opcoes.contains(chave)) opcoes = chave + u'=' + valor + (opcoes.isEmpty() ? QString() : u';' + opcoes);
+    };
+    QString nomeBase = p.baseDados;
+    if (ficheiro) {
+        // QSQLITE creates a missing file: only an opening meant to create may do that.
+        const QFileInfo info(p.baseDados);
+        if (!info.exists() && !podeCriar)
+            return falhar(QStringLiteral("o ficheiro %1 não existe. Verifique o nome do ficheiro nas definições da "
+                                         "base de dados; uma base de dados nova cria-se com \"terminal-admin init\" "
+                                         "ou com \"Criar Base de Dados\" nas definições.")
+                              .arg(p.baseDados));
+        if (info.exists() && !info.isFile())
+            return falhar(QStringLiteral("%1 não é um ficheiro de base de dados.").arg(p.baseDados));
+        if (info.exists() && !info.isWritable())
+            return falhar(QStringLiteral("a base de dados %1 só pode ser lida e o terminal precisa de gravar nela. "
+                                         "Verifique as permissões do ficheiro e se o disco não está montado só para "
+                                         "leitura.")
+                              .arg(p.baseDados));
+        // An existing file is opened without the right to create ("mode=rw"), so that a file
+        // removed meanwhile is not made anew.
+        if (info.exists() && !opcoes.contains(QLatin1String("QSQLITE_OPEN_READONLY"))) {
+            if (!opcoes.contains(QLatin1String("QSQLITE_OPEN_URI")))
+                opcoes = QStringLiteral("QSQLITE_OPEN_URI") + (opcoes.isEmpty() ? QString() : u';' + opcoes);
+            nomeBase = QStringLiteral("file:%1?mode=rw")
+                           .arg(QString::fromLatin1(QUrl::toPercentEncoding(info.absoluteFilePath(), "/")));
+        }
     }
+    if (p.driver == QLatin1String("QODBC")) {
+        acrescentar(QStringLiteral("SQL_ATTR_ODBC_VERSION"), QStringLiteral("SQL_OV_ODBC3"));
+        if (p.segundosLigacao > 0)
+            acrescentar(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT"), QString::number(p.segundosLigacao));
+        // Requests other than statements (what ODBC means by this attribute); lock waits are
+        // bounded by the server (lock_timeout, SET LOCK_TIMEOUT) once connected.
+        if (p.segundosInstrucao > 0)
+            acrescentar(QStringLiteral("SQL_ATTR_CONNECTION_TIMEOUT"), QString::number(p.segundosInstrucao));
+    }
+    if (p.driver == QLatin1String("QPSQL") && p.segundosLigacao > 0)
+        acrescentar(QStringLiteral("connect_timeout"), QString::number(qMax(2, p.segundosLigacao)));
+
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(p.driver, m_nome);
         db.setHostName(p.servidor);
-        db.setDatabaseName(p.baseDados);
+        db.setDatabaseName(nomeBase);
         db.setUserName(p.utilizador);
         db.setPassword(p.password);
-        if (p.porta > 0)
-            db.setPort(p.porta);
-        QString opcoes = p.opcoes;
-        if (p.driver == QLatin1String("QSQLITE") && !opcoes.contains(QLatin1String("QSQLITE_BUSY_TIMEOUT")))
-            opcoes = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000") + (opcoes.isEmpty() ? QString() : ";" + opcoes);
-        if (p.driver == QLatin1String("QODBC") && !opcoes.contains(QLatin1String("SQL_ATTR_ODBC_VERSION")))
-            opcoes = QStringLiteral("SQL_ATTR_ODBC_VERSION=SQL_OV_ODBC3") + (opcoes.isEmpty() ? QString() : ";" + opcoes);
-        if (p.driver == QLatin1String("QPSQL") && !opcoes.contains(QLatin1String("connect_timeout")))
-            opcoes = QStringLiteral("connect_timeout=5") + (opcoes.isEmpty() ? QString() : ";" + opcoes);
+        if (p.porta > 0) db.setPort(p.porta);
         db.setConnectOptions(opcoes);
         if (!db.open()) {
-            if (erro)
-                *erro = QStringLiteral("Não foi possível abrir a base de dados (%1): %2")
-                            .arg(p.descricao(), db.lastError().text());
+            const QString texto = db.lastError().text();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_nome);
-            return false;
+            return falhar(texto);
         }
-        if (p.driver == QLatin1String("QSQLITE"))
+        if (sqlite)
             m_dialecto = Dialecto::SQLite;
         else if (p.driver == QLatin1String("QPSQL") || db.driver()->dbmsType() == QSqlDriver::PostgreSQL)
             m_dialecto = Dialecto::PostgreSQL;
         else
             m_dialecto = Dialecto::SqlServer;
     }
-    try {
-        if (m_dialecto == Dialecto::SQLite) {
-            consultar(QStringLiteral("PRAGMA journal_mode=WAL"));
-            executar(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    if (ficheiro) {
+        struct stat st;
+        if (::stat(QFile::encodeName(p.baseDados).constData(), &st) == 0) {
+            m_temFicheiro = true;
+            m_dispositivo = quint64(st.st_dev);
+            m_inode = quint64(st.st_ino);
         }
-        for (const QString& instrucao : m_parametros.aoLigar)
-            executar(instrucao);
+    }
+    try {
+        prepararSessao();
     } catch (const ErroBD& e) {
-        if (erro)
-            *erro = QStringLiteral("Não foi possível preparar a ligação (%1): %2").arg(p.descricao(), e.texto());
+        if (erro) *erro = QStringLiteral("Não foi possível preparar a ligação (%1): %2").arg(p.descricao(), e.texto());
         Fechar();
         return false;
     }
     return true;
 }
 
+// Runs on every (re)connection, straight through the statement runner: a failure here ends the
+// opening instead of asking for another one.
+void LigacaoDados::prepararSessao()
+{
+    aplicarTempoLimite();
+    if (m_dialecto == Dialecto::SQLite) {
+        correr(QStringLiteral("PRAGMA journal_mode=WAL"), {}, true);
+        correr(QStringLiteral("PRAGMA synchronous=NORMAL"), {}, false);
+    }
+    for (const QString& instrucao : m_parametros.aoLigar)
+        correr(instrucao, {}, false);
+}
+
+void LigacaoDados::aplicarTempoLimite()
+{
+    const int s = qMax(0, m_parametros.segundosInstrucao);
+    const qint64 ms = qint64(s) * 1000;
+    switch (m_dialecto) {
+    case Dialecto::SQLite:
+        // Connect options that name a busy timeout of their own keep it.
+        if (!m_parametros.opcoes.contains(QLatin1String("QSQLITE_BUSY_TIMEOUT")))
+            correr(QStringLiteral("PRAGMA busy_timeout = %1").arg(s > 0 ? ms : qint64(INT_MAX)), {}, true);
+        break;
+    case Dialecto::PostgreSQL:
+        correr(QStringLiteral("SET statement_timeout = %1").arg(ms), {}, false);
+        correr(QStringLiteral("SET lock_timeout = %1").arg(ms), {}, false);
+        break;
+    case Dialecto::SqlServer:
+        // SQL Server has no statement timeout of its own: the server bounds the lock waits.
+        if (bd().driver()->dbmsType() == QSqlDriver::MSSqlServer)
+            correr(QStringLiteral("SET LOCK_TIMEOUT %1").arg(s > 0 ? ms : qint64(-1)), {}, false);
+        break;
+    }
+}
+
+void LigacaoDados::definirTempoLimiteInstrucao(int segundos)
+{
+    m_parametros.segundosInstrucao = qMax(0, segundos);
+    if (aberta()) aplicarTempoLimite();
+}
+
 void LigacaoDados::Fechar()
 {
     if (QSqlDatabase::contains(m_nome)) {
         QSqlDatabase db = bd();
-        if (db.isOpen())
-            db.close();
+        if (db.isOpen()) db.close();
     }
     m_profundidade = 0;
 }
 
 bool LigacaoDados::reabrir()
 {
+    if (m_aAbrir) return false;
     Fechar();
-    return abrirInterno(nullptr);
+    m_erroReabrir.clear();
+    return abrirInterno(&m_erroReabrir, false);
+}
+
+void LigacaoDados::verificarFicheiro() const
+{
+    if (!m_temFicheiro) return;
+    struct stat st;
+    const QString& f = m_parametros.baseDados;
+    if (::stat(QFile::encodeName(f).constData(), &st) != 0)
+        throw ErroBD(QStringLiteral("O ficheiro da base de dados %1 foi apagado enquanto o terminal trabalhava; nada "
+                                    "foi gravado. Reponha o ficheiro e reinicie o terminal.")
+                         .arg(f));
+    if (quint64(st.st_dev) != m_dispositivo || quint64(st.st_ino) != m_inode)
+        throw ErroBD(QStringLiteral("O ficheiro da base de dados %1 foi substituído por outro enquanto o terminal "
+                                    "trabalhava; nada foi gravado. Reinicie o terminal.")
+                         .arg(f));
 }
 
 ErroBD LigacaoDados::erroDe(const QSqlError& e) const
 {
     const QString codigo = e.nativeErrorCode();
     QString texto = e.text().trimmed();
-    if (texto.isEmpty())
-        texto = QStringLiteral("Erro desconhecido da base de dados");
-    ErroBD::Tipo tipo = ErroBD::Tipo::Outro;
-    if (e.type() == QSqlError::ConnectionError || textoDeLigacaoPerdida(texto) || !aberta() ||
-        codigo.startsWith(QLatin1String("08")) || codigo == QLatin1String("57P01")) {
-        tipo = ErroBD::Tipo::LigacaoPerdida;
-    } else {
-        switch (m_dialecto) {
-        case Dialecto::SQLite:
-            if (codigo == QLatin1String("5") || codigo == QLatin1String("6") || codigo == QLatin1String("517") ||
-                codigo == QLatin1String("261") || codigo == QLatin1String("262"))
-                tipo = ErroBD::Tipo::Repetivel;
-            break;
-        case Dialecto::PostgreSQL:
-            if (codigo == QLatin1String("40001") || codigo == QLatin1String("40P01") || codigo == QLatin1String("23505"))
-                tipo = ErroBD::Tipo::Repetivel;
-            break;
-        case Dialecto::SqlServer:
-            if (codigo == QLatin1String("1205") || codigo == QLatin1String("2627") || codigo == QLatin1String("2601") ||
-                codigo == QLatin1String("3960"))
-                tipo = ErroBD::Tipo::Repetivel;
-            break;
+    if (texto.isEmpty()) texto = QStringLiteral("Erro desconhecido da base de dados");
+    const QString descricao = m_parametros.descricao();
+    const int limite = m_parametros.segundosInstrucao;
+    if (!aberta())
+        return ErroBD(QStringLiteral("Sem ligação à base de dados (%1): %2").arg(descricao, texto), codigo,
+                      ErroBD::Tipo::LigacaoPerdida);
+
+    if (m_dialecto == Dialecto::SQLite) {
+        // Qt reports every failed step as a connection error; only the SQLite result code tells a
+        // busy database from a read-only, full or failing one. None of them is a lost connection.
+        const QString daBase = e.databaseText().trimmed().isEmpty() ? texto : e.databaseText().trimmed();
+        const QString& f = m_parametros.baseDados;
+        auto esperaSqlite = [&] {
+            static const QRegularExpression opcao(QStringLiteral("QSQLITE_BUSY_TIMEOUT\\s*=\\s*(\\d+)"));
+            const QRegularExpressionMatch m = opcao.match(m_parametros.opcoes);
+            const qint64 ms = m.hasMatch() ? m.captured(1).toLongLong() : qint64(limite) * 1000;
+            return ms % 1000 == 0 ? QStringLiteral("%1 s").arg(ms / 1000) : QStringLiteral("%1 ms").arg(ms);
+        };
+        bool ok = false;
+        const int primario = codigo.toInt(&ok) & 0xFF;
+        auto erro = [&](const QString& explicacao, ErroBD::Tipo tipo = ErroBD::Tipo::Outro) {
+            return ErroBD(QStringLiteral("%1 (%2)").arg(explicacao, daBase), codigo, tipo);
+        };
+        if (codigo == QLatin1String("1032")) // SQLITE_READONLY_DBMOVED
+            return erro(
+                QStringLiteral("O ficheiro da base de dados %1 foi apagado ou mudado de sítio enquanto o "
+                               "terminal trabalhava; nada foi gravado. Reponha o ficheiro e reinicie o terminal")
+                    .arg(f));
+        switch (ok ? primario : -1) {
+        case 5: // SQLITE_BUSY
+        case 6: // SQLITE_LOCKED
+            return erro(QStringLiteral("A base de dados %1 está bloqueada por outro programa (esperou %2)")
+                            .arg(f, esperaSqlite()),
+                        ErroBD::Tipo::Repetivel);
+        case 8: // SQLITE_READONLY
+            return erro(QStringLiteral("A base de dados %1 só pode ser lida; nada foi gravado. Verifique as permissões "
+                                       "do ficheiro e da pasta e se o disco não está montado só para leitura")
+                            .arg(f));
+        case 10: // SQLITE_IOERR
+            return erro(
+                QStringLiteral("Erro de leitura ou escrita no ficheiro da base de dados %1; nada foi gravado").arg(f));
+        case 13: // SQLITE_FULL
+            return erro(
+                QStringLiteral("O disco da base de dados %1 está cheio; nada foi gravado. Liberte espaço e repita")
+                    .arg(f));
+        case 14: // SQLITE_CANTOPEN
+            return erro(QStringLiteral("Não foi possível abrir o ficheiro da base de dados %1 ou os seus ficheiros "
+                                       "auxiliares (-wal, -shm); verifique as permissões da pasta")
+                            .arg(f));
+        case 11: // SQLITE_CORRUPT
+        case 26: // SQLITE_NOTADB
+            return erro(QStringLiteral("O ficheiro %1 não é uma base de dados válida ou está danificado").arg(f));
+        default:
+            return ErroBD(texto, codigo, ErroBD::Tipo::Outro);
         }
-        // Through ODBC the native code is often just "1": a failed write transaction is worth
-        // another (bounded) try whatever the code.
-        if (m_parametros.driver == QLatin1String("QODBC") && m_profundidade > 0)
-            tipo = ErroBD::Tipo::Repetivel;
     }
+
+    // The server gave up waiting (statement or lock timeout) or the driver did.
+    if (codigo == QLatin1String("57014") || codigo == QLatin1String("55P03") || codigo == QLatin1String("1222") ||
+        textoDeTempoEsgotado(texto))
+        return ErroBD(
+            QStringLiteral("Sem resposta da base de dados em %1 s (%2): %3").arg(limite).arg(descricao, texto), codigo,
+            ErroBD::Tipo::SemResposta);
+    if (e.type() == QSqlError::ConnectionError || textoDeLigacaoPerdida(texto) ||
+        codigo.startsWith(QLatin1String("08")) || codigo == QLatin1String("57P01") ||
+        codigo == QLatin1String("57P02") || codigo == QLatin1String("57P03"))
+        return ErroBD(QStringLiteral("Sem ligação à base de dados (%1): %2").arg(descricao, texto), codigo,
+                      ErroBD::Tipo::LigacaoPerdida);
+    ErroBD::Tipo tipo = ErroBD::Tipo::Outro;
+    if (m_dialecto == Dialecto::PostgreSQL) {
+        if (codigo == QLatin1String("40001") || codigo == QLatin1String("40P01") || codigo == QLatin1String("23505"))
+            tipo = ErroBD::Tipo::Repetivel;
+    } else if (codigo == QLatin1String("1205") || codigo == QLatin1String("2627") || codigo == QLatin1String("2601") ||
+               codigo == QLatin1String("3960")) {
+        tipo = ErroBD::Tipo::Repetivel;
+    }
+    // Through ODBC the native code is often just "1": a failed write transaction is worth
+    // another (bounded) try whatever the code.
+    if (m_parametros.driver == QLatin1String("QODBC") && m_profundidade > 0) tipo = ErroBD::Tipo::Repetivel;
     return ErroBD(texto, codigo, tipo);
 }
 
 ErroBD LigacaoDados::semLigacao() const
 {
-    return ErroBD(QStringLiteral("Sem ligação à base de dados (%1)").arg(m_parametros.descricao()), {},
-                  ErroBD::Tipo::LigacaoPerdida);
+    QString texto = QStringLiteral("Sem ligação à base de dados (%1)").arg(m_parametros.descricao());
+    if (!m_erroReabrir.isEmpty()) texto += QStringLiteral(": ") + m_erroReabrir;
+    return ErroBD(texto, {}, ErroBD::Tipo::LigacaoPerdida);
+}
+
+LigacaoDados::Execucao LigacaoDados::correr(const QString& sql, const QVariantList& valores, bool lerLinhas)
+{
+    QSqlQuery q(bd());
+    q.setForwardOnly(true);
+    q.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    bool ok;
+    if (valores.isEmpty() && !lerLinhas) {
+        // Run as it stands: the servers refuse to prepare some statements (SET, DDL).
+        ok = q.exec(sql);
+    } else {
+        ok = q.prepare(sql);
+        if (ok) {
+            for (const QVariant& v : valores)
+                q.addBindValue(v);
+            ok = q.exec();
+        }
+    }
+    if (!ok) throw erroDe(q.lastError());
+    Execucao r;
+    if (!lerLinhas) {
+        r.alteradas = q.numRowsAffected();
+        return r;
+    }
+    QStringList colunas;
+    const QSqlRecord rec = q.record();
+    for (int i = 0; i < rec.count(); ++i)
+        colunas << rec.fieldName(i);
+    QList<QVariantList> linhas;
+    while (q.next()) {
+        QVariantList linha;
+        linha.reserve(rec.count());
+        for (int i = 0; i < rec.count(); ++i)
+            linha << q.value(i);
+        linhas << linha;
+    }
+    if (q.lastError().isValid() && q.lastError().type() != QSqlError::NoError) throw erroDe(q.lastError());
+    r.linhas = Registos(colunas, linhas);
+    return r;
 }
 
 // Runs one statement; outside a transaction, a lost connection is reopened once and the statement
 // run again. The step's query is gone when its error is caught, so the connection can be replaced.
-template <typename Passo>
-auto LigacaoDados::comReligacao(Passo passo) -> decltype(passo())
+template <typename Passo> auto LigacaoDados::comReligacao(Passo passo) -> decltype(passo())
 {
     for (int tentativa = 0;; ++tentativa) {
-        if (!aberta() && (m_profundidade > 0 || !reabrir()))
-            throw semLigacao();
+        if (!aberta() && (m_profundidade > 0 || !reabrir())) throw semLigacao();
         try {
             return passo();
         } catch (const ErroBD& e) {
-            if (e.tipo() != ErroBD::Tipo::LigacaoPerdida || m_profundidade > 0 || tentativa > 0 || !reabrir())
-                throw;
+            if (e.tipo() != ErroBD::Tipo::LigacaoPerdida || m_profundidade > 0 || tentativa > 0 || !reabrir()) throw;
         }
     }
 }
 
 Registos LigacaoDados::consultar(const QString& sql, const QVariantList& valores)
 {
-    return comReligacao([&] {
-        QSqlQuery q(bd());
-        q.setForwardOnly(true);
-        q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-        bool ok = q.prepare(sql);
-        if (ok) {
-            for (const QVariant& v : valores)
-                q.addBindValue(v);
-            ok = q.exec();
-        }
-        if (ok) {
-            QStringList colunas;
-            const QSqlRecord rec = q.record();
-            for (int i = 0; i < rec.count(); ++i)
-                colunas << rec.fieldName(i);
-            QList<QVariantList> linhas;
-            while (q.next()) {
-                QVariantList linha;
-                linha.reserve(rec.count());
-                for (int i = 0; i < rec.count(); ++i)
-                    linha << q.value(i);
-                linhas << linha;
-            }
-            if (!q.lastError().isValid() || q.lastError().type() == QSqlError::NoError)
-                return Registos(colunas, linhas);
-        }
-        throw erroDe(q.lastError());
-    });
+    return comReligacao([&] { return correr(sql, valores, true).linhas; });
 }
 
 int LigacaoDados::executar(const QString& sql, const QVariantList& valores)
 {
     return comReligacao([&] {
-        QSqlQuery q(bd());
-        q.setForwardOnly(true);
-        bool ok;
-        if (valores.isEmpty()) {
-            ok = q.exec(sql);
-        } else {
-            ok = q.prepare(sql);
-            if (ok) {
-                for (const QVariant& v : valores)
-                    q.addBindValue(v);
-                ok = q.exec();
-            }
-        }
-        if (!ok)
-            throw erroDe(q.lastError());
-        return q.numRowsAffected();
+        // A write of its own (outside a transaction) lands at once: the file must still be there.
+        if (m_profundidade == 0) verificarFicheiro();
+        return correr(sql, valores, false).alteradas;
     });
 }
 
@@ -269,28 +443,24 @@ void LigacaoDados::executarScript(const QString& script)
             actual += u'\n';
             continue;
         }
-        if (c == u'\'')
-            emAspas = !emAspas;
+        if (c == u'\'') emAspas = !emAspas;
         if (c == u';' && !emAspas) {
-            if (!actual.trimmed().isEmpty())
-                executar(actual.trimmed());
+            if (!actual.trimmed().isEmpty()) executar(actual.trimmed());
             actual.clear();
             continue;
         }
         actual += c;
     }
-    if (!actual.trimmed().isEmpty())
-        executar(actual.trimmed());
+    if (!actual.trimmed().isEmpty()) executar(actual.trimmed());
 }
 
 void LigacaoDados::comecar()
 {
-    if (!aberta() && !reabrir())
-        throw semLigacao();
+    if (!aberta() && !reabrir()) throw semLigacao();
+    verificarFicheiro();
     if (m_dialecto == Dialecto::SQLite) {
         QSqlQuery q(bd());
-        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
-            throw erroDe(q.lastError());
+        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) throw erroDe(q.lastError());
     } else if (!bd().transaction()) {
         throw erroDe(bd().lastError());
     }
@@ -300,8 +470,7 @@ void LigacaoDados::confirmar()
 {
     if (m_dialecto == Dialecto::SQLite) {
         QSqlQuery q(bd());
-        if (!q.exec(QStringLiteral("COMMIT")))
-            throw erroDe(q.lastError());
+        if (!q.exec(QStringLiteral("COMMIT"))) throw erroDe(q.lastError());
     } else if (!bd().commit()) {
         throw erroDe(bd().lastError());
     }
@@ -309,8 +478,7 @@ void LigacaoDados::confirmar()
 
 void LigacaoDados::desfazer()
 {
-    if (!aberta())
-        return;
+    if (!aberta()) return;
     if (m_dialecto == Dialecto::SQLite) {
         QSqlQuery q(bd());
         q.exec(QStringLiteral("ROLLBACK"));
@@ -325,6 +493,11 @@ void LigacaoDados::transacao(const std::function<void()>& corpo)
         corpo();
         return;
     }
+    // Retries stop after `tentativasMaximas` tries or once twice the statement limit has passed,
+    // whichever comes first: a lock held for longer will not be let go by trying again.
+    QElapsedTimer relogio;
+    relogio.start();
+    const qint64 limiteMs = qint64(m_parametros.segundosInstrucao) * 2000;
     bool jaReabriu = false;
     for (int tentativa = 1;; ++tentativa) {
         bool aConfirmar = false;
@@ -333,26 +506,29 @@ void LigacaoDados::transacao(const std::function<void()>& corpo)
             m_profundidade = 1;
             corpo();
             m_profundidade = 0;
+            // The last moment to notice a deleted SQLite file before the work is reported done.
+            verificarFicheiro();
             aConfirmar = true;
             confirmar();
             return;
         } catch (const ErroBD& e) {
             m_profundidade = 0;
             desfazer();
+            const bool semResposta = e.tipo() == ErroBD::Tipo::LigacaoPerdida || e.tipo() == ErroBD::Tipo::SemResposta;
+            // Lost or unanswered while committing: a server may have kept the work, so running it
+            // again could record it twice. Let the operator look instead. (SQLite answers every
+            // COMMIT: its failures are certain.)
+            if (aConfirmar && semResposta && m_dialecto != Dialecto::SQLite)
+                throw ErroBD(
+                    ErroBD::avisoResultadoIncerto() +
+                        QStringLiteral("; verifique se o registo ficou feito antes de o repetir (%1)").arg(e.texto()),
+                    e.codigoNativo(), ErroBD::Tipo::ResultadoIncerto);
             if (e.tipo() == ErroBD::Tipo::LigacaoPerdida) {
-                // Lost while committing: the server may have kept the work, so running it again
-                // could record it twice. Let the operator look instead.
-                if (aConfirmar)
-                    throw ErroBD(ErroBD::avisoResultadoIncerto() +
-                                     QStringLiteral("; verifique se o registo ficou feito antes de o repetir (%1)")
-                                         .arg(e.texto()),
-                                 e.codigoNativo(), ErroBD::Tipo::ResultadoIncerto);
-                if (jaReabriu || !reabrir())
-                    throw;
+                if (jaReabriu || !reabrir()) throw;
                 jaReabriu = true;
                 continue;
             }
-            if (!e.repetivel() || tentativa >= tentativasMaximas)
+            if (!e.repetivel() || tentativa >= tentativasMaximas || (limiteMs > 0 && relogio.elapsed() >= limiteMs))
                 throw;
             QThread::msleep(5 + QRandomGenerator::global()->bounded(20 * tentativa));
         } catch (...) {

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "dataaccess/ErroBD.h"
-#include "dataaccess/Registos.h"
+#include <functional>
 
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 
-#include <functional>
+#include "dataaccess/ErroBD.h"
+#include "dataaccess/Registos.h"
 
 // SQL family of the server behind a connection; statements are written to run on all three.
 enum class Dialecto { SQLite, PostgreSQL, SqlServer };
@@ -22,15 +22,24 @@ struct ParametrosLigacao
     QString utilizador;
     QString password;
     int porta = -1;
-    QString opcoes;       // driver connect options
-    QStringList aoLigar;  // statements run after every (re)connection, e.g. SET search_path
+    QString opcoes;      // driver connect options
+    QStringList aoLigar; // statements run after every (re)connection, e.g. SET search_path
+    // Seconds to open a connection (PostgreSQL, ODBC; 0: the driver's own) and seconds a statement
+    // or a lock wait may take on every backend (SQLite: the busy wait; 0: no limit).
+    int segundosLigacao = 5;
+    int segundosInstrucao = 5;
+    // SQLite: create the file when it does not exist. Only the first opening creates; reopening
+    // a connection never does.
+    bool criarFicheiro = false;
 
     // "Driver ..., Servidor ..., Base de dados ..., Utilizador ...": never the password.
     QString descricao() const;
 };
 
 // The one database connection of a terminal. Every statement binds its values; rows are read
-// completely before the call returns. Errors are thrown as ErroBD.
+// completely before the call returns. Errors are thrown as ErroBD, classified by the driver's
+// code: on SQLite a busy, read-only, full or failing disk is never taken for a lost connection.
+// On SQLite the file must stay the one opened: a write after it was deleted or replaced is refused.
 class LigacaoDados
 {
 public:
@@ -58,20 +67,35 @@ public:
 
     // Runs `corpo` as one transaction: every write lands or none does. When the database reports
     // a busy database, a deadlock or a key clash (or, on ODBC, any failure) the whole body runs
-    // again, a bounded number of times, after a short random pause; a lost connection is reopened
-    // once. A call inside a running transaction joins it. Other exceptions roll back and pass on.
+    // again after a short random pause, at most `tentativasMaximas` times and while less than
+    // twice the statement time limit has gone by; a lost connection is reopened once. A COMMIT
+    // whose answer is lost or late throws ResultadoIncerto and is not run again. A call inside a
+    // running transaction joins it. Other exceptions roll back and pass on.
     void transacao(const std::function<void()>& corpo);
     bool emTransacao() const { return m_profundidade > 0; }
+
+    // Changes the statement time limit of this connection (0: none), kept when it is reopened.
+    void definirTempoLimiteInstrucao(int segundos);
 
     int tentativasMaximas = 8;
 
 private:
-    bool abrirInterno(QString* erro);
+    struct Execucao
+    {
+        Registos linhas;
+        int alteradas = 0;
+    };
+    // The one place a statement runs: prepared and bound (or run as it stands when it has no
+    // values and returns no rows), every row read, a failure thrown as ErroBD. Never reopens.
+    Execucao correr(const QString& sql, const QVariantList& valores, bool lerLinhas);
+    bool abrirInterno(QString* erro, bool podeCriar);
+    void prepararSessao();
+    void aplicarTempoLimite();
     bool reabrir();
+    void verificarFicheiro() const;
     ErroBD erroDe(const class QSqlError& e) const;
     ErroBD semLigacao() const;
-    template <typename Passo>
-    auto comReligacao(Passo passo) -> decltype(passo());
+    template <typename Passo> auto comReligacao(Passo passo) -> decltype(passo());
     void comecar();
     void confirmar();
     void desfazer();
@@ -80,4 +104,10 @@ private:
     ParametrosLigacao m_parametros;
     Dialecto m_dialecto = Dialecto::SQLite;
     int m_profundidade = 0;
+    bool m_aAbrir = false;
+    QString m_erroReabrir;
+    // The SQLite file opened (device and inode), to notice it deleted or replaced.
+    bool m_temFicheiro = false;
+    quint64 m_dispositivo = 0;
+    quint64 m_inode = 0;
 };

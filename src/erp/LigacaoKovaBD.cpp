@@ -218,8 +218,10 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
                                {cab.TipoDoc, int(cab.Serie), int(cab.Ano), numero, i, artigos[i], cab.Armazem,
                                 qtd[i].paraBD(), preco[i].paraBD()});
                 // The guard keeps stock from going negative when another posting took it meanwhile;
-                // the whole transaction then runs again and the check above refuses it.
-                const int mudou = m_bd->executar(QStringLiteral("UPDATE ARTARM SET EXISTENC = EXISTENC - ? "
+                // the whole transaction then runs again and the check above refuses it. ROUND keeps
+                // the stored stock exact to 4 decimals where the column is a binary float (SQLite),
+                // so that the comparison of the next posting is exact too.
+                const int mudou = m_bd->executar(QStringLiteral("UPDATE ARTARM SET EXISTENC = ROUND(EXISTENC - ?, 4) "
                                                                 "WHERE ARTIGO = ? AND ARMAZEM = ? AND EXISTENC >= ?"),
                                                  {qtd[i].paraBD(), artigos[i], cab.Armazem, qtd[i].paraBD()});
                 if (mudou != 1)

@@ -153,7 +153,9 @@ bool frmDefinicoesBD::CriarBaseDados()
     }
     LigacaoDados ligacao;
     QString erro;
-    if (!ligacao.Abrir(d.CadeiaLigacao(), &erro)) {
+    ParametrosLigacao p = d.CadeiaLigacao();
+    p.criarFicheiro = true; // the one place of the dialog that may create a SQLite file
+    if (!ligacao.Abrir(p, &erro)) {
         mostrarEstado(erro, true);
         return false;
     }

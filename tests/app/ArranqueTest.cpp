@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -14,6 +15,7 @@
 #include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
 #include "support/OperadorFalso.h"
+#include "support/ServidorMudo.h"
 
 class Arranque_ : public ::testing::Test
 {
@@ -80,16 +82,41 @@ TEST_F(Arranque_, TipoTerminal)
     EXPECT_EQ(Arranque::TipoTerminal(QStringLiteral("latin1.oka")), 1);
 }
 
-TEST_F(Arranque_, AbreBaseDadosEmbutida)
+TEST_F(Arranque_, BaseDadosEmbutidaEmFaltaENomeadaNaoCriada)
 {
+    // A typo in the file name is reported, naming the path; only a creating opening makes the file.
     escrever(QStringLiteral("Terminal_Obras.oka"), "[Base de Dados]\nDriver=SQLite\nBase de Dados=demo.db\n");
     LigacaoDados bd;
     QString erro;
-    ASSERT_EQ(Arranque::AbrirBaseDados(QStringLiteral("Terminal_Obras.oka"), bd, nullptr, &erro),
+    EXPECT_EQ(Arranque::AbrirBaseDados(QStringLiteral("Terminal_Obras.oka"), bd, nullptr, &erro),
+              Arranque::Resultado::FalhaLigacao);
+    EXPECT_TRUE(erro.contains(caminho(QStringLiteral("demo.db"))) && erro.contains(QStringLiteral("não existe")))
+        << erro.toStdString();
+    EXPECT_FALSE(QFile::exists(caminho(QStringLiteral("demo.db"))));
+    ASSERT_EQ(Arranque::AbrirBaseDados(QStringLiteral("Terminal_Obras.oka"), bd, nullptr, &erro, true),
               Arranque::Resultado::Aberta)
         << erro.toStdString();
     EXPECT_EQ(bd.dialecto(), Dialecto::SQLite);
     EXPECT_TRUE(QFile::exists(caminho(QStringLiteral("demo.db"))));
+}
+
+TEST_F(Arranque_, ServidorQueNaoRespondeNaoPrendeOArranque)
+{
+    // The file's time limit bounds the opening; the failure is the same clear one.
+    ServidorMudo mudo(15);
+    escrever(QStringLiteral("pg.oka"),
+             "[Base de Dados]\nDriver=PostgreSQL\nServidor=127.0.0.1\nPorta=" + QByteArray::number(mudo.porta()) +
+                 "\nBase de Dados=fabrica\nUtilizador=ana\n"
+                 "Tempo Limite Liga\xC3\xA7\xC3\xA3o=2\n");
+    LigacaoDados bd;
+    QString erro;
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(Arranque::AbrirBaseDados(QStringLiteral("pg.oka"), bd, nullptr, &erro),
+              Arranque::Resultado::FalhaLigacao);
+    EXPECT_LT(t.elapsed(), 4000);
+    EXPECT_TRUE(erro.contains(QStringLiteral("QPSQL")) && erro.contains(QStringLiteral("fabrica")))
+        << erro.toStdString();
 }
 
 TEST_F(Arranque_, FicheiroEmFaltaOuMalFormado)
@@ -126,6 +153,7 @@ TEST_F(Arranque_, DefinicoesEmFaltaAbremODialogo)
     DefinicoesBD novas;
     novas.Driver = QStringLiteral("SQLite");
     novas.BaseDados = QStringLiteral("nova.db");
+    escrever(QStringLiteral("nova.db"), {}); // as the dialog's "Criar Base de Dados" leaves it
     operador.novasDefinicoesBD = novas;
     EXPECT_EQ(Arranque::AbrirBaseDados(QStringLiteral("pg.oka"), bd, &operador, &erro), Arranque::Resultado::Aberta)
         << erro.toStdString();

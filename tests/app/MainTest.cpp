@@ -38,7 +38,9 @@ protected:
     {
         DefinirPastaPrograma(pasta.path());
         LigacaoDados bd;
-        ASSERT_TRUE(bd.Abrir(sqlite().CadeiaLigacao()));
+        ParametrosLigacao p = sqlite().CadeiaLigacao();
+        p.criarFicheiro = true;
+        ASSERT_TRUE(bd.Abrir(p));
         EsquemaBD::Criar(bd);
     }
     void TearDown() override { DefinirPastaPrograma(QString()); }
@@ -180,6 +182,21 @@ TEST_F(ArranqueEcra, UnreadableConfigurationIsReportedAndNeverOverwritten)
     EXPECT_TRUE(op.textos(u"MensagemSistema"_s)[0].contains(u"linha 5"_s));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(f.readAll()), ilegivel);
+}
+
+TEST_F(ArranqueEcra, AMissingOrUnusableSqliteFileEndsStartUpWithAMessageNamingIt)
+{
+    for (const QString& ficheiro : {caminho(u"gralha.db"_s), u"/dev/null"_s}) {
+        op.dialogos.clear();
+        escrever(u"Terminal_Obras.oka"_s, configuracao(u"0"_s, u"Driver=SQLite\r\nBase de Dados="_s + ficheiro));
+        op.respostasConfirmacao << false;
+        const ResultadoMain r = Main({}, &op);
+        EXPECT_FALSE(r.ecra);
+        EXPECT_EQ(r.codigoSaida, 1);
+        ASSERT_EQ(op.dialogos.size(), 1);
+        EXPECT_TRUE(op.dialogos[0].texto.contains(ficheiro)) << op.dialogos[0].texto.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(caminho(u"gralha.db"_s)));
 }
 
 // On demand, on a real configuration, with a picture of the screen (docs/frmTerminal.png):

@@ -329,3 +329,32 @@ TEST_F(Configuracao, PipeDispositivoOuPastaRecusadosSemEsperar)
         EXPECT_FALSE(LeitorConfiguracao::Gravavel(caminho)) << caminho.toStdString();
     }
 }
+
+TEST_F(Configuracao, TemposLimiteDaBaseDeDados)
+{
+    // Absent: 5 s each; given: carried into the connection parameters.
+    DefinicoesBD d(escrever(QStringLiteral("t.oka"), "[Base de Dados]\nDriver=PostgreSQL\nServidor=s\n"));
+    ASSERT_TRUE(d.Ler());
+    EXPECT_EQ(d.CadeiaLigacao().segundosLigacao, 5);
+    EXPECT_EQ(d.CadeiaLigacao().segundosInstrucao, 5);
+    d = DefinicoesBD(escrever(QStringLiteral("t.oka"), "[Base de Dados]\nDriver=ODBC\n"
+                                                       "Tempo Limite Liga\xC3\xA7\xC3\xA3o= 12 \n"
+                                                       "tempo limite instru\xC3\xA7\xC3\xA3o=3\n"));
+    ASSERT_TRUE(d.Ler());
+    EXPECT_EQ(d.CadeiaLigacao().segundosLigacao, 12);
+    EXPECT_EQ(d.CadeiaLigacao().segundosInstrucao, 3);
+    EXPECT_FALSE(d.CadeiaLigacao().criarFicheiro);
+
+    // Anything but whole seconds from 1 to 3600 is refused, naming the file and the key.
+    for (const QByteArray& mau :
+         {QByteArray("0"), QByteArray("-1"), QByteArray("5s"), QByteArray("2.5"), QByteArray("3601")}) {
+        d = DefinicoesBD(
+            escrever(QStringLiteral("t.oka"),
+                     "[Base de Dados]\nBase de Dados=x.db\nTempo Limite Instru\xC3\xA7\xC3\xA3o=" + mau + "\n"));
+        QString erro;
+        EXPECT_FALSE(d.Ler(&erro)) << mau.constData();
+        EXPECT_TRUE(erro.contains(d.Ficheiro) && erro.contains(QStringLiteral("\"Tempo Limite Instrução\"")) &&
+                    erro.contains(QString::fromUtf8(mau)))
+            << erro.toStdString();
+    }
+}

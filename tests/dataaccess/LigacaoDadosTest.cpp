@@ -1,11 +1,16 @@
 #include <atomic>
+#include <condition_variable>
 #include <latch>
+#include <mutex>
 #include <thread>
 
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QSqlQuery>
 
 #include "base/Rotinas.h"
 #include "support/BaseDadosTeste.h"
+#include "support/ServidorMudo.h"
 
 // The connection on every backend: bound values, exact money and dates, true row counts,
 // all-or-nothing transactions with bounded retry, concurrent line numbers, reconnection.
@@ -255,4 +260,129 @@ TEST_P(LigacaoDados_, ReligaDepoisDePerderALigacao)
     EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_CabOrc")), 2);
 }
 
+// Another connection, on a thread of its own, holds the order's header row (SQLite: the whole
+// database) in an open transaction until `largar` or for at most 10 s.
+class Retentor
+{
+public:
+    Retentor(const ParametrosLigacao& p, const QString& fo)
+    {
+        m_fio = std::thread([this, p, fo] {
+            LigacaoDados l;
+            if (l.Abrir(p)) {
+                QSqlQuery q(l.bd());
+                if (l.dialecto() == Dialecto::SQLite) {
+                    m_preso = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+                } else {
+                    l.bd().transaction();
+                    q.prepare(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = 9 WHERE Fo = ?"));
+                    q.addBindValue(fo);
+                    m_preso = q.exec();
+                }
+            }
+            std::unique_lock<std::mutex> t(m_m);
+            m_pronto = true;
+            m_cv.notify_all();
+            m_cv.wait_for(t, std::chrono::seconds(10), [this] { return m_largar; });
+            if (l.dialecto() == Dialecto::SQLite)
+                QSqlQuery(l.bd()).exec(QStringLiteral("ROLLBACK"));
+            else
+                l.bd().rollback();
+        });
+        std::unique_lock<std::mutex> t(m_m);
+        m_cv.wait(t, [this] { return m_pronto; });
+    }
+    ~Retentor() { largar(); }
+    bool preso() const { return m_preso; }
+    void largar()
+    {
+        {
+            std::lock_guard<std::mutex> t(m_m);
+            m_largar = true;
+        }
+        m_cv.notify_all();
+        if (m_fio.joinable()) m_fio.join();
+    }
+
+private:
+    std::mutex m_m;
+    std::condition_variable m_cv;
+    bool m_pronto = false, m_largar = false;
+    std::atomic<bool> m_preso{false};
+    std::thread m_fio;
+};
+
+TEST_P(LigacaoDados_, EsperaPorLinhaPresaTemLimite)
+{
+    cabecalho(QStringLiteral("P1"));
+    Retentor outro(base().parametros(), QStringLiteral("P1"));
+    ASSERT_TRUE(outro.preso());
+    ParametrosLigacao p = base().parametros();
+    p.segundosInstrucao = 1;
+    LigacaoDados l;
+    ASSERT_TRUE(l.Abrir(p));
+    QElapsedTimer t;
+    t.start();
+    int vezes = 0;
+    try {
+        l.transacao([&] {
+            ++vezes;
+            l.executar(QStringLiteral("UPDATE oka_CabOrc SET EstadoFo = 2 WHERE Fo = ?"), {QStringLiteral("P1")});
+        });
+        ADD_FAILURE() << "the update went through a held row";
+    } catch (const ErroBD& e) {
+        if (l.dialecto() == Dialecto::SQLite) {
+            // A busy database is tried again, but only for twice the limit.
+            EXPECT_EQ(e.tipo(), ErroBD::Tipo::Repetivel) << e.texto().toStdString();
+        } else {
+            // A lock wait that runs out is not tried again, and says which database did not answer.
+            EXPECT_EQ(e.tipo(), ErroBD::Tipo::SemResposta) << e.texto().toStdString();
+            EXPECT_EQ(vezes, 1);
+            EXPECT_TRUE(
+                e.texto().startsWith(QStringLiteral("Sem resposta da base de dados em 1 s (%1)").arg(p.descricao())))
+                << e.texto().toStdString();
+        }
+    }
+    EXPECT_LT(t.elapsed(), 3500);
+    outro.largar();
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_CabOrc WHERE EstadoFo = 2")), 0);
+    // The connection works on once the row is free.
+    l.transacao(
+        [&] { l.executar(QStringLiteral("UPDATE oka_CabOrc SET EstadoFo = 2 WHERE Fo = ?"), {QStringLiteral("P1")}); });
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_CabOrc WHERE EstadoFo = 2")), 1);
+}
+
 INSTANCIAR_BACKENDS(LigacaoDados_);
+
+// A server that accepts and never answers keeps an opening no longer than its time limit.
+TEST(LigacaoDadosServidorMudo, AberturaDesisteNoTempoLimite)
+{
+    ServidorMudo mudo(15);
+    std::vector<ParametrosLigacao> casos;
+    ParametrosLigacao pg;
+    pg.driver = QStringLiteral("QPSQL");
+    pg.servidor = QStringLiteral("127.0.0.1");
+    pg.porta = mudo.porta();
+    pg.baseDados = QStringLiteral("fabrica");
+    pg.utilizador = QStringLiteral("ana");
+    casos.push_back(pg);
+    // The ODBC driver named by the test script's driver list.
+    if (!qEnvironmentVariable("TERMINAL_ODBC_DSN").isEmpty()) {
+        ParametrosLigacao odbc;
+        odbc.driver = QStringLiteral("QODBC");
+        odbc.baseDados =
+            QStringLiteral("DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=%1;DATABASE=fabrica;UID=ana;")
+                .arg(mudo.porta());
+        casos.push_back(odbc);
+    }
+    for (ParametrosLigacao p : casos) {
+        p.segundosLigacao = 2;
+        LigacaoDados l;
+        QString erro;
+        QElapsedTimer t;
+        t.start();
+        EXPECT_FALSE(l.Abrir(p, &erro)) << p.driver.toStdString();
+        EXPECT_LT(t.elapsed(), 4000) << p.driver.toStdString() << ": " << erro.toStdString();
+        EXPECT_TRUE(erro.contains(QString::number(mudo.porta()))) << erro.toStdString();
+    }
+}

@@ -342,6 +342,53 @@ TEST_P(GravaKova, LigacaoFechadaNaoAceitaLancamentos)
     EXPECT_EQ(numero, LigacaoKovaBD::DadosLigacaoEmFalta);
 }
 
+// 375 postings of 0.1 take a stock of 37.5 exactly to 0: the stock stored, compared by the
+// posting's guard and read back stays exact to 4 decimals on every backend.
+TEST_P(GravaKova, StockBaixaSemDerivaAte0)
+{
+    Stock(bd(), QStringLiteral("E5"), "37.5");
+    Artigo(bd(), QStringLiteral("E5"));
+    CabecalhoMovimento cab;
+    cab.Armazem = QStringLiteral("MP1");
+    cab.TipoDoc = QStringLiteral("SAI");
+    cab.Serie = 3;
+    cab.Data = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    cab.Ano = qint16(QDate::currentDate().year());
+    int feitas = 0;
+    QString recusa;
+    for (int i = 0; i < 375 && recusa.isEmpty(); ++i) {
+        AuxiliarMovimento aux;
+        ResultadoMovimento res;
+        if (kova.GravarMovimento(LigacaoKova::SaidaStock, cab, QStringLiteral("P-77"),
+                                 {QString(), QStringLiteral("E5")}, {0, 0.1}, {0, 1}, aux, res)) {
+            ++feitas;
+        } else {
+            qint32 n = 0;
+            kova.UltimoErro(n, recusa);
+        }
+        if (feitas == 374) {
+            // What the database holds, as the driver gives it, is 0.1 itself.
+            const QVariant v =
+                bd().consultar(QStringLiteral("SELECT EXISTENC FROM ARTARM WHERE ARTIGO = 'E5'")).primeira().valor(0);
+            EXPECT_EQ(Currency::parse(v.toString()), M("0.1")) << v.toString().toStdString();
+        }
+    }
+    EXPECT_EQ(feitas, 375) << recusa.toStdString();
+    EXPECT_EQ(Existencia(bd(), QStringLiteral("E5")), M("0"));
+    EXPECT_EQ(bd().consultar(QStringLiteral("SELECT COUNT(*) FROM ARTARM WHERE ARTIGO = 'E5' AND EXISTENC = 0"))
+                  .primeira()
+                  .inteiro(0),
+              1);
+    // A 376th is refused by the check, with the stock as it is.
+    AuxiliarMovimento aux;
+    ResultadoMovimento res;
+    EXPECT_FALSE(kova.GravarMovimento(LigacaoKova::SaidaStock, cab, QStringLiteral("P-77"),
+                                      {QString(), QStringLiteral("E5")}, {0, 0.1}, {0, 1}, aux, res));
+    qint32 n = 0;
+    kova.UltimoErro(n, recusa);
+    EXPECT_EQ(n, LigacaoKovaBD::StockInsuficiente) << recusa.toStdString();
+}
+
 TEST_P(GravaKova, TerminaisEmSimultaneoNaoRepetemNumeros)
 {
     constexpr int terminais = 3, vezes = 5;

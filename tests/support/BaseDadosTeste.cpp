@@ -46,6 +46,7 @@ BaseDadosTeste::BaseDadosTeste(Backend backend, bool criarEsquema) : m_backend(b
     case Backend::SQLite:
         m_parametros.driver = QStringLiteral("QSQLITE");
         m_parametros.baseDados = QDir(m_pasta.path()).filePath(QStringLiteral("teste.db"));
+        m_parametros.criarFicheiro = true;
         break;
     case Backend::PostgreSQL:
     case Backend::ODBC: {
