@@ -293,12 +293,11 @@ int gerar(LigacaoDados& bd, const ParametrosGerador& p)
 }
 
 // Opens the configured database and runs `trabalho` on it; database errors end with code 1.
-int naBaseDeDados(const QString& ficheiro, const std::function<int(LigacaoDados&)>& trabalho)
+// Only the commands that create the tables pass `criar`, which creates a missing SQLite file.
+int naBaseDeDados(const QString& ficheiro, const std::function<int(LigacaoDados&)>& trabalho, bool criar = false)
 {
     LigacaoDados bd;
     QString erro;
-    // Only the commands that create the tables may create a missing SQLite file.
-    const bool criar = it->first == QLatin1String("init") || it->first == QLatin1String("demo");
     if (Arranque::AbrirBaseDados(ficheiro, bd, nullptr, &erro, criar) != Arranque::Resultado::Aberta) {
         err() << erro << "\n";
         return 1;
@@ -351,13 +350,15 @@ int main(int argc, char** argv)
     // Arguments are checked and passwords read before the database is touched.
     if (comando == QLatin1String("init")) {
         if (!argumentosCertos(*linha, motivo)) return uso(motivo);
-        return naBaseDeDados(linha->ficheiro, [](LigacaoDados& bd) { return init(bd); });
+        return naBaseDeDados(
+            linha->ficheiro, [](LigacaoDados& bd) { return init(bd); }, true);
     }
     if (comando == QLatin1String("demo")) {
         if (!argumentosCertos(*linha, motivo)) return uso(motivo);
         const std::optional<QString> senha = senhaParaTodos();
         if (!senha) return 1;
-        return naBaseDeDados(linha->ficheiro, [&](LigacaoDados& bd) { return demo(bd, *senha); });
+        return naBaseDeDados(
+            linha->ficheiro, [&](LigacaoDados& bd) { return demo(bd, *senha); }, true);
     }
     if (comando == QLatin1String("password")) {
         if (!argumentosCertos(*linha, motivo, 1)) return uso(motivo);
