@@ -37,15 +37,6 @@ constexpr double LarguraBase = 6015;
 constexpr double LarguraDataHora = 4455;
 constexpr double AlturaFaixa = 1815;
 
-// An error text as one log line: its line breaks become blanks.
-QString numaLinha(QString texto)
-{
-    texto.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    texto.replace(QChar(u'\n'), QChar(u' '));
-    texto.replace(QChar(u'\r'), QChar(u' '));
-    return texto;
-}
-
 QLabel* novaEtiqueta(QWidget* pai, double pontos)
 {
     auto* l = new QLabel(pai);
@@ -296,7 +287,6 @@ void EcraTerminal::Confirmar()
     } catch (const std::exception& e) {
         mensagem = textoErro(QStringLiteral("Confirmar"), e);
         operador()->MensagemSistema(mensagem, 2);
-        mensagem = numaLinha(mensagem);
     }
     Registar(quando, nome, obra, funcao, maquina, mensagem);
 }
@@ -452,7 +442,6 @@ void EcraTerminal::Proteger(const QString& rotina, const std::function<void()>& 
     } catch (const std::exception& e) {
         QString mensagem = textoErro(rotina, e);
         operador()->MensagemSistema(mensagem, 2);
-        mensagem = numaLinha(mensagem);
         Registar(Agora(), lbNome->text(), lbObra->text(), lbFuncao->text(), lbMaquina->text(), mensagem);
     }
 }
