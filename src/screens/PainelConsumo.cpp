@@ -29,10 +29,43 @@ QString SemGrupos(QString texto)
     return texto.remove(QChar(0x00A0)).trimmed();
 }
 
-// The operator's number, read as fixed point; nullopt for text that is not a number.
+const QString QuantidadeNaoPositiva =
+    QStringLiteral("A quantidade, arredondada a 4 casas decimais, tem de ser maior que 0 !");
+
+// The operator's number, read as fixed point with 4 decimals (further decimals rounded half to
+// even, as every quantity); nullopt for text that is not a number.
 std::optional<Currency> Numero(const QString& texto)
 {
-    return Currency::parse(SemGrupos(texto));
+    const QString t = SemGrupos(texto);
+    qsizetype ponto = t.indexOf(u'.');
+    if (ponto < 0) ponto = t.indexOf(u',');
+    if (ponto < 0 || t.size() - ponto - 1 <= 4) return Currency::parse(t);
+    const QString resto = t.mid(ponto + 5);
+    for (const QChar c : resto)
+        if (c.unicode() < '0' || c.unicode() > '9') return std::nullopt;
+    const auto base = Currency::parse(t.left(ponto + 5));
+    if (!base) return std::nullopt;
+    const int primeiro = resto[0].unicode() - '0';
+    bool depoisDoPrimeiro = false;
+    for (qsizetype i = 1; i < resto.size(); ++i)
+        depoisDoPrimeiro = depoisDoPrimeiro || resto[i] != u'0';
+    const bool negativo = t.startsWith(u'-');
+    std::int64_t absoluto = negativo ? -base->raw() : base->raw();
+    if (primeiro > 5 || (primeiro == 5 && (depoisDoPrimeiro || absoluto % 2 == 1))) ++absoluto;
+    return Currency::fromRaw(negativo ? -absoluto : absoluto);
+}
+
+// What a measure field holds: the exact number it keeps, or its text read as a number.
+std::optional<Currency> Valor(const oka_input* campo)
+{
+    if (const auto n = campo->numero()) return n;
+    return Numero(campo->text());
+}
+
+// Shows `valor` in the measure format, "###,###.000", and keeps it exactly.
+void MostrarMedida(oka_input* campo, Currency valor)
+{
+    campo->setNumero(valor, GrelhaConsumo::Formatar(valor.toString()));
 }
 
 } // namespace
@@ -221,7 +254,7 @@ void PainelConsumo::ValidaCampo(int Index, bool& Cancel)
     case Largura:
     case Quantidade: {
         if (campo->text().trimmed().isEmpty()) return;
-        const auto valor = Numero(campo->text());
+        const auto valor = Valor(campo);
         if (!valor) {
             campo->clear();
             Cancel = true;
@@ -229,10 +262,17 @@ void PainelConsumo::ValidaCampo(int Index, bool& Cancel)
             return;
         }
         if (Index == Largura) {
-            const auto comprimento = Numero(Campo[Comprimento]->text());
+            const auto comprimento = Valor(Campo[Comprimento]);
             if (!Campo[Comprimento]->text().isEmpty() && comprimento)
-                Campo[Quantidade]->setText(GrelhaConsumo::Formatar((*comprimento * *valor).toString()));
+                MostrarMedida(Campo[Quantidade], *comprimento * *valor);
         } else if (Index == Quantidade) {
+            if (*valor <= Currency(0)) {
+                Cancel = true;
+                MensagemErro(QuantidadeNaoPositiva);
+                campo->clear();
+                campo->setFocus(Qt::OtherFocusReason);
+                return;
+            }
             QString mensagem, armazem;
             if (!m_eqp->ExisteQuantidadeNoArmazem(Campo[CodArtigo]->text(), *valor, mensagem, armazem)) {
                 Cancel = true;
@@ -242,8 +282,8 @@ void PainelConsumo::ValidaCampo(int Index, bool& Cancel)
                 return;
             }
         }
-        // Shown in the measure format, "###,###.000".
-        campo->setText(GrelhaConsumo::Formatar(SemGrupos(campo->text())));
+        // Shown in the measure format, "###,###.000"; the value itself stays exact.
+        MostrarMedida(campo, *valor);
         return;
     }
     default:
@@ -286,9 +326,15 @@ bool PainelConsumo::ValidarCampoActivo()
 void PainelConsumo::btAdd_Click()
 {
     if (!ValidarCampoActivo()) return;
-    const QString quantidade = Campo[Quantidade]->text().trimmed();
-    const auto valor = Numero(quantidade);
-    if (quantidade.isEmpty() || !valor || *valor == Currency(0)) return;
+    if (Campo[Quantidade]->text().trimmed().isEmpty()) return;
+    const auto valor = Valor(Campo[Quantidade]);
+    if (!valor) return;
+    // Also a length by a width whose product rounds to 0.
+    if (*valor <= Currency(0)) {
+        MensagemErro(QuantidadeNaoPositiva);
+        Campo[Quantidade]->clear();
+        return;
+    }
     // A line without an article would be posted as an issue of nothing.
     if (Campo[CodArtigo]->text().trimmed().isEmpty()) {
         if (m_operador) m_operador->Aviso(QStringLiteral("Deve indicar o artigo !"), 2, 3345);
@@ -299,7 +345,9 @@ void PainelConsumo::btAdd_Click()
     for (int c = 0; c < NumCampos; ++c) {
         oka_input* campo = Campo[std::size_t(c)];
         const bool medida = c == Comprimento || c == Largura || c == Quantidade;
-        valores << (medida ? SemGrupos(campo->text()) : campo->text());
+        // The grid keeps the exact value of a measure and shows it formatted.
+        const auto n = medida ? Valor(campo) : std::nullopt;
+        valores << (n ? n->toString() : medida ? SemGrupos(campo->text()) : campo->text());
         campo->clear();
     }
     CMGRmat->AdicionarLinha(valores);
