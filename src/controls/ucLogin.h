@@ -5,9 +5,10 @@
 
 #include <QColor>
 #include <QDateTime>
-#include <QHash>
 #include <QString>
 #include <QWidget>
+
+#include "controls/TentativasLogin.h"
 
 class InteraccaoOperador;
 class LigacaoDados;
@@ -20,7 +21,8 @@ class QPushButton;
 // Login control: the employee list ("code-name"), the masked password and a 42-key on-screen
 // keyboard. Enter checks the password against the employee catalogue and raises
 // `EscolheuUtilizador`; "Sair" raises `Sair`. Five wrong passwords in a row for one employee
-// lock that employee out for 30 seconds.
+// (however his code was spelled) lock that employee out for 30 seconds; the count and the lock
+// are kept in the program folder, so a restart does not reset them.
 class ucLogin : public QWidget
 {
     Q_OBJECT
@@ -73,6 +75,10 @@ public:
 signals:
     void EscolheuUtilizador(const QString& Codigo, const QString& Nome, qint16 Nivel);
     void Sair();
+    // A login refused at enter (unknown employee, wrong password, locked), raised before the
+    // message is shown: `Funcionario` is "code-name" as the table holds them (or the text
+    // typed when no employee was found), `Mensagem` the message.
+    void Recusado(const QString& Funcionario, const QString& Mensagem);
 
 private:
     void CriarTeclado();
@@ -82,17 +88,11 @@ private:
     void Mensagem(const QString& texto);
     void AplicarCores();
 
-    struct Tentativas
-    {
-        int falhas = 0;
-        QDateTime bloqueadoAte;
-    };
-
     LigacaoDados* m_ligacao = nullptr;
     InteraccaoOperador* m_operador = nullptr;
     std::function<QDateTime()> m_relogio;
     Protector m_protector;
-    QHash<QString, Tentativas> m_tentativas;
+    TentativasLogin m_tentativas;
     QColor m_backColor;
     QColor m_foreColor;
 };

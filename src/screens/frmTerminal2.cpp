@@ -55,6 +55,10 @@ frmTerminal2::frmTerminal2(QWidget* parent) : EcraTerminal(parent)
     connect(ucLogin, &::ucLogin::EscolheuUtilizador, this,
             [this](const QString& c, const QString& n, qint16 nivel) { Login(c, n, nivel); });
     connect(ucLogin, &::ucLogin::Sair, this, [this] { close(); });
+    // Every refused login goes to the daily log, with the employee and the message.
+    connect(ucLogin, &::ucLogin::Recusado, this, [this](const QString& funcionario, const QString& mensagem) {
+        Registar(Agora(), QStringLiteral("Utilizador:") + funcionario, QString(), QString(), QString(), mensagem);
+    });
     connect(PainelDonsumo, &PainelConsumo::Terminou, this, [this] {
         EscondeConsumo();
         Limpar(true);

@@ -11,6 +11,7 @@
 #include "dataaccess/EsquemaBD.h"
 #include "screens/FixturaTerminal2.h"
 #include "screens/PainelConsumo.h"
+#include "screens/RegistoDiario.h"
 
 class EcraT2 : public FixturaTerminal2
 {
@@ -32,6 +33,12 @@ TEST_P(EcraT2, IdentificationThenLoginShowsTheWorkPanels)
     EXPECT_EQ(ecra->ucLogin->Combo1->currentText(), QStringLiteral("F1-Ana Silva"));
     EXPECT_EQ(op.textos(QStringLiteral("Aviso")), QStringList{QStringLiteral("Palavra passe errada !")});
     EXPECT_TRUE(emIdentificacao());
+    // Every refused login is in the daily log (never the password typed).
+    ASSERT_EQ(LinhasRegisto(base().pasta()).size(), 1);
+    EXPECT_EQ(CamposRegisto(LinhasRegisto(base().pasta())[0]),
+              (QStringList{QStringLiteral("Utilizador:F1-Ana Silva"), QString(), QString(), QString(),
+                           QStringLiteral("Palavra passe errada !")}));
+    EXPECT_FALSE(LinhasRegisto(base().pasta())[0].contains("999"));
 
     ecra->ucLogin->Reset();
     entrar(QStringLiteral("Ana Silva"));
@@ -49,6 +56,27 @@ TEST_P(EcraT2, IdentificationThenLoginShowsTheWorkPanels)
     EXPECT_EQ(g1920.Obra, QRect(0, 0, 9216, 14265));
     EXPECT_EQ(g1920.Funcoes, QRect(9600, 0, 9216, 14265));
     EXPECT_EQ(g1920.Operacoes, QRect(19200, 0, 9216, 14265));
+}
+
+TEST_P(EcraT2, FiveWrongPasswordsLockTheEmployeeAndEveryRefusalIsLogged)
+{
+    for (int k = 0; k < 5; ++k) {
+        ecra->ucLogin->Reset();
+        entrar(QStringLiteral("Bruno Costa"), QStringLiteral("12"));
+    }
+    ecra->ucLogin->Reset();
+    entrar(QStringLiteral("Bruno Costa"));
+    EXPECT_TRUE(emIdentificacao());
+    const QList<QByteArray> linhas = LinhasRegisto(base().pasta());
+    ASSERT_EQ(linhas.size(), 6);
+    EXPECT_EQ(CamposRegisto(linhas[3]).last(), QStringLiteral("Palavra passe errada !"));
+    EXPECT_EQ(CamposRegisto(linhas[4]).last(),
+              QStringLiteral("Palavra passe errada ! | O funcionário fica bloqueado durante 30 segundos após 5 "
+                             "tentativas erradas seguidas."));
+    EXPECT_TRUE(CamposRegisto(linhas[5]).last().startsWith(QStringLiteral(
+        "Demasiadas palavras passe erradas seguidas para este funcionário. | Tente de novo dentro de ")));
+    for (const QByteArray& l : linhas)
+        EXPECT_EQ(CamposRegisto(l).first(), QStringLiteral("Utilizador:F2-Bruno Costa"));
 }
 
 TEST_P(EcraT2, StartingAnOperationReturnsToIdentificationARefusalKeepsTheEmployee)
