@@ -285,6 +285,7 @@ void EcraTerminal::Confirmar()
             break;
         }
     } catch (const std::exception& e) {
+        MostraInfo();
         mensagem = textoErro(QStringLiteral("Confirmar"), e);
         operador()->MensagemSistema(mensagem, 2);
     }
@@ -440,7 +441,10 @@ void EcraTerminal::Proteger(const QString& rotina, const std::function<void()>& 
     try {
         corpo();
     } catch (const std::exception& e) {
-        QString mensagem = textoErro(rotina, e);
+        // The handler may have changed the selection before it failed: the information lines
+        // show what is selected now.
+        MostraInfo();
+        const QString mensagem = textoErro(rotina, e);
         operador()->MensagemSistema(mensagem, 2);
         Registar(Agora(), lbNome->text(), lbObra->text(), lbFuncao->text(), lbMaquina->text(), mensagem);
     }

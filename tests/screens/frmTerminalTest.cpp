@@ -19,6 +19,7 @@
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
 #include "controls/okaBotao.h"
+#include "screens/RegistoDiario.h"
 #include "screens/TocarPainel.h"
 #include "support/BaseDadosTeste.h"
 #include "support/OperadorFalso.h"
@@ -346,6 +347,32 @@ TEST_P(EcraT0, DatabaseErrorInAHandlerIsShownLoggedAndTheTerminalGoesOn)
     EXPECT_TRUE(linhas[1].contains("Mensagem:Erro"));
     EXPECT_EQ(linhas[1].count("\r\n"), 1);
     EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1001"));
+}
+
+// The order lookup fails with a database error: the previous order is gone from the information
+// lines at once, so neither the screen nor the next log line names an order that is not selected.
+TEST_P(EcraT0, FailedOrderLookupRedrawsTheInformationLines)
+{
+    tocar(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
+    op.numerosDigitados << QStringLiteral("1001");
+    tocar(ecra->PainelObras, QStringLiteral("Obra"));
+    tocar(ecra->PainelFuncoes, QStringLiteral("Por Terminar"));
+    ASSERT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1001"));
+
+    bd().executar(QStringLiteral("DROP TABLE oka_CabOrc"));
+    op.numerosDigitados << QStringLiteral("1002");
+    tocar(ecra->PainelObras, QStringLiteral("Obra"));
+    ASSERT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 1);
+    EXPECT_EQ(ecra->Obra, QString());
+    EXPECT_EQ(ecra->lbObra->text(), QString());
+    EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Por Terminar"));
+
+    confirmar();
+    const QStringList campos = CamposRegisto(linhasRegisto().last());
+    ASSERT_EQ(campos.size(), 5);
+    EXPECT_EQ(campos[1], QString());
+    EXPECT_EQ(campos[2], QStringLiteral("Função:Por Terminar"));
+    EXPECT_EQ(campos[4], QStringLiteral("Obra não indentificada !"));
 }
 
 TEST_P(EcraT0, UnwritableLogIsNoticedOnceAndTheFunctionStaysRecorded)
