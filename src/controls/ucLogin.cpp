@@ -161,9 +161,11 @@ void ucLogin::CarregarLista()
     cl_Funcionarios f;
     f.setBd_lig(m_ligacao);
     const Registos lista = f.Lista_Funcionarios();
+    const QString escrito = Combo1->currentText();
+    Combo1->clear();
     for (const Registos::Linha l : lista)
         Combo1->addItem(l.texto(QStringLiteral("Codigo")) + QLatin1Char('-') + l.texto(QStringLiteral("Nome")));
-    Combo1->setEditText(QString());
+    Combo1->setEditText(escrito);
 }
 
 void ucLogin::TocarTecla(int indice)

@@ -51,6 +51,8 @@ public:
     bool ObterUtilizador(QString& outCodigo, QString& outPassword, qint16& outNivel);
     // Clears the password only.
     void Reset();
+    // Reads the employee list again, keeping what the employee field and the password hold.
+    void CarregarLista();
 
     void setLigacao(LigacaoDados* ligacao) { m_ligacao = ligacao; }
     // Where the control's messages go (touch message dialog, or a scripted operator in tests).
@@ -83,7 +85,6 @@ signals:
 private:
     void CriarTeclado();
     void Tecla(int indice);
-    void CarregarLista();
     bool Verificar(QString& codigo, QString& nome, qint16& nivel);
     void Mensagem(const QString& texto);
     void AplicarCores();

@@ -111,7 +111,7 @@ EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
     connect(btConfigurar, &QPushButton::clicked, this, [this] { Menu->popup(QCursor::pos()); });
     connect(Menu_SQL, &QAction::triggered, this, [this] { AbrirDefinicoesBD(); });
     connect(Menu_exit, &QAction::triggered, this, [this] { SairMenu(); });
-    connect(Timer1, &QTimer::timeout, this, [this] { DataHora(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
 
     Timer1->start();
     DataHora();
@@ -229,6 +229,70 @@ void EcraTerminal::DataHora()
     const QString dia = pt.toString(QDate::currentDate(), QStringLiteral("dddd dd"));
     const QString mes = pt.toString(QDate::currentDate(), QStringLiteral("MMMM  yyyy"));
     lbData->setText(dia + QStringLiteral(" de ") + mes);
+}
+
+void EcraTerminal::Timer1_Timer()
+{
+    DataHora();
+    // Not while a dialog is open: the operator is busy and the panels are behind it.
+    if (!m_porCarregar.isEmpty() && !QApplication::activeModalWidget() &&
+        (!m_desdeTentativa.isValid() || m_desdeTentativa.elapsed() >= IntervaloRecarga))
+        RecarregarPaineis(false);
+}
+
+QStringList EcraTerminal::PaineisPorCarregar() const
+{
+    QStringList r;
+    for (const PainelPendente& p : m_porCarregar)
+        r << p.nome;
+    return r;
+}
+
+bool EcraTerminal::CarregarPainel(const QString& nome, const QString& rotina, const std::function<void()>& carregar,
+                                  const std::function<void()>& recarregar)
+{
+    const bool outroPendente = !m_porCarregar.isEmpty() && PaineisPorCarregar() != QStringList{nome};
+    try {
+        carregar();
+        EsquecerPainel(nome);
+        return true;
+    } catch (const std::exception& e) {
+        MostraInfo();
+        const QString mensagem = textoErro(rotina, e);
+        if (!outroPendente) operador()->MensagemSistema(mensagem, 2);
+        Registar(Agora(), lbNome->text(), lbObra->text(), lbFuncao->text(), lbMaquina->text(), mensagem);
+        EsquecerPainel(nome);
+        m_porCarregar.push_back({nome, rotina, recarregar ? recarregar : carregar});
+        m_desdeTentativa.start();
+        return false;
+    }
+}
+
+void EcraTerminal::RecarregarPaineis(bool mostrarErro)
+{
+    m_desdeTentativa.start();
+    const QList<PainelPendente> pendentes = m_porCarregar;
+    for (const PainelPendente& p : pendentes) {
+        try {
+            p.carregar();
+            EsquecerPainel(p.nome);
+        } catch (const std::exception& e) {
+            // The first failure tells the operator when he asked (Cancelar); the database is
+            // still not answering, so the rest wait for the next try.
+            if (mostrarErro) {
+                MostraInfo();
+                const QString mensagem = textoErro(p.rotina, e);
+                operador()->MensagemSistema(mensagem, 2);
+                Registar(Agora(), lbNome->text(), lbObra->text(), lbFuncao->text(), lbMaquina->text(), mensagem);
+            }
+            return;
+        }
+    }
+}
+
+void EcraTerminal::EsquecerPainel(const QString& nome)
+{
+    m_porCarregar.removeIf([&](const PainelPendente& p) { return p.nome == nome; });
 }
 
 void EcraTerminal::MostraInfo()
@@ -401,6 +465,7 @@ void EcraTerminal::Cancelar()
     QApplication::beep();
     Limpar();
     MostraInfo();
+    if (!m_porCarregar.isEmpty()) RecarregarPaineis(true);
 }
 
 void EcraTerminal::Sair()

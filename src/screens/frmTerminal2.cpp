@@ -96,8 +96,10 @@ void frmTerminal2::Mostra()
     CentrarLogin();
     MostraEscolhaUtilizador();
     PainelBotesUtilizadores->show();
-    Proteger(QStringLiteral("Mostra"),
-             [this] { ucLogin->ObterUtilizador(UtilizadorActual, PasswordActual, NivelActual); });
+    CarregarPainel(
+        QStringLiteral("ucLogin"), QStringLiteral("Mostra"),
+        [this] { ucLogin->ObterUtilizador(UtilizadorActual, PasswordActual, NivelActual); },
+        [this] { ucLogin->CarregarLista(); });
 }
 
 void frmTerminal2::CarregaEcra()
@@ -134,7 +136,8 @@ frmTerminal2::Geometria frmTerminal2::geometria() const
 void frmTerminal2::MostraEscolhaUtilizador()
 {
     PainelBotesUtilizadores->setGeometry(ucLogin->x(), 0, ucLogin->width(), ucLogin->y());
-    Proteger(QStringLiteral("CarregaListaUtilizadores"), [this] { CarregaListaUtilizadores(); });
+    CarregarPainel(QStringLiteral("PainelBotesUtilizadores"), QStringLiteral("CarregaListaUtilizadores"),
+                   [this] { CarregaListaUtilizadores(); });
     FrameBase->hide();
 }
 
@@ -177,9 +180,12 @@ void frmTerminal2::Login(const QString& Codigo, const QString& Nome, qint16)
 
 void frmTerminal2::MostraPaineisTrabalho()
 {
-    CarregaPainelObra();
-    CarregaPainelFuncoes();
-    CarregaPainelOperacoes();
+    // Each on its own: a list that cannot be read leaves only its panel empty, loaded again later.
+    CarregarPainel(QStringLiteral("PainelObra"), QStringLiteral("CarregaPainelObra"), [this] { CarregaPainelObra(); });
+    CarregarPainel(QStringLiteral("PainelFuncoes"), QStringLiteral("CarregaPainelFuncoes"),
+                   [this] { CarregaPainelFuncoes(); });
+    CarregarPainel(QStringLiteral("PainelOperacoes"), QStringLiteral("CarregaPainelOperacoes"),
+                   [this] { CarregaPainelOperacoes(); });
     PainelObra->show();
     PainelFuncoes->show();
     PainelOperacoes->show();
@@ -244,6 +250,8 @@ void frmTerminal2::MudaUtilizador()
     for (PainelBotoes* p : {PainelObra, PainelFuncoes, PainelOperacoes}) {
         p->hide();
         p->ResetBotoes();
+        // Loaded afresh at the next login.
+        EsquecerPainel(p->objectName());
     }
     ucLogin->Reset();
     ucLogin->show();

@@ -53,7 +53,13 @@ protected:
         Stock(bd(), QStringLiteral("A1"), "10");
         Stock(bd(), QStringLiteral("A2"), "5");
         Stock(bd(), QStringLiteral("A3"), "100");
-
+        mostrar();
+    }
+    // A new screen on the fixture's database, shown and laid out at 1920 x 1080.
+    void mostrar()
+    {
+        using namespace FixturaErp;
+        ecra.reset();
         auto link = std::make_unique<LigacaoKovaBD>();
         link->setModo(2);
         ASSERT_TRUE(link->Ligar(QStringLiteral("."), QString(), QStringLiteral("Demo"), QStringLiteral("u"),

@@ -141,6 +141,39 @@ TEST_P(EcraT2, OrderEntryCancelAndConsumptionWithoutOrder)
     EXPECT_EQ(ecra->UtilizadorActual, QStringLiteral("F2"));
 }
 
+// The employees cannot be read at start: the identification state shows an empty list until the
+// clock finds the database answering again; a work panel whose list fails at login is loaded the
+// same way, and the others are there at once.
+TEST_P(EcraT2, PanelsThatFailedToLoadAreLoadedAgainByTheClock)
+{
+    bd().executar(QStringLiteral("ALTER TABLE oka_Funcionarios RENAME TO oka_Func_Fora"));
+    op.dialogos.clear();
+    mostrar();
+    ecra->IntervaloRecarga = 0;
+    EXPECT_TRUE(emIdentificacao());
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 1);
+    EXPECT_EQ(ecra->PainelBotesUtilizadores->numeroItens(), 0);
+    EXPECT_EQ(ecra->ucLogin->Combo1->count(), 0);
+    ecra->Timer1_Timer();
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 1);
+    bd().executar(QStringLiteral("ALTER TABLE oka_Func_Fora RENAME TO oka_Funcionarios"));
+    ecra->Timer1_Timer();
+    EXPECT_EQ(ecra->PainelBotesUtilizadores->textos(),
+              (QStringList{QStringLiteral("Ana Silva"), QStringLiteral("Bruno Costa")}));
+    EXPECT_EQ(ecra->ucLogin->Combo1->count(), 2);
+
+    bd().executar(QStringLiteral("ALTER TABLE oka_Operacoes RENAME TO oka_Oper_Fora"));
+    entrar(QStringLiteral("Ana Silva"));
+    EXPECT_TRUE(emTrabalho());
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 2);
+    EXPECT_EQ(ecra->PainelObra->numeroItens(), 3);
+    EXPECT_EQ(ecra->PainelFuncoes->numeroItens(), 7);
+    EXPECT_EQ(ecra->PainelOperacoes->numeroItens(), 0);
+    bd().executar(QStringLiteral("ALTER TABLE oka_Oper_Fora RENAME TO oka_Operacoes"));
+    ecra->Timer1_Timer();
+    EXPECT_EQ(ecra->PainelOperacoes->textos(), (QStringList{QStringLiteral("Corte"), QStringLiteral("Soldadura")}));
+}
+
 namespace {
 // The stand-in, noting when it is disconnected.
 class LigacaoEspiao : public LigacaoKovaBD

@@ -466,6 +466,65 @@ TEST_F(EcraT0Frame, ShownScreenPlacesPanelsAndStripFromItsClientArea)
     EXPECT_TRUE(ecra.windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized));
 }
 
+// The employee list cannot be read at start: the other panels are placed and loaded all the
+// same, and the employees come at the next Cancelar, without a restart.
+TEST_F(EcraT0Frame, PanelsLoadEachOnItsOwnAndAFailedOneIsLoadedAgainAtCancelar)
+{
+    base.bd().executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome) VALUES ('F1', 'Ana Silva')"));
+    base.bd().executar(QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome) VALUES ('M1', 'Serra')"));
+    base.bd().executar(QStringLiteral("ALTER TABLE oka_Funcionarios RENAME TO oka_Func_Fora"));
+    frmTerminal ecra;
+    ecra.setLigacao(&base.bd());
+    ecra.setOperador(&op);
+    ecra.Mostra();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(ecra.EcraCarregado);
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 1);
+    EXPECT_EQ(ecra.PainelUtilizadores->numeroItens(), 0);
+    EXPECT_EQ(ecra.PainelObras->textos().size(), 3);
+    EXPECT_EQ(ecra.PainelFuncoes->textos().size(), 8);
+    EXPECT_EQ(ecra.PainelMaquinas->textos(), QStringList{QStringLiteral("Serra")});
+    const frmTerminal::Geometria g =
+        frmTerminal::CalculaGeometria(Twips::DePx(ecra.width()), Twips::DePx(ecra.height()));
+    EXPECT_EQ(ecra.PainelObras->geometry(), Twips::Rect(g.Obras.x(), g.Obras.y(), g.Obras.width(), g.Obras.height()));
+    EXPECT_EQ(ecra.PainelUtilizadores->geometry(),
+              Twips::Rect(g.Utilizadores.x(), g.Utilizadores.y(), g.Utilizadores.width(), g.Utilizadores.height()));
+    EXPECT_TRUE(ecra.PainelObras->isVisible());
+    EXPECT_EQ(ecra.PaineisPorCarregar(), QStringList{QStringLiteral("PainelUtilizadores")});
+
+    // Still failing: Cancelar tries again and says so.
+    QTest::mouseClick(ecra.btCancelar, Qt::LeftButton);
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 2);
+    EXPECT_EQ(ecra.PainelUtilizadores->numeroItens(), 0);
+
+    base.bd().executar(QStringLiteral("ALTER TABLE oka_Func_Fora RENAME TO oka_Funcionarios"));
+    QTest::mouseClick(ecra.btCancelar, Qt::LeftButton);
+    EXPECT_EQ(ecra.PainelUtilizadores->textos(), QStringList{QStringLiteral("Ana Silva")});
+    EXPECT_TRUE(ecra.PaineisPorCarregar().isEmpty());
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 2);
+}
+
+// Once the database answers again the clock loads the panel, with no touch at all.
+TEST_F(EcraT0Frame, AFailedPanelIsLoadedByTheClockOnceTheDatabaseAnswers)
+{
+    base.bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"));
+    base.bd().executar(QStringLiteral("ALTER TABLE oka_Operacoes RENAME TO oka_Oper_Fora"));
+    frmTerminal ecra;
+    ecra.setLigacao(&base.bd());
+    ecra.setOperador(&op);
+    ecra.IntervaloRecarga = 0;
+    ecra.Mostra();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(ecra.PaineisPorCarregar(), QStringList{QStringLiteral("PainelOperacoes")});
+    // Tries by the clock that fail again are not shown.
+    ecra.Timer1_Timer();
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 1);
+    base.bd().executar(QStringLiteral("ALTER TABLE oka_Oper_Fora RENAME TO oka_Operacoes"));
+    ecra.Timer1_Timer();
+    EXPECT_EQ(ecra.PainelOperacoes->textos(), QStringList{QStringLiteral("Corte")});
+    EXPECT_TRUE(ecra.PaineisPorCarregar().isEmpty());
+}
+
 TEST_F(EcraT0Frame, InformationLinesClockAndDateInPortugueseWhateverTheLocale)
 {
     const QLocale antes;
