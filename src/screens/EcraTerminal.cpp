@@ -337,7 +337,8 @@ void EcraTerminal::Confirmar()
         AntesDeDespachar();
         const QString codigo = Funcao;
         bool resultado = false;
-        switch (Despachar(codigo, resultado, mensagem)) {
+        const Despacho despacho = Despachar(codigo, resultado, mensagem);
+        switch (despacho) {
         case Despacho::Motor:
             AposMotor(codigo, resultado, mensagem);
             break;
@@ -347,6 +348,9 @@ void EcraTerminal::Confirmar()
             break;
         case Despacho::Nenhum:
             break;
+        case Despacho::Ecra:
+            // One line per function: the panel writes it when its own confirmation ends.
+            return;
         }
     } catch (const std::exception& e) {
         MostraInfo();

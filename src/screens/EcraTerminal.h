@@ -118,9 +118,10 @@ public:
 
 protected:
     enum class Despacho {
-        Nenhum,      // nothing to run (empty code, or the screen handled it without the engine)
-        Motor,       // an engine operation ran: its result and message are filled
-        Desconhecida // no such function on this screen
+        Nenhum,       // nothing to run (empty code, or the screen handled it without the engine)
+        Motor,        // an engine operation ran: its result and message are filled
+        Desconhecida, // no such function on this screen
+        Ecra          // the function goes on in a panel of its own, which logs it when confirmed
     };
 
     // Lays out and loads the screen's panels and the bottom strip; runs once.

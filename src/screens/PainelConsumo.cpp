@@ -68,6 +68,44 @@ void MostrarMedida(oka_input* campo, Currency valor)
     campo->setNumero(valor, GrelhaConsumo::Formatar(valor.toString()));
 }
 
+// The operator as the posting sees it: every call goes to the screen's operator, and the system
+// messages shown (the posting's refusals) are kept for the daily log.
+class OperadorDoLancamento : public InteraccaoOperador
+{
+public:
+    explicit OperadorDoLancamento(InteraccaoOperador* op) : m_op(op) {}
+    QStringList mensagens;
+
+    void Aviso(const QString& m, int t, int a) override
+    {
+        if (m_op) m_op->Aviso(m, t, a);
+    }
+    bool Confirmacao(const QString& m, int t, int a) override { return m_op && m_op->Confirmacao(m, t, a); }
+    int MensagemSistema(const QString& texto, int tipo) override
+    {
+        mensagens << texto;
+        return m_op ? m_op->MensagemSistema(texto, tipo) : 0;
+    }
+    QString ListaSelecao(const QString& t, int n, const Registos& l, const QString& g, const QList<int>& w) override
+    {
+        return m_op ? m_op->ListaSelecao(t, n, l, g, w) : QString();
+    }
+    QString PedirNumero(const QString& t) override { return m_op ? m_op->PedirNumero(t) : QString(); }
+    QString PedirTexto(const QString& t) override { return m_op ? m_op->PedirTexto(t) : QString(); }
+    QString EscolherMotivo(const Registos& m, const QString& t) override
+    {
+        return m_op ? m_op->EscolherMotivo(m, t) : QString();
+    }
+    bool EditarDefinicoesKova(ValoresKova& v) override { return m_op && m_op->EditarDefinicoesKova(v); }
+    bool EditarDefinicoesBD(DefinicoesBD& d, const QString& s) override
+    {
+        return m_op && m_op->EditarDefinicoesBD(d, s);
+    }
+
+private:
+    InteraccaoOperador* m_op;
+};
+
 } // namespace
 
 PainelConsumo::PainelConsumo(QWidget* parent) : QGroupBox(parent)
@@ -374,10 +412,12 @@ void PainelConsumo::btCMConf_Click()
         ~Fim() { f = false; }
     } fim{m_aConfirmar};
 
+    const QDateTime quando = QDateTime::currentDateTime();
+    OperadorDoLancamento operador(m_operador);
     auto GravaKOva = std::make_unique<cl_GravaKova>();
     GravaKOva->setBd(m_ligacao);
     GravaKOva->setLigKova(m_ligKova);
-    GravaKOva->setOperador(m_operador);
+    GravaKOva->setOperador(&operador);
 
     const int n = CMGRmat->Linhas();
     if (n == 0) {
@@ -398,6 +438,7 @@ void PainelConsumo::btCMConf_Click()
         QString mensagem, armazem;
         if (!m_eqp->ExisteQuantidadeNoArmazem(artigos[i].trimmed(), quantidade, mensagem, armazem)) {
             MensagemErro(mensagem);
+            emit Confirmado(quando, mensagem);
             return;
         }
         armazens[i] = armazem;
@@ -406,7 +447,16 @@ void PainelConsumo::btCMConf_Click()
     QString obra = m_obra;
     const bool gravou = GravaKOva->GravaSaidas(artigos, quantidades, precos, lotes, processo, obra, comprimentos,
                                                larguras, descricoes, armazens);
+    const ResultadoMovimento documento = GravaKOva->documento();
     GravaKOva.reset();
+    emit Confirmado(quando, gravou ? QStringLiteral("Documento %1 %2/%3 nº %4 lançado (%5 %6)")
+                                         .arg(documento.TipoDoc)
+                                         .arg(documento.Serie)
+                                         .arg(documento.Ano)
+                                         .arg(documento.NumeroDocumento)
+                                         .arg(n)
+                                         .arg(n == 1 ? QStringLiteral("artigo") : QStringLiteral("artigos"))
+                                   : operador.mensagens.join(QStringLiteral("\r\n")));
     if (gravou) {
         CMGRmat->setRowCount(0);
         emit Terminou();

@@ -59,6 +59,10 @@ frmTerminal2::frmTerminal2(QWidget* parent) : EcraTerminal(parent)
     connect(ucLogin, &::ucLogin::Recusado, this, [this](const QString& funcionario, const QString& mensagem) {
         Registar(Agora(), QStringLiteral("Utilizador:") + funcionario, QString(), QString(), QString(), mensagem);
     });
+    connect(PainelDonsumo, &PainelConsumo::Confirmado, this, [this](const QDateTime& quando, const QString& mensagem) {
+        Registar(quando.toString(QStringLiteral("dd/MM/yyyy - hh:mm:ss")), m_registoConsumo.value(0),
+                 m_registoConsumo.value(1), m_registoConsumo.value(2), m_registoConsumo.value(3), mensagem);
+    });
     connect(PainelDonsumo, &PainelConsumo::Terminou, this, [this] {
         EscondeConsumo();
         Limpar(true);
@@ -292,10 +296,13 @@ EcraTerminal::Despacho frmTerminal2::Despachar(const QString& codigo, bool& resu
     if (codigo == QLatin1String("AC008")) {
         if (Obra > QString()) {
             ObraConsumo = Obra;
+            // The posting is logged when it is confirmed, under the selection of this moment.
+            m_registoConsumo = {lbNome->text(), lbObra->text(), lbFuncao->text(), lbMaquina->text()};
             MostraConsumo();
-        } else {
-            operador()->Aviso(QStringLiteral("Deve Indicar a Obra"), 2, AlturaDialogo);
+            return Despacho::Ecra;
         }
+        mensagem = QStringLiteral("Deve Indicar a Obra");
+        operador()->Aviso(mensagem, 2, AlturaDialogo);
         return Despacho::Nenhum;
     }
     return DespacharComum(codigo, resultado, mensagem);

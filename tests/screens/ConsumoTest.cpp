@@ -5,6 +5,7 @@
 #include "controls/oka_input.h"
 #include "screens/FixturaTerminal2.h"
 #include "screens/PainelConsumo.h"
+#include "screens/RegistoDiario.h"
 
 class Consumo : public FixturaTerminal2
 {
@@ -175,6 +176,19 @@ TEST_P(Consumo, RowsAreAddedRemovedAndPostedOnce)
     EXPECT_FALSE(p->isVisible());
     EXPECT_EQ(p->CMGRmat->Linhas(), 0);
     EXPECT_TRUE(emIdentificacao());
+
+    // The daily log: nothing when the panel opened; one line per confirmation of the posting,
+    // with its refusal or its document, under the selection that opened the panel.
+    const QList<QByteArray> linhas = LinhasRegisto(base().pasta());
+    ASSERT_EQ(linhas.size(), 2);
+    const QStringList selecao{QStringLiteral("Utilizador:Ana Silva"), QStringLiteral("Obra:1001"),
+                              QStringLiteral("Função:Consumo de Materiais"), QString()};
+    EXPECT_EQ(CamposRegisto(linhas[0]),
+              selecao + QStringList{QStringLiteral("Não existe quantidade necessaria do artigo no armazem !")});
+    EXPECT_EQ(CamposRegisto(linhas[1]),
+              selecao +
+                  QStringList{
+                      QStringLiteral("Documento SAI 3/%1 nº 1 lançado (3 artigos)").arg(QDate::currentDate().year())});
 }
 
 TEST_P(Consumo, QuantitiesStayExactToFourDecimalsFromEntryToPostingAndZeroIsRefused)
@@ -237,6 +251,22 @@ TEST_P(Consumo, QuantitiesStayExactToFourDecimalsFromEntryToPostingAndZeroIsRefu
     EXPECT_EQ(FixturaErp::Existencia(bd(), QStringLiteral("A3")), FixturaErp::M("99.9994"));
 }
 
+TEST_P(Consumo, APostingTheErpRefusesIsLoggedWithItsMessageAndTheRowsStay)
+{
+    adicionar(QStringLiteral("A1"), QStringLiteral("1"));
+    ecra->LigKova()->Desligar();
+    QTest::mouseClick(p->btCMConf, Qt::LeftButton);
+    const QStringList mensagens = op.textos(QStringLiteral("MensagemSistema"));
+    ASSERT_EQ(mensagens.size(), 1);
+    EXPECT_TRUE(mensagens[0].startsWith(QStringLiteral("Erro: "))) << mensagens[0].toStdString();
+    EXPECT_EQ(p->CMGRmat->Linhas(), 1);
+    const QList<QByteArray> linhas = LinhasRegisto(base().pasta());
+    ASSERT_EQ(linhas.size(), 1);
+    EXPECT_EQ(CamposRegisto(linhas[0]).last(),
+              QString(mensagens[0]).replace(QStringLiteral("\r\n"), QStringLiteral(" | ")));
+    EXPECT_EQ(FixturaErp::Contar(bd(), QStringLiteral("STKDOC")), 0);
+}
+
 TEST_P(Consumo, EmptyConfirmationAndSairPostNothing)
 {
     QTest::mouseClick(p->btCMConf, Qt::LeftButton);
@@ -252,6 +282,8 @@ TEST_P(Consumo, EmptyConfirmationAndSairPostNothing)
     EXPECT_TRUE(emIdentificacao());
     EXPECT_EQ(FixturaErp::Contar(bd(), QStringLiteral("STKDOC")), 0);
     EXPECT_EQ(FixturaErp::Existencia(bd(), QStringLiteral("A1")), FixturaErp::M("10"));
+    // Nothing was posted or refused: nothing in the daily log.
+    EXPECT_TRUE(LinhasRegisto(base().pasta()).isEmpty());
 
     // Opened again for another order: empty.
     entrar(QStringLiteral("Ana Silva"));

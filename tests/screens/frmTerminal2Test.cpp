@@ -130,6 +130,11 @@ TEST_P(EcraT2, OrderEntryCancelAndConsumptionWithoutOrder)
     EXPECT_EQ(op.dialogos.last().imagem, 2);
     EXPECT_TRUE(emTrabalho());
     EXPECT_FALSE(ecra->PainelDonsumo->isVisible());
+    // Logged with its refusal.
+    EXPECT_EQ(
+        CamposRegisto(LinhasRegisto(base().pasta()).last()),
+        (QStringList{QStringLiteral("Utilizador:Bruno Costa"), QString(), QStringLiteral("Função:Consumo de Materiais"),
+                     QString(), QStringLiteral("Deve Indicar a Obra")}));
 
     // Cancel in the work state logs out and empties the panels.
     entrar(QStringLiteral("Bruno Costa"));
