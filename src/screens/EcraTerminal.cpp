@@ -406,9 +406,14 @@ void EcraTerminal::EscolheuFuncao(const QString& Nome, const QString& Codigo)
                 cl_Motivos motivos;
                 motivos.setBid_lig(Ligacao);
                 const Registos lista = motivos.Lista_Motivos();
-                if (!lista.vazio())
-                    MotivoSuspensao = operador()->EscolherMotivo(lista, QStringLiteral("MOTIVO DA SUSPENSÃO"));
-                DescricaoFuncao = Nome + QStringLiteral("(") + MotivoSuspensao + QStringLiteral(")");
+                if (!lista.vazio()) {
+                    const QString motivo = operador()->EscolherMotivo(lista, QStringLiteral("MOTIVO DA SUSPENSÃO"));
+                    // Left without a reason ("Cancelar"): no suspension is selected.
+                    if (motivo.isEmpty()) codigo.clear();
+                    MotivoSuspensao = motivo.isEmpty() ? MotivoSuspensao : motivo;
+                }
+                DescricaoFuncao =
+                    codigo.isEmpty() ? QString() : Nome + QStringLiteral("(") + MotivoSuspensao + QStringLiteral(")");
             } else {
                 DescricaoFuncao = Nome;
             }

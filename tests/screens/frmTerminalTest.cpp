@@ -227,6 +227,14 @@ TEST_P(EcraT0, SuspendingWithAReasonShowsItAndHandsItToTheEngineWithNoneOnFileNo
                     QStringLiteral("Função:Suspender(Falta de material)"), QString()},
                    QString());
 
+    // The reasons dialog left without a reason: no suspension is selected.
+    tocar(ecra->PainelFuncoes, QStringLiteral("Por Terminar"));
+    op.motivoEscolhido.clear();
+    tocar(ecra->PainelFuncoes, QStringLiteral("Suspender"));
+    EXPECT_EQ(op.dialogos.last().tipo, QStringLiteral("EscolherMotivo"));
+    EXPECT_EQ(ecra->Funcao, QString());
+    EXPECT_EQ(ecra->lbFuncao->text(), QString());
+
     bd().executar(QStringLiteral("DELETE FROM oka_Motivos"));
     op.dialogos.clear();
     tocar(ecra->PainelFuncoes, QStringLiteral("Suspender"));
