@@ -200,16 +200,23 @@ void PainelConsumo::Dispor(int largura, int altura)
     const int topoTitulo = Twips::Px(300);
     const int topoCampo = Twips::Px(660);
     const int alturaCampo = Twips::Px(735);
-    const int larguraLista = Twips::Px(1200);
-    const int larguraAdd = Twips::Px(2400);
-    int fixos = 0;
+    // The description takes what the others leave, at least 1500 twips; on a screen too narrow
+    // for all of them at their widths every piece narrows alike, so that the strip ends inside
+    // the frame.
+    const int disponivel = larguraIntro - margem * (NumCampos + 3);
+    int fixos = Twips::Px(1200) + Twips::Px(2400);
     for (int c = 0; c < NumCampos; ++c)
         fixos += Twips::Px(LargurasCampos[c]);
-    const int larguraDescricao =
-        qMax(Twips::Px(1500), larguraIntro - fixos - larguraLista - larguraAdd - margem * (NumCampos + 3));
+    const double escala = qMin(1.0, double(disponivel) / (fixos + Twips::Px(1500)));
+    const auto estreitado = [escala](double twips) { return int(Twips::Px(twips) * escala); };
+    const int larguraLista = estreitado(1200);
+    const int larguraAdd = estreitado(2400);
+    int larguraDescricao = disponivel - larguraLista - larguraAdd;
+    for (int c = 0; c < NumCampos; ++c)
+        if (c != Descricao) larguraDescricao -= estreitado(LargurasCampos[c]);
     int x = margem;
     for (int c = 0; c < NumCampos; ++c) {
-        const int w = c == Descricao ? larguraDescricao : Twips::Px(LargurasCampos[c]);
+        const int w = c == Descricao ? larguraDescricao : estreitado(LargurasCampos[c]);
         Titulo[std::size_t(c)]->setGeometry(x, topoTitulo, w, topoCampo - topoTitulo);
         Campo[std::size_t(c)]->setGeometry(x, topoCampo, w, alturaCampo);
         x += w + margem;
