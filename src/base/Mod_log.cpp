@@ -25,12 +25,32 @@ void DefinirRelogioLog(std::function<QDateTime()> r)
     relogio() = std::move(r);
 }
 
+namespace {
+// A field kept on its line: each line break in it (CR LF, LF or CR) becomes " | ".
+QString numaLinha(const QString& campo)
+{
+    if (!campo.contains(u'\r') && !campo.contains(u'\n')) return campo;
+    QString r;
+    r.reserve(campo.size() + 8);
+    for (qsizetype i = 0; i < campo.size(); ++i) {
+        const QChar c = campo[i];
+        if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < campo.size() && campo[i + 1] == u'\n') ++i;
+            r += QStringLiteral(" | ");
+        } else {
+            r += c;
+        }
+    }
+    return r;
+}
+} // namespace
+
 QString LinhaLog(const QString& campo1, const QString& campo2, const QString& campo3, const QString& campo4,
                  const QString& campo5, const QString& mensagem)
 {
     const QChar tab(u'\t');
-    return campo1 + tab + campo2 + tab + campo3 + tab + campo4 + tab + campo5 + tab + QStringLiteral("Mensagem:") +
-           mensagem;
+    return numaLinha(campo1) + tab + numaLinha(campo2) + tab + numaLinha(campo3) + tab + numaLinha(campo4) + tab +
+           numaLinha(campo5) + tab + QStringLiteral("Mensagem:") + numaLinha(mensagem);
 }
 
 bool EscreverLog(const QString& campo1, const QString& campo2, const QString& campo3, const QString& campo4,

@@ -8,22 +8,43 @@
 
 namespace {
 
-class Moldura : public QObject
+// The edge, drawn by a see-through widget kept above the window's children (panels and strips
+// reach the window's sides) and following its size; touches go through it.
+class Moldura : public QWidget
 {
 public:
-    using QObject::QObject;
+    explicit Moldura(QWidget* janela) : QWidget(janela)
+    {
+        setObjectName(QStringLiteral("Moldura"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+        setGeometry(janela->rect());
+        janela->installEventFilter(this);
+    }
 
 protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setPen(QPen(QColor(0x2b, 0x4a, 0x72), 3));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5));
+    }
     bool eventFilter(QObject* o, QEvent* e) override
     {
-        // The window's background is already painted when its paint event arrives; the children
-        // paint afterwards, inside the edge.
-        if (e->type() == QEvent::Paint) {
-            auto* w = static_cast<QWidget*>(o);
-            QPainter p(w);
-            p.setPen(QPen(QColor(0x2b, 0x4a, 0x72), 3));
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(QRectF(w->rect()).adjusted(1.5, 1.5, -1.5, -1.5));
+        if (o == parent()) {
+            switch (e->type()) {
+            case QEvent::Resize:
+            case QEvent::Show:
+            case QEvent::ChildAdded:
+            case QEvent::LayoutRequest:
+                setGeometry(parentWidget()->rect());
+                raise();
+                break;
+            default:
+                break;
+            }
         }
         return false;
     }
@@ -44,5 +65,5 @@ void CentrarNoEcra(QWidget* janela)
 
 void DesenharMoldura(QWidget* janela)
 {
-    janela->installEventFilter(new Moldura(janela));
+    new Moldura(janela);
 }

@@ -13,6 +13,7 @@
 
 #include "controls/Ecra.h"
 #include "controls/Fontes.h"
+#include "controls/TituloDialogo.h"
 #include "controls/Twips.h"
 #include "controls/frmTecladoAlfa.h"
 #include "controls/okaBotao.h"
@@ -180,8 +181,8 @@ ListaSelecao::ListaSelecao(QWidget* pai) : QDialog(pai)
 {
     setModal(true);
     setFont(FonteTerminal(11));
-    DesenharMoldura(this);
-    auto* coluna = new QVBoxLayout(this);
+    // The caption strip along the top edge; the filter and the list below it.
+    auto* coluna = TituloDialogo::Disposicao(this);
 
     auto* linhaFiltro = new QHBoxLayout;
     m_filtro = new QLineEdit(this);

@@ -76,8 +76,13 @@ void PainelBotoes::setTamanhoTwips(double largura, double altura)
 
 void PainelBotoes::setGeometriaTwips(double esquerda, double topo, double largura, double altura)
 {
-    move(Twips::Px(esquerda), Twips::Px(topo));
-    setTamanhoTwips(largura, altura);
+    // From the rounded edges, so that panels side by side in twips neither overlap nor leave a gap.
+    const QRect r = Twips::Rect(esquerda, topo, largura, altura);
+    m_largTwExacta = largura;
+    m_altTwExacta = altura;
+    m_pxExacto = r.size();
+    setGeometry(r);
+    aplicarTamanho();
 }
 
 QColor PainelBotoes::BackColor() const

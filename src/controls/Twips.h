@@ -13,9 +13,11 @@ double PorPixel();
 int Px(double twips);
 // Pixels to twips.
 double DePx(int pixeis);
+// A rectangle given in twips, in pixels. Its edges are rounded, not its size, so that rectangles
+// that meet in twips meet in pixels too, without a gap or an overlap.
 inline QRect Rect(double left, double top, double width, double height)
 {
-    return QRect(Px(left), Px(top), Px(width), Px(height));
+    return QRect(QPoint(Px(left), Px(top)), QPoint(Px(left + width) - 1, Px(top + height) - 1));
 }
 
 } // namespace Twips

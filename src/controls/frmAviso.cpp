@@ -1,6 +1,7 @@
 #include "controls/frmAviso.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
@@ -8,6 +9,7 @@
 
 #include "controls/Ecra.h"
 #include "controls/Fontes.h"
+#include "controls/TituloDialogo.h"
 #include "controls/Twips.h"
 #include "controls/okaBotao.h"
 
@@ -21,9 +23,10 @@ frmAviso::frmAviso(QWidget* pai) : QDialog(pai)
     setWindowTitle(QStringLiteral("ATENÇÃO"));
     setModal(true);
     DesenharMoldura(this);
+    m_titulo = new TituloDialogo(this);
 
     m_picture = new QLabel(this);
-    m_picture->setGeometry(Twips::Rect(240, 240, 720, 720));
+    m_picture->setGeometry(Twips::Rect(240, MolduraVertical + 240, 720, 720));
     m_picture->setAlignment(Qt::AlignCenter);
 
     m_lista = new QLabel(this);
@@ -50,7 +53,7 @@ frmAviso::frmAviso(QWidget* pai) : QDialog(pai)
     });
     connect(m_btSair, &QAbstractButton::clicked, this, &QDialog::accept);
 
-    resize(Twips::Px(LarguraInterior), Twips::Px(AlturaInterior));
+    resize(Twips::Px(LarguraInterior), Twips::Px(MolduraVertical + AlturaInterior));
 }
 
 void frmAviso::setMensagem(const QString& texto)
@@ -66,7 +69,7 @@ QString frmAviso::mensagem() const
 void frmAviso::setAltura(int twips)
 {
     m_alturaInteriorTw = qMax(double(AlturaBt) * 1.5, double(twips - MolduraVertical));
-    resize(Twips::Px(LarguraInterior), Twips::Px(m_alturaInteriorTw));
+    resize(Twips::Px(LarguraInterior), Twips::Px(MolduraVertical + m_alturaInteriorTw));
 }
 
 void frmAviso::showEvent(QShowEvent* e)
@@ -89,18 +92,23 @@ void frmAviso::dispor()
 {
     for (okaBotao* b : {m_btSair, m_btConf, m_btCancelar})
         b->hide();
-    const double h = height() == Twips::Px(m_alturaInteriorTw) ? m_alturaInteriorTw : Twips::DePx(height());
+    // The caption strip takes the title bar's place; the inner area lies below it.
+    const int faixa = Twips::Px(MolduraVertical);
+    m_titulo->setGeometry(0, 0, width(), faixa);
+    const double h = height() == Twips::Px(MolduraVertical + m_alturaInteriorTw)
+                         ? m_alturaInteriorTw
+                         : Twips::DePx(height()) - MolduraVertical;
     const double w = width() == Twips::Px(LarguraInterior) ? LarguraInterior : Twips::DePx(width());
 
-    m_lista->setGeometry(Twips::Rect(1080, 120, 7935, qMax(0.0, h - 1.5 * AlturaBt)));
+    m_lista->setGeometry(Twips::Rect(1080, 120, 7935, qMax(0.0, h - 1.5 * AlturaBt)).translated(0, faixa));
     const double topo = h - 1.2 * AlturaBt;
     if (ModoAviso == 0) {
-        m_btSair->move(Twips::Px((w - LarguraBt) / 2), Twips::Px(topo));
+        m_btSair->move(Twips::Px((w - LarguraBt) / 2), faixa + Twips::Px(topo));
         m_btSair->show();
         m_btSair->setDefault(true);
     } else {
-        m_btConf->move(Twips::Px(240), Twips::Px(topo));
-        m_btCancelar->move(Twips::Px(1680), Twips::Px(topo));
+        m_btConf->move(Twips::Px(240), faixa + Twips::Px(topo));
+        m_btCancelar->move(Twips::Px(1680), faixa + Twips::Px(topo));
         m_btConf->show();
         m_btCancelar->show();
     }
@@ -190,6 +198,13 @@ int MensagemSistema(const QString& texto, int tipo, QWidget* pai)
     }
     QMessageBox caixa(icone, QStringLiteral("Terminal"), texto, QMessageBox::Ok, pai);
     caixa.setFont(FonteTerminal(11));
+    // Its caption and edge drawn by the box itself, as on every dialog of the terminal.
+    DesenharMoldura(&caixa);
+    const int faixa = Twips::Px(frmAviso::MolduraVertical);
+    (new TituloDialogo(&caixa))->acompanharJanela(faixa);
+    QMargins margens = caixa.layout()->contentsMargins();
+    margens.setTop(margens.top() + faixa);
+    caixa.layout()->setContentsMargins(margens);
     caixa.exec();
     return 1;
 }

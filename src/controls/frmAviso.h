@@ -4,6 +4,7 @@
 #include <QString>
 
 class QLabel;
+class TituloDialogo;
 class okaBotao;
 
 // The terminal's touch message box: a picture for the kind of message (0 notice, 1 question,
@@ -13,8 +14,8 @@ class frmAviso : public QDialog
     Q_OBJECT
 
 public:
-    // Inner size of the design; the caller's height counts the title bar and borders too,
-    // which take MolduraVertical twips of it.
+    // Inner size of the design; the caller's height counts the title bar too, which takes
+    // MolduraVertical twips of it: the dialog draws its caption there itself.
     static constexpr int LarguraInterior = 9090;
     static constexpr int AlturaInterior = 2805;
     static constexpr int MolduraVertical = 540;
@@ -27,7 +28,7 @@ public:
 
     void setMensagem(const QString& texto);
     QString mensagem() const;
-    // Window height in twips, title bar included.
+    // Window height in twips, caption strip included.
     void setAltura(int twips);
 
     okaBotao* btSair() const { return m_btSair; }
@@ -46,6 +47,7 @@ protected:
 private:
     void dispor();
 
+    TituloDialogo* m_titulo = nullptr;
     QLabel* m_lista = nullptr;
     QLabel* m_picture = nullptr;
     okaBotao* m_btSair = nullptr;

@@ -4,9 +4,12 @@
 #include <QString>
 
 class TeclandoNumerico;
+class TituloDialogo;
+class okaBotao;
 
-// Small modal window holding one numeric keypad; CodigoDigitado is what was typed when enter
-// was touched, "" when the window was closed without it.
+// Small modal window holding one numeric keypad under its caption (the window title, drawn in
+// the dialog); CodigoDigitado is what was typed when enter was touched, "" when the dialog was
+// left with its cancel key or closed.
 class frmTeclado : public QDialog
 {
     Q_OBJECT
@@ -20,10 +23,14 @@ public:
     QString CodigoDigitado;
 
     TeclandoNumerico* teclado() const { return m_teclado; }
+    okaBotao* btCancelar() const;
 
 protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    void dispor();
+
+    TituloDialogo* m_titulo = nullptr;
     TeclandoNumerico* m_teclado = nullptr;
 };

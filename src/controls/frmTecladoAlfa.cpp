@@ -6,6 +6,7 @@
 
 #include "controls/Ecra.h"
 #include "controls/Fontes.h"
+#include "controls/TituloDialogo.h"
 #include "controls/Twips.h"
 #include "controls/okaBotao.h"
 
@@ -16,8 +17,9 @@ constexpr int LadoTecla = 1035; // twips
 frmTecladoAlfa::frmTecladoAlfa(QWidget* pai) : QDialog(pai)
 {
     setModal(true);
-    DesenharMoldura(this);
-    auto* coluna = new QVBoxLayout(this);
+    // The caption strip along the top edge, with a key that leaves without a text.
+    auto* coluna = TituloDialogo::Disposicao(this, QStringLiteral("Cancelar"));
+    m_titulo = findChild<TituloDialogo*>();
     coluna->setSpacing(Twips::Px(120));
 
     m_visor = new QLineEdit(this);

@@ -5,11 +5,12 @@
 #include <QVector>
 
 class QLineEdit;
+class TituloDialogo;
 class okaBotao;
 
 // On-screen alphabetic keyboard for a terminal without a keyboard: letters, digits, a few
-// signs used in article codes, space, backspace and enter. Texto is what was typed when
-// enter was touched, "" when the window was closed without it.
+// signs used in article codes, space, backspace and enter, under the dialog's caption. Texto is
+// what was typed when enter was touched, "" when the dialog was left with "Cancelar" or closed.
 class frmTecladoAlfa : public QDialog
 {
     Q_OBJECT
@@ -31,6 +32,7 @@ protected:
 private:
     void tocar(const QString& tag);
 
+    TituloDialogo* m_titulo = nullptr;
     QLineEdit* m_visor = nullptr;
     QVector<okaBotao*> m_teclas;
 };

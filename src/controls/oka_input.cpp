@@ -3,7 +3,19 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 
-oka_input::oka_input(QWidget* parent) : QLineEdit(parent) {}
+oka_input::oka_input(QWidget* parent) : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& t) {
+        if (m_numero && t != m_mostrado) m_numero.reset();
+    });
+}
+
+void oka_input::setNumero(Currency valor, const QString& mostrado)
+{
+    m_numero = valor;
+    m_mostrado = mostrado;
+    setText(mostrado);
+}
 
 bool oka_input::Validar()
 {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <optional>
+
 #include <QLineEdit>
+
+#include "base/Currency.h"
 
 // Entry field of the touch screens: a line edit that asks its owner to validate it when it is
 // about to lose the focus (a cancel flag set by the owner keeps the focus in the field), and
@@ -21,6 +25,12 @@ public:
     // owner cancels, the field keeps (or takes back) the focus.
     bool Validar();
 
+    // A number kept exactly while the field shows it in a display format (fewer decimals,
+    // grouping): the text is for the eye, numero() is the value. The number is dropped as soon
+    // as the text changes otherwise (typed, replaced or cleared).
+    void setNumero(Currency valor, const QString& mostrado);
+    std::optional<Currency> numero() const { return m_numero; }
+
 signals:
     // About to lose the focus: set `Cancel` to true to refuse the value and keep the focus.
     void Validate(bool& Cancel);
@@ -35,4 +45,6 @@ private:
     bool m_entradaPorToque = false;
     bool m_aValidar = false;
     bool m_comFoco = false;
+    std::optional<Currency> m_numero;
+    QString m_mostrado;
 };

@@ -161,9 +161,11 @@ void ucLogin::CarregarLista()
     cl_Funcionarios f;
     f.setBd_lig(m_ligacao);
     const Registos lista = f.Lista_Funcionarios();
+    const QString escrito = Combo1->currentText();
+    Combo1->clear();
     for (const Registos::Linha l : lista)
         Combo1->addItem(l.texto(QStringLiteral("Codigo")) + QLatin1Char('-') + l.texto(QStringLiteral("Nome")));
-    Combo1->setEditText(QString());
+    Combo1->setEditText(escrito);
 }
 
 void ucLogin::TocarTecla(int indice)
@@ -231,23 +233,36 @@ bool ucLogin::Verificar(QString& codigo, QString& nome, qint16& nivel)
         Text1->setFocus(Qt::OtherFocusReason);
         return false;
     }
+    const auto recusar = [this](const QString& quem, const QString& mensagem) {
+        emit Recusado(quem, mensagem);
+        Mensagem(mensagem);
+    };
     cl_Funcionarios f;
     f.setBd_lig(m_ligacao);
     f.Codigo = funcionario.section(QLatin1Char('-'), 0, 0);
     if (!f.Ler()) {
-        Mensagem(QStringLiteral("O Funcionario não existe !"));
+        recusar(funcionario, QStringLiteral("O Funcionario não existe !"));
         return false;
     }
 
-    Tentativas& t = m_tentativas[f.Codigo];
+    // Counted per employee as found, not per spelling: where the database ignores case or
+    // trailing blanks, "F1", "f1" and "F1 " are the same employee.
+    const QString chave = f.CodigoLido.isEmpty() ? f.Codigo : f.CodigoLido;
+    const QString quem = chave + QLatin1Char('-') + f.Nome;
+    TentativasLogin::Estado t = m_tentativas.ler(chave);
     const QDateTime agora = m_relogio();
+    if (t.bloqueadoAte.isValid() && agora.secsTo(t.bloqueadoAte) > SegundosBloqueio) {
+        // The clock was set back: the lock still ends SegundosBloqueio from now at the latest.
+        t.bloqueadoAte = agora.addSecs(SegundosBloqueio);
+        m_tentativas.gravar(chave, t);
+    }
     if (t.bloqueadoAte.isValid() && agora < t.bloqueadoAte) {
         const qint64 faltam = qMax<qint64>(1, (agora.msecsTo(t.bloqueadoAte) + 999) / 1000);
         Text1->clear();
-        Mensagem(QStringLiteral("Demasiadas palavras passe erradas seguidas para este funcionário.\n"
-                                "Tente de novo dentro de %1 %2.")
-                     .arg(faltam)
-                     .arg(faltam == 1 ? QStringLiteral("segundo") : QStringLiteral("segundos")));
+        recusar(quem, QStringLiteral("Demasiadas palavras passe erradas seguidas para este funcionário.\n"
+                                     "Tente de novo dentro de %1 %2.")
+                          .arg(faltam)
+                          .arg(faltam == 1 ? QStringLiteral("segundo") : QStringLiteral("segundos")));
         return false;
     }
 
@@ -255,21 +270,22 @@ bool ucLogin::Verificar(QString& codigo, QString& nome, qint16& nivel)
         codigo.clear();
         nome.clear();
         nivel = 0;
+        QString mensagem = QStringLiteral("Palavra passe errada !");
         if (++t.falhas >= TentativasAteBloqueio) {
             t.falhas = 0;
             t.bloqueadoAte = agora.addSecs(SegundosBloqueio);
             Text1->clear();
-            Mensagem(QStringLiteral("Palavra passe errada !\nO funcionário fica bloqueado durante %1 segundos "
-                                    "após %2 tentativas erradas seguidas.")
-                         .arg(SegundosBloqueio)
-                         .arg(TentativasAteBloqueio));
-        } else {
-            Mensagem(QStringLiteral("Palavra passe errada !"));
+            mensagem = QStringLiteral("Palavra passe errada !\nO funcionário fica bloqueado durante %1 segundos "
+                                      "após %2 tentativas erradas seguidas.")
+                           .arg(SegundosBloqueio)
+                           .arg(TentativasAteBloqueio);
         }
+        m_tentativas.gravar(chave, t);
+        recusar(quem, mensagem);
         return false;
     }
-    m_tentativas.remove(f.Codigo);
-    codigo = f.Codigo;
+    if (t.falhas != 0 || t.bloqueadoAte.isValid()) m_tentativas.gravar(chave, {});
+    codigo = chave;
     nome = f.Nome;
     nivel = f.Nivel;
     return true;

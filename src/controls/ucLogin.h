@@ -5,9 +5,10 @@
 
 #include <QColor>
 #include <QDateTime>
-#include <QHash>
 #include <QString>
 #include <QWidget>
+
+#include "controls/TentativasLogin.h"
 
 class InteraccaoOperador;
 class LigacaoDados;
@@ -20,7 +21,8 @@ class QPushButton;
 // Login control: the employee list ("code-name"), the masked password and a 42-key on-screen
 // keyboard. Enter checks the password against the employee catalogue and raises
 // `EscolheuUtilizador`; "Sair" raises `Sair`. Five wrong passwords in a row for one employee
-// lock that employee out for 30 seconds.
+// (however his code was spelled) lock that employee out for 30 seconds; the count and the lock
+// are kept in the program folder, so a restart does not reset them.
 class ucLogin : public QWidget
 {
     Q_OBJECT
@@ -49,6 +51,8 @@ public:
     bool ObterUtilizador(QString& outCodigo, QString& outPassword, qint16& outNivel);
     // Clears the password only.
     void Reset();
+    // Reads the employee list again, keeping what the employee field and the password hold.
+    void CarregarLista();
 
     void setLigacao(LigacaoDados* ligacao) { m_ligacao = ligacao; }
     // Where the control's messages go (touch message dialog, or a scripted operator in tests).
@@ -73,26 +77,23 @@ public:
 signals:
     void EscolheuUtilizador(const QString& Codigo, const QString& Nome, qint16 Nivel);
     void Sair();
+    // A login refused at enter (unknown employee, wrong password, locked), raised before the
+    // message is shown: `Funcionario` is "code-name" as the table holds them (or the text
+    // typed when no employee was found), `Mensagem` the message.
+    void Recusado(const QString& Funcionario, const QString& Mensagem);
 
 private:
     void CriarTeclado();
     void Tecla(int indice);
-    void CarregarLista();
     bool Verificar(QString& codigo, QString& nome, qint16& nivel);
     void Mensagem(const QString& texto);
     void AplicarCores();
-
-    struct Tentativas
-    {
-        int falhas = 0;
-        QDateTime bloqueadoAte;
-    };
 
     LigacaoDados* m_ligacao = nullptr;
     InteraccaoOperador* m_operador = nullptr;
     std::function<QDateTime()> m_relogio;
     Protector m_protector;
-    QHash<QString, Tentativas> m_tentativas;
+    TentativasLogin m_tentativas;
     QColor m_backColor;
     QColor m_foreColor;
 };

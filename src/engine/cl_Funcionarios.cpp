@@ -6,8 +6,10 @@
 bool cl_Funcionarios::Ler()
 {
     const Registos r = m_bd->consultar(
-        QStringLiteral("SELECT CustoHora, FuncNome, Senha, Nivel FROM oka_Funcionarios WHERE FuncId = ?"), {Codigo});
+        QStringLiteral("SELECT CustoHora, FuncNome, Senha, Nivel, FuncId FROM oka_Funcionarios WHERE FuncId = ?"),
+        {Codigo});
     if (r.vazio()) {
+        CodigoLido.clear();
         CustoHora = Currency();
         Nivel = 0;
         m_senhaGuardada.clear();
@@ -19,6 +21,7 @@ bool cl_Funcionarios::Ler()
     Nivel = qint16(l.inteiro("Nivel"));
     m_senhaGuardada = l.texto("Senha");
     Nome = l.texto("FuncNome");
+    CodigoLido = l.texto("FuncId");
     return true;
 }
 

@@ -12,6 +12,9 @@ class cl_Funcionarios
 {
 public:
     QString Codigo;
+    // The code as the table holds it, set by Ler: it may differ from Codigo in case or trailing
+    // blanks where the database compares codes without them.
+    QString CodigoLido;
     QString Nome;
     qint16 Nivel = 0;
     Currency CustoHora;

@@ -9,15 +9,9 @@ const QString DefinicoesKova::ChaveEmpresa = QStringLiteral("Empresa");
 const QString DefinicoesKova::ChaveUtilizador = QStringLiteral("Utilizador");
 const QString DefinicoesKova::ChavePassword = QStringLiteral("Palavra Passe");
 
-QString DefinicoesKova::ler(const QString& chave) const
-{
-    LeitorConfiguracao leitor(Ficheiro);
-    if (!leitor.carregar()) return {};
-    return leitor.Ler(Seccao, chave);
-}
-
 ValoresKova DefinicoesKova::Valores() const
 {
+    if (m_naoGravados) return *m_naoGravados;
     ValoresKova v;
     LeitorConfiguracao leitor(Ficheiro);
     if (!leitor.carregar()) return v;
@@ -34,7 +28,19 @@ bool DefinicoesKova::EditarDefinicoes(InteraccaoOperador* op)
     if (!op) return false;
     ValoresKova v = Valores();
     if (!op->EditarDefinicoesKova(v)) return false;
-    return Gravar(v);
+    QString erro;
+    if (Gravar(v, &erro)) {
+        m_naoGravados.reset();
+        return true;
+    }
+    // A read-only program folder: the run goes on with what was typed, and the operator knows
+    // that the dialog will come back at the next start.
+    m_naoGravados = v;
+    op->Aviso(QStringLiteral("As definições do ERP não foram gravadas.\r\n%1\r\n"
+                             "Os valores indicados ficam em uso até o terminal ser reiniciado.")
+                  .arg(erro),
+              0, 3345);
+    return true;
 }
 
 bool DefinicoesKova::Gravar(const ValoresKova& valores, QString* erro)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 
 #include "base/InteraccaoOperador.h"
@@ -11,7 +13,8 @@
 //   Utilizador       = ERP user
 //   Palavra Passe    = ERP password
 // Every read goes to the file named in Ficheiro, so values saved meanwhile are seen at once;
-// a setting that is absent (or a file that cannot be read) reads as "".
+// a setting that is absent (or a file that cannot be read) reads as "". Values the operator gave
+// that could not be written are read from memory instead, for the rest of the run.
 class DefinicoesKova
 {
 public:
@@ -25,15 +28,16 @@ public:
     DefinicoesKova() = default;
     explicit DefinicoesKova(const QString& ficheiro) : Ficheiro(ficheiro) {}
 
-    QString PercursoWindows() const { return ler(ChavePercursoWindows); }
-    QString PercursoLog() const { return ler(ChavePercursoLog); }
-    QString Empresa() const { return ler(ChaveEmpresa); }
-    QString UtilizadorKova() const { return ler(ChaveUtilizador); }
-    QString PasswordKova() const { return ler(ChavePassword); }
+    QString PercursoWindows() const { return Valores().PercursoWindows; }
+    QString PercursoLog() const { return Valores().PercursoLog; }
+    QString Empresa() const { return Valores().Empresa; }
+    QString UtilizadorKova() const { return Valores().UtilizadorKova; }
+    QString PasswordKova() const { return Valores().PasswordKova; }
     ValoresKova Valores() const;
 
     // Opens the settings dialog with the current values; what the operator saves is written to
-    // the file. True when new values were saved.
+    // the file. When the file cannot be written the operator is told so (naming the file) and
+    // the values are kept by this object for the run. True when the operator gave new values.
     bool EditarDefinicoes(InteraccaoOperador* op);
     // Writes the five settings, keeping the rest of the file; false with the reason in `erro`.
     bool Gravar(const ValoresKova& valores, QString* erro = nullptr);
@@ -41,5 +45,5 @@ public:
     QString Ficheiro;
 
 private:
-    QString ler(const QString& chave) const;
+    std::optional<ValoresKova> m_naoGravados;
 };

@@ -38,15 +38,6 @@ constexpr double LarguraBase = 6015;
 constexpr double LarguraDataHora = 4455;
 constexpr double AlturaFaixa = 1815;
 
-// An error text as one log line: its line breaks become blanks.
-QString numaLinha(QString texto)
-{
-    texto.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    texto.replace(QChar(u'\n'), QChar(u' '));
-    texto.replace(QChar(u'\r'), QChar(u' '));
-    return texto;
-}
-
 QLabel* novaEtiqueta(QWidget* pai, double pontos)
 {
     auto* l = new QLabel(pai);
@@ -121,7 +112,7 @@ EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
     connect(btConfigurar, &QPushButton::clicked, this, [this] { Menu->popup(QCursor::pos()); });
     connect(Menu_SQL, &QAction::triggered, this, [this] { AbrirDefinicoesBD(); });
     connect(Menu_exit, &QAction::triggered, this, [this] { SairMenu(); });
-    connect(Timer1, &QTimer::timeout, this, [this] { DataHora(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
 
     Timer1->start();
     DataHora();
@@ -241,6 +232,70 @@ void EcraTerminal::DataHora()
     lbData->setText(dia + QStringLiteral(" de ") + mes);
 }
 
+void EcraTerminal::Timer1_Timer()
+{
+    DataHora();
+    // Not while a dialog is open: the operator is busy and the panels are behind it.
+    if (!m_porCarregar.isEmpty() && !QApplication::activeModalWidget() &&
+        (!m_desdeTentativa.isValid() || m_desdeTentativa.elapsed() >= IntervaloRecarga))
+        RecarregarPaineis(false);
+}
+
+QStringList EcraTerminal::PaineisPorCarregar() const
+{
+    QStringList r;
+    for (const PainelPendente& p : m_porCarregar)
+        r << p.nome;
+    return r;
+}
+
+bool EcraTerminal::CarregarPainel(const QString& nome, const QString& rotina, const std::function<void()>& carregar,
+                                  const std::function<void()>& recarregar)
+{
+    const bool outroPendente = !m_porCarregar.isEmpty() && PaineisPorCarregar() != QStringList{nome};
+    try {
+        carregar();
+        EsquecerPainel(nome);
+        return true;
+    } catch (const std::exception& e) {
+        MostraInfo();
+        const QString mensagem = textoErro(rotina, e);
+        if (!outroPendente) operador()->MensagemSistema(mensagem, 2);
+        Registar(Agora(), lbNome->text(), lbObra->text(), lbFuncao->text(), lbMaquina->text(), mensagem);
+        EsquecerPainel(nome);
+        m_porCarregar.push_back({nome, rotina, recarregar ? recarregar : carregar});
+        m_desdeTentativa.start();
+        return false;
+    }
+}
+
+void EcraTerminal::RecarregarPaineis(bool mostrarErro)
+{
+    m_desdeTentativa.start();
+    const QList<PainelPendente> pendentes = m_porCarregar;
+    for (const PainelPendente& p : pendentes) {
+        try {
+            p.carregar();
+            EsquecerPainel(p.nome);
+        } catch (const std::exception& e) {
+            // The first failure tells the operator when he asked (Cancelar); the database is
+            // still not answering, so the rest wait for the next try.
+            if (mostrarErro) {
+                MostraInfo();
+                const QString mensagem = textoErro(p.rotina, e);
+                operador()->MensagemSistema(mensagem, 2);
+                Registar(Agora(), lbNome->text(), lbObra->text(), lbFuncao->text(), lbMaquina->text(), mensagem);
+            }
+            return;
+        }
+    }
+}
+
+void EcraTerminal::EsquecerPainel(const QString& nome)
+{
+    m_porCarregar.removeIf([&](const PainelPendente& p) { return p.nome == nome; });
+}
+
 void EcraTerminal::MostraInfo()
 {
     lbNome->setText(NomeUtilizador.isEmpty() ? QString() : QStringLiteral("Utilizador:") + NomeUtilizador);
@@ -283,7 +338,8 @@ void EcraTerminal::Confirmar()
         AntesDeDespachar();
         const QString codigo = Funcao;
         bool resultado = false;
-        switch (Despachar(codigo, resultado, mensagem)) {
+        const Despacho despacho = Despachar(codigo, resultado, mensagem);
+        switch (despacho) {
         case Despacho::Motor:
             AposMotor(codigo, resultado, mensagem);
             break;
@@ -293,11 +349,14 @@ void EcraTerminal::Confirmar()
             break;
         case Despacho::Nenhum:
             break;
+        case Despacho::Ecra:
+            // One line per function: the panel writes it when its own confirmation ends.
+            return;
         }
     } catch (const std::exception& e) {
+        MostraInfo();
         mensagem = textoErro(QStringLiteral("Confirmar"), e);
         operador()->MensagemSistema(mensagem, 2);
-        mensagem = numaLinha(mensagem);
     }
     Registar(quando, nome, obra, funcao, maquina, mensagem);
 }
@@ -348,9 +407,14 @@ void EcraTerminal::EscolheuFuncao(const QString& Nome, const QString& Codigo)
                 cl_Motivos motivos;
                 motivos.setBid_lig(Ligacao);
                 const Registos lista = motivos.Lista_Motivos();
-                if (!lista.vazio())
-                    MotivoSuspensao = operador()->EscolherMotivo(lista, QStringLiteral("MOTIVO DA SUSPENSÃO"));
-                DescricaoFuncao = Nome + QStringLiteral("(") + MotivoSuspensao + QStringLiteral(")");
+                if (!lista.vazio()) {
+                    const QString motivo = operador()->EscolherMotivo(lista, QStringLiteral("MOTIVO DA SUSPENSÃO"));
+                    // Left without a reason ("Cancelar"): no suspension is selected.
+                    if (motivo.isEmpty()) codigo.clear();
+                    MotivoSuspensao = motivo.isEmpty() ? MotivoSuspensao : motivo;
+                }
+                DescricaoFuncao =
+                    codigo.isEmpty() ? QString() : Nome + QStringLiteral("(") + MotivoSuspensao + QStringLiteral(")");
             } else {
                 DescricaoFuncao = Nome;
             }
@@ -411,6 +475,7 @@ void EcraTerminal::Cancelar()
     QApplication::beep();
     Limpar();
     MostraInfo();
+    if (!m_porCarregar.isEmpty()) RecarregarPaineis(true);
 }
 
 void EcraTerminal::Sair()
@@ -459,9 +524,11 @@ void EcraTerminal::Proteger(const QString& rotina, const std::function<void()>& 
     try {
         corpo();
     } catch (const std::exception& e) {
-        QString mensagem = textoErro(rotina, e);
+        // The handler may have changed the selection before it failed: the information lines
+        // show what is selected now.
+        MostraInfo();
+        const QString mensagem = textoErro(rotina, e);
         operador()->MensagemSistema(mensagem, 2);
-        mensagem = numaLinha(mensagem);
         Registar(Agora(), lbNome->text(), lbObra->text(), lbFuncao->text(), lbMaquina->text(), mensagem);
     }
 }

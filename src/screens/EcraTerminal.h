@@ -5,6 +5,8 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -45,6 +47,8 @@ public:
     virtual void Mostra();
 
     void DataHora();
+    // The clock's tick (every second): the time and date, and panels waiting to be loaded.
+    void Timer1_Timer();
     void MostraInfo();
     // Clears the selection and rewrites the information lines.
     void Limpar();
@@ -82,6 +86,11 @@ public:
     QString ObraConsumo;
     bool EcraCarregado = false;
 
+    // Panels whose list could not be read, by object name, in the order they failed.
+    QStringList PaineisPorCarregar() const;
+    // Milliseconds between the clock's tries to load them.
+    int IntervaloRecarga = 30000;
+
     LigacaoDados* Ligacao = nullptr;
     std::unique_ptr<Cl_EQP> EQP;
 
@@ -109,9 +118,10 @@ public:
 
 protected:
     enum class Despacho {
-        Nenhum,      // nothing to run (empty code, or the screen handled it without the engine)
-        Motor,       // an engine operation ran: its result and message are filled
-        Desconhecida // no such function on this screen
+        Nenhum,       // nothing to run (empty code, or the screen handled it without the engine)
+        Motor,        // an engine operation ran: its result and message are filled
+        Desconhecida, // no such function on this screen
+        Ecra          // the function goes on in a panel of its own, which logs it when confirmed
     };
 
     // Lays out and loads the screen's panels and the bottom strip; runs once.
@@ -139,6 +149,17 @@ protected:
     // Runs a handler; a database or other error is shown as an error, written to the daily log
     // and the terminal carries on.
     void Proteger(const QString& rotina, const std::function<void()>& corpo);
+    // Loads one panel on its own (`nome` names it in PaineisPorCarregar, `rotina` in the error
+    // text): when its list cannot be read the error is written to the daily log, shown unless
+    // another panel is already waiting (the operator knows then), and the panel waits to be
+    // loaded again, with `recarregar` when given, at the next Cancelar or by the clock once the
+    // database answers. True when it loaded.
+    bool CarregarPainel(const QString& nome, const QString& rotina, const std::function<void()>& carregar,
+                        const std::function<void()>& recarregar = {});
+    // Tries the panels that wait; a failure is shown only when `mostrarErro`.
+    void RecarregarPaineis(bool mostrarErro);
+    // A panel that no longer needs loading (its state was left).
+    void EsquecerPainel(const QString& nome);
     // Writes one daily-log line; when the log cannot be written the operator is told once a day.
     void Registar(const QString& quando, const QString& nome, const QString& obra, const QString& funcao,
                   const QString& maquina, const QString& mensagem);
@@ -154,4 +175,12 @@ private:
     std::unique_ptr<InteraccaoOperador> m_operadorProprio;
     QString m_ficheiroConfiguracao = QStringLiteral("Terminal_Obras.oka");
     QDate m_diaAvisoLog;
+    struct PainelPendente
+    {
+        QString nome;
+        QString rotina;
+        std::function<void()> carregar;
+    };
+    QList<PainelPendente> m_porCarregar;
+    QElapsedTimer m_desdeTentativa;
 };

@@ -29,11 +29,82 @@ QString SemGrupos(QString texto)
     return texto.remove(QChar(0x00A0)).trimmed();
 }
 
-// The operator's number, read as fixed point; nullopt for text that is not a number.
+const QString QuantidadeNaoPositiva =
+    QStringLiteral("A quantidade, arredondada a 4 casas decimais, tem de ser maior que 0 !");
+
+// The operator's number, read as fixed point with 4 decimals (further decimals rounded half to
+// even, as every quantity); nullopt for text that is not a number.
 std::optional<Currency> Numero(const QString& texto)
 {
-    return Currency::parse(SemGrupos(texto));
+    const QString t = SemGrupos(texto);
+    qsizetype ponto = t.indexOf(u'.');
+    if (ponto < 0) ponto = t.indexOf(u',');
+    if (ponto < 0 || t.size() - ponto - 1 <= 4) return Currency::parse(t);
+    const QString resto = t.mid(ponto + 5);
+    for (const QChar c : resto)
+        if (c.unicode() < '0' || c.unicode() > '9') return std::nullopt;
+    const auto base = Currency::parse(t.left(ponto + 5));
+    if (!base) return std::nullopt;
+    const int primeiro = resto[0].unicode() - '0';
+    bool depoisDoPrimeiro = false;
+    for (qsizetype i = 1; i < resto.size(); ++i)
+        depoisDoPrimeiro = depoisDoPrimeiro || resto[i] != u'0';
+    const bool negativo = t.startsWith(u'-');
+    std::int64_t absoluto = negativo ? -base->raw() : base->raw();
+    if (primeiro > 5 || (primeiro == 5 && (depoisDoPrimeiro || absoluto % 2 == 1))) ++absoluto;
+    return Currency::fromRaw(negativo ? -absoluto : absoluto);
 }
+
+// What a measure field holds: the exact number it keeps, or its text read as a number.
+std::optional<Currency> Valor(const oka_input* campo)
+{
+    if (const auto n = campo->numero()) return n;
+    return Numero(campo->text());
+}
+
+// Shows `valor` in the measure format, "###,###.000", and keeps it exactly.
+void MostrarMedida(oka_input* campo, Currency valor)
+{
+    campo->setNumero(valor, GrelhaConsumo::Formatar(valor.toString()));
+}
+
+// The operator as the posting sees it: every call goes to the screen's operator, and the system
+// messages shown (the posting's refusals) are kept for the daily log.
+class OperadorDoLancamento : public InteraccaoOperador
+{
+public:
+    explicit OperadorDoLancamento(InteraccaoOperador* op) : m_op(op) {}
+    QStringList mensagens;
+
+    void Aviso(const QString& m, int t, int a) override
+    {
+        if (m_op) m_op->Aviso(m, t, a);
+    }
+    bool Confirmacao(const QString& m, int t, int a) override { return m_op && m_op->Confirmacao(m, t, a); }
+    int MensagemSistema(const QString& texto, int tipo) override
+    {
+        mensagens << texto;
+        return m_op ? m_op->MensagemSistema(texto, tipo) : 0;
+    }
+    QString ListaSelecao(const QString& t, int n, const Registos& l, const QString& g, const QList<int>& w) override
+    {
+        return m_op ? m_op->ListaSelecao(t, n, l, g, w) : QString();
+    }
+    QString PedirNumero(const QString& t) override { return m_op ? m_op->PedirNumero(t) : QString(); }
+    QString PedirTexto(const QString& t) override { return m_op ? m_op->PedirTexto(t) : QString(); }
+    QString EscolherMotivo(const Registos& m, const QString& t) override
+    {
+        return m_op ? m_op->EscolherMotivo(m, t) : QString();
+    }
+    bool EditarDefinicoesKova(ValoresKova& v) override { return m_op && m_op->EditarDefinicoesKova(v); }
+    bool EditarDefinicoesBD(DefinicoesBD& d, const QString& s) override
+    {
+        return m_op && m_op->EditarDefinicoesBD(d, s);
+    }
+
+private:
+    InteraccaoOperador* m_op;
+};
 
 } // namespace
 
@@ -129,16 +200,23 @@ void PainelConsumo::Dispor(int largura, int altura)
     const int topoTitulo = Twips::Px(300);
     const int topoCampo = Twips::Px(660);
     const int alturaCampo = Twips::Px(735);
-    const int larguraLista = Twips::Px(1200);
-    const int larguraAdd = Twips::Px(2400);
-    int fixos = 0;
+    // The description takes what the others leave, at least 1500 twips; on a screen too narrow
+    // for all of them at their widths every piece narrows alike, so that the strip ends inside
+    // the frame.
+    const int disponivel = larguraIntro - margem * (NumCampos + 3);
+    int fixos = Twips::Px(1200) + Twips::Px(2400);
     for (int c = 0; c < NumCampos; ++c)
         fixos += Twips::Px(LargurasCampos[c]);
-    const int larguraDescricao =
-        qMax(Twips::Px(1500), larguraIntro - fixos - larguraLista - larguraAdd - margem * (NumCampos + 3));
+    const double escala = qMin(1.0, double(disponivel) / (fixos + Twips::Px(1500)));
+    const auto estreitado = [escala](double twips) { return int(Twips::Px(twips) * escala); };
+    const int larguraLista = estreitado(1200);
+    const int larguraAdd = estreitado(2400);
+    int larguraDescricao = disponivel - larguraLista - larguraAdd;
+    for (int c = 0; c < NumCampos; ++c)
+        if (c != Descricao) larguraDescricao -= estreitado(LargurasCampos[c]);
     int x = margem;
     for (int c = 0; c < NumCampos; ++c) {
-        const int w = c == Descricao ? larguraDescricao : Twips::Px(LargurasCampos[c]);
+        const int w = c == Descricao ? larguraDescricao : estreitado(LargurasCampos[c]);
         Titulo[std::size_t(c)]->setGeometry(x, topoTitulo, w, topoCampo - topoTitulo);
         Campo[std::size_t(c)]->setGeometry(x, topoCampo, w, alturaCampo);
         x += w + margem;
@@ -221,7 +299,7 @@ void PainelConsumo::ValidaCampo(int Index, bool& Cancel)
     case Largura:
     case Quantidade: {
         if (campo->text().trimmed().isEmpty()) return;
-        const auto valor = Numero(campo->text());
+        const auto valor = Valor(campo);
         if (!valor) {
             campo->clear();
             Cancel = true;
@@ -229,10 +307,17 @@ void PainelConsumo::ValidaCampo(int Index, bool& Cancel)
             return;
         }
         if (Index == Largura) {
-            const auto comprimento = Numero(Campo[Comprimento]->text());
+            const auto comprimento = Valor(Campo[Comprimento]);
             if (!Campo[Comprimento]->text().isEmpty() && comprimento)
-                Campo[Quantidade]->setText(GrelhaConsumo::Formatar((*comprimento * *valor).toString()));
+                MostrarMedida(Campo[Quantidade], *comprimento * *valor);
         } else if (Index == Quantidade) {
+            if (*valor <= Currency(0)) {
+                Cancel = true;
+                MensagemErro(QuantidadeNaoPositiva);
+                campo->clear();
+                campo->setFocus(Qt::OtherFocusReason);
+                return;
+            }
             QString mensagem, armazem;
             if (!m_eqp->ExisteQuantidadeNoArmazem(Campo[CodArtigo]->text(), *valor, mensagem, armazem)) {
                 Cancel = true;
@@ -242,8 +327,8 @@ void PainelConsumo::ValidaCampo(int Index, bool& Cancel)
                 return;
             }
         }
-        // Shown in the measure format, "###,###.000".
-        campo->setText(GrelhaConsumo::Formatar(SemGrupos(campo->text())));
+        // Shown in the measure format, "###,###.000"; the value itself stays exact.
+        MostrarMedida(campo, *valor);
         return;
     }
     default:
@@ -286,9 +371,15 @@ bool PainelConsumo::ValidarCampoActivo()
 void PainelConsumo::btAdd_Click()
 {
     if (!ValidarCampoActivo()) return;
-    const QString quantidade = Campo[Quantidade]->text().trimmed();
-    const auto valor = Numero(quantidade);
-    if (quantidade.isEmpty() || !valor || *valor == Currency(0)) return;
+    if (Campo[Quantidade]->text().trimmed().isEmpty()) return;
+    const auto valor = Valor(Campo[Quantidade]);
+    if (!valor) return;
+    // Also a length by a width whose product rounds to 0.
+    if (*valor <= Currency(0)) {
+        MensagemErro(QuantidadeNaoPositiva);
+        Campo[Quantidade]->clear();
+        return;
+    }
     // A line without an article would be posted as an issue of nothing.
     if (Campo[CodArtigo]->text().trimmed().isEmpty()) {
         if (m_operador) m_operador->Aviso(QStringLiteral("Deve indicar o artigo !"), 2, 3345);
@@ -299,7 +390,9 @@ void PainelConsumo::btAdd_Click()
     for (int c = 0; c < NumCampos; ++c) {
         oka_input* campo = Campo[std::size_t(c)];
         const bool medida = c == Comprimento || c == Largura || c == Quantidade;
-        valores << (medida ? SemGrupos(campo->text()) : campo->text());
+        // The grid keeps the exact value of a measure and shows it formatted.
+        const auto n = medida ? Valor(campo) : std::nullopt;
+        valores << (n ? n->toString() : medida ? SemGrupos(campo->text()) : campo->text());
         campo->clear();
     }
     CMGRmat->AdicionarLinha(valores);
@@ -326,10 +419,12 @@ void PainelConsumo::btCMConf_Click()
         ~Fim() { f = false; }
     } fim{m_aConfirmar};
 
+    const QDateTime quando = QDateTime::currentDateTime();
+    OperadorDoLancamento operador(m_operador);
     auto GravaKOva = std::make_unique<cl_GravaKova>();
     GravaKOva->setBd(m_ligacao);
     GravaKOva->setLigKova(m_ligKova);
-    GravaKOva->setOperador(m_operador);
+    GravaKOva->setOperador(&operador);
 
     const int n = CMGRmat->Linhas();
     if (n == 0) {
@@ -350,6 +445,7 @@ void PainelConsumo::btCMConf_Click()
         QString mensagem, armazem;
         if (!m_eqp->ExisteQuantidadeNoArmazem(artigos[i].trimmed(), quantidade, mensagem, armazem)) {
             MensagemErro(mensagem);
+            emit Confirmado(quando, mensagem);
             return;
         }
         armazens[i] = armazem;
@@ -358,7 +454,16 @@ void PainelConsumo::btCMConf_Click()
     QString obra = m_obra;
     const bool gravou = GravaKOva->GravaSaidas(artigos, quantidades, precos, lotes, processo, obra, comprimentos,
                                                larguras, descricoes, armazens);
+    const ResultadoMovimento documento = GravaKOva->documento();
     GravaKOva.reset();
+    emit Confirmado(quando, gravou ? QStringLiteral("Documento %1 %2/%3 nº %4 lançado (%5 %6)")
+                                         .arg(documento.TipoDoc)
+                                         .arg(documento.Serie)
+                                         .arg(documento.Ano)
+                                         .arg(documento.NumeroDocumento)
+                                         .arg(n)
+                                         .arg(n == 1 ? QStringLiteral("artigo") : QStringLiteral("artigos"))
+                                   : operador.mensagens.join(QStringLiteral("\r\n")));
     if (gravou) {
         CMGRmat->setRowCount(0);
         emit Terminou();

@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 
+#include <QDateTime>
 #include <QGroupBox>
 #include <QString>
 
@@ -59,6 +60,9 @@ public:
     GrelhaConsumo* CMGRmat = nullptr;
 
 signals:
+    // A confirmation of the posting ended (the list was not empty): `mensagem` is the document
+    // posted or why it was refused; `quando` is the moment Confirmar was touched.
+    void Confirmado(const QDateTime& quando, const QString& mensagem);
     // The panel is done (posted, or left with "Sair"): the screen hides it and returns to
     // operator identification.
     void Terminou();

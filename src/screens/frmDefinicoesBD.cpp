@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/TituloDialogo.h"
 #include "dataaccess/EsquemaBD.h"
 #include "dataaccess/LigacaoDados.h"
 
@@ -72,7 +73,8 @@ frmDefinicoesBD::frmDefinicoesBD(const DefinicoesBD& definicoes, const QString& 
     botoes->addWidget(btGravar);
     botoes->addWidget(btCancelar);
 
-    auto* layout = new QVBoxLayout(this);
+    // Caption and edge drawn by the dialog: a kiosk has no window manager.
+    auto* layout = TituloDialogo::Disposicao(this);
     layout->addLayout(form);
     layout->addWidget(lbEstado);
     layout->addLayout(botoes);

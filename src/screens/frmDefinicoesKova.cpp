@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/TituloDialogo.h"
+
 frmDefinicoesKova::frmDefinicoesKova(const ValoresKova& valores, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Ligação ao ERP"));
@@ -35,7 +37,8 @@ frmDefinicoesKova::frmDefinicoesKova(const ValoresKova& valores, QWidget* parent
         b->setAutoDefault(false);
         botoes->addWidget(b);
     }
-    auto* layout = new QVBoxLayout(this);
+    // Caption and edge drawn by the dialog: a kiosk has no window manager.
+    auto* layout = TituloDialogo::Disposicao(this);
     layout->addLayout(form);
     layout->addLayout(botoes);
     setMinimumWidth(640);

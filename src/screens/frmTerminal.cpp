@@ -78,13 +78,17 @@ frmTerminal::Geometria frmTerminal::geometria() const
 
 void frmTerminal::CarregaEcra()
 {
-    Proteger(QStringLiteral("CarregaEcra"), [this] {
-        CarregaPainelUtilizador();
-        CarregaPainelObra();
-        CarregaPainelFuncoes();
-        CarregaPainelOperacoes();
-        CarregaPainelMaquinas();
-    });
+    // Each panel on its own: a list that cannot be read leaves only its own panel empty, to be
+    // loaded again later.
+    CarregarPainel(QStringLiteral("PainelUtilizadores"), QStringLiteral("CarregaPainelUtilizador"),
+                   [this] { CarregaPainelUtilizador(); });
+    CarregarPainel(QStringLiteral("PainelObras"), QStringLiteral("CarregaPainelObra"), [this] { CarregaPainelObra(); });
+    CarregarPainel(QStringLiteral("PainelFuncoes"), QStringLiteral("CarregaPainelFuncoes"),
+                   [this] { CarregaPainelFuncoes(); });
+    CarregarPainel(QStringLiteral("PainelOperacoes"), QStringLiteral("CarregaPainelOperacoes"),
+                   [this] { CarregaPainelOperacoes(); });
+    CarregarPainel(QStringLiteral("PainelMaquinas"), QStringLiteral("CarregaPainelMaquinas"),
+                   [this] { CarregaPainelMaquinas(); });
     CarregaPainelBase();
     CarregaPainelHora();
     CarregaPainelInfo();

@@ -55,6 +55,14 @@ frmTerminal2::frmTerminal2(QWidget* parent) : EcraTerminal(parent)
     connect(ucLogin, &::ucLogin::EscolheuUtilizador, this,
             [this](const QString& c, const QString& n, qint16 nivel) { Login(c, n, nivel); });
     connect(ucLogin, &::ucLogin::Sair, this, [this] { close(); });
+    // Every refused login goes to the daily log, with the employee and the message.
+    connect(ucLogin, &::ucLogin::Recusado, this, [this](const QString& funcionario, const QString& mensagem) {
+        Registar(Agora(), QStringLiteral("Utilizador:") + funcionario, QString(), QString(), QString(), mensagem);
+    });
+    connect(PainelDonsumo, &PainelConsumo::Confirmado, this, [this](const QDateTime& quando, const QString& mensagem) {
+        Registar(quando.toString(QStringLiteral("dd/MM/yyyy - hh:mm:ss")), m_registoConsumo.value(0),
+                 m_registoConsumo.value(1), m_registoConsumo.value(2), m_registoConsumo.value(3), mensagem);
+    });
     connect(PainelDonsumo, &PainelConsumo::Terminou, this, [this] {
         EscondeConsumo();
         Limpar(true);
@@ -92,8 +100,10 @@ void frmTerminal2::Mostra()
     CentrarLogin();
     MostraEscolhaUtilizador();
     PainelBotesUtilizadores->show();
-    Proteger(QStringLiteral("Mostra"),
-             [this] { ucLogin->ObterUtilizador(UtilizadorActual, PasswordActual, NivelActual); });
+    CarregarPainel(
+        QStringLiteral("ucLogin"), QStringLiteral("Mostra"),
+        [this] { ucLogin->ObterUtilizador(UtilizadorActual, PasswordActual, NivelActual); },
+        [this] { ucLogin->CarregarLista(); });
 }
 
 void frmTerminal2::CarregaEcra()
@@ -130,7 +140,8 @@ frmTerminal2::Geometria frmTerminal2::geometria() const
 void frmTerminal2::MostraEscolhaUtilizador()
 {
     PainelBotesUtilizadores->setGeometry(ucLogin->x(), 0, ucLogin->width(), ucLogin->y());
-    Proteger(QStringLiteral("CarregaListaUtilizadores"), [this] { CarregaListaUtilizadores(); });
+    CarregarPainel(QStringLiteral("PainelBotesUtilizadores"), QStringLiteral("CarregaListaUtilizadores"),
+                   [this] { CarregaListaUtilizadores(); });
     FrameBase->hide();
 }
 
@@ -173,9 +184,12 @@ void frmTerminal2::Login(const QString& Codigo, const QString& Nome, qint16)
 
 void frmTerminal2::MostraPaineisTrabalho()
 {
-    CarregaPainelObra();
-    CarregaPainelFuncoes();
-    CarregaPainelOperacoes();
+    // Each on its own: a list that cannot be read leaves only its panel empty, loaded again later.
+    CarregarPainel(QStringLiteral("PainelObra"), QStringLiteral("CarregaPainelObra"), [this] { CarregaPainelObra(); });
+    CarregarPainel(QStringLiteral("PainelFuncoes"), QStringLiteral("CarregaPainelFuncoes"),
+                   [this] { CarregaPainelFuncoes(); });
+    CarregarPainel(QStringLiteral("PainelOperacoes"), QStringLiteral("CarregaPainelOperacoes"),
+                   [this] { CarregaPainelOperacoes(); });
     PainelObra->show();
     PainelFuncoes->show();
     PainelOperacoes->show();
@@ -240,6 +254,8 @@ void frmTerminal2::MudaUtilizador()
     for (PainelBotoes* p : {PainelObra, PainelFuncoes, PainelOperacoes}) {
         p->hide();
         p->ResetBotoes();
+        // Loaded afresh at the next login.
+        EsquecerPainel(p->objectName());
     }
     ucLogin->Reset();
     ucLogin->show();
@@ -280,10 +296,13 @@ EcraTerminal::Despacho frmTerminal2::Despachar(const QString& codigo, bool& resu
     if (codigo == QLatin1String("AC008")) {
         if (Obra > QString()) {
             ObraConsumo = Obra;
+            // The posting is logged when it is confirmed, under the selection of this moment.
+            m_registoConsumo = {lbNome->text(), lbObra->text(), lbFuncao->text(), lbMaquina->text()};
             MostraConsumo();
-        } else {
-            operador()->Aviso(QStringLiteral("Deve Indicar a Obra"), 2, AlturaDialogo);
+            return Despacho::Ecra;
         }
+        mensagem = QStringLiteral("Deve Indicar a Obra");
+        operador()->Aviso(mensagem, 2, AlturaDialogo);
         return Despacho::Nenhum;
     }
     return DespacharComum(codigo, resultado, mensagem);

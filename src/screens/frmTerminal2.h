@@ -83,4 +83,6 @@ private:
     std::unique_ptr<LigacaoKova> m_ligKova;
     // Name of the employee logged in, shown on the user line while he is.
     QString m_nomeActual;
+    // The information lines (user, order, function, machine) when the consumption panel opened.
+    QStringList m_registoConsumo;
 };

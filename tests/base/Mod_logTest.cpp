@@ -53,12 +53,25 @@ TEST_F(Mod_log, LinhaEmLatin1ComCRLFeMensagemColada)
                          "Fun\xE7\xE3o: Iniciar Opera\xE7\xE3o\tMaquina: Torno CNC\tMensagem:J\xE1 tem opera\xE7\xF5"
                          "es a decorrer\r\n"));
 
-    // Later calls the same day append; empty fields leave five tabs; fields go in unchanged.
+    // Later calls the same day append; empty fields leave five tabs.
     ASSERT_TRUE(EscreverLog({}, {}, {}, {}, {}, QStringLiteral("sem contexto")));
-    ASSERT_TRUE(EscreverLog(QStringLiteral("a\tb"), {}, {}, {}, {}, QStringLiteral("linha1\r\nlinha2")));
     const QByteArray tudo = conteudo(QStringLiteral("log-2026-12-05.txt"));
-    EXPECT_TRUE(tudo.endsWith("\r\n\t\t\t\t\tMensagem:sem contexto\r\na\tb\t\t\t\t\tMensagem:linha1\r\nlinha2\r\n"));
+    EXPECT_TRUE(tudo.endsWith("\r\n\t\t\t\t\tMensagem:sem contexto\r\n"));
     EXPECT_EQ(QDir(m_pasta.path()).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(Mod_log, UmaLinhaPorChamadaComAsQuebrasDeLinhaDeUmCampoComoBarra)
+{
+    // A question listing the running operations carries CR LF; any line break inside a field
+    // (CR LF, LF or CR alone) is written as " | ", so one call is always one line.
+    relogio(QDateTime(QDate(2026, 12, 5), QTime(10, 0, 0)));
+    ASSERT_TRUE(EscreverLog(QStringLiteral("05/12/2026 - 10:00:00"), QStringLiteral("Utilizador:Ana\nSilva"), {}, {},
+                            {}, QStringLiteral("Utilizador com uma ordem já inciada!\r\nObra 1001\rObra 1002\n")));
+    ASSERT_TRUE(EscreverLog({}, {}, {}, {}, {}, QStringLiteral("\r\n\r\nfim")));
+    EXPECT_EQ(conteudo(QStringLiteral("log-2026-12-05.txt")),
+              QByteArray("05/12/2026 - 10:00:00\tUtilizador:Ana | Silva\t\t\t\tMensagem:Utilizador com uma ordem "
+                         "j\xE1 inciada! | Obra 1001 | Obra 1002 | \r\n\t\t\t\t\tMensagem: |  | fim\r\n"));
+    EXPECT_EQ(LinhaLog(QStringLiteral("a\r\nb"), {}, {}, {}, {}, {}), QStringLiteral("a | b\t\t\t\t\tMensagem:"));
 }
 
 TEST_F(Mod_log, FicheiroDoDiaEmQueSeEscreve)

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "AjudaModal.h"
+#include "ConferirDialogo.h"
 #include "controls/InteraccaoTouch.h"
 #include "controls/PainelBotoes.h"
 #include "controls/TeclandoNumerico.h"
+#include "controls/TituloDialogo.h"
 #include "controls/Twips.h"
 #include "controls/frmAviso.h"
 #include "controls/frmMotSus.h"
@@ -45,6 +47,7 @@ TEST(frmAviso, AvisoFechaComSairEDisposicaoPelaAltura)
     bool visto = false;
     QuandoModal<frmAviso>([&](frmAviso* f) {
         visto = true;
+        ConferirTituloEMoldura(f, QStringLiteral("ATENÇÃO"));
         EXPECT_TRUE(f->btSair()->isVisible());
         EXPECT_FALSE(f->btConf()->isVisible());
         EXPECT_EQ(f->btSair()->text(), QStringLiteral("&Sair"));
@@ -54,18 +57,23 @@ TEST(frmAviso, AvisoFechaComSairEDisposicaoPelaAltura)
     Aviso(QStringLiteral("Falhou"), 2, 3345);
     EXPECT_TRUE(visto);
 
-    // At any height: buttons 954 above the inner bottom, the label 1192.5 shorter.
+    // At any height the window is as high as the caller asked, its caption strip taking the
+    // place of a title bar; inside: buttons 954 above the bottom, the label 1192.5 shorter.
     for (int altura : {3345, 6690}) {
         frmAviso f;
         f.ModoAviso = 1;
         f.setAltura(altura);
         f.show();
         const double interior = altura - frmAviso::MolduraVertical;
-        EXPECT_EQ(f.height(), Twips::Px(interior));
-        EXPECT_EQ(f.btConf()->y(), Twips::Px(interior - 954));
-        EXPECT_EQ(f.btCancelar()->y(), Twips::Px(interior - 954));
+        const int topo = Twips::Px(frmAviso::MolduraVertical);
+        EXPECT_EQ(f.height(), Twips::Px(altura));
+        EXPECT_EQ(f.width(), Twips::Px(frmAviso::LarguraInterior));
+        EXPECT_EQ(f.findChild<TituloDialogo*>()->height(), topo);
+        EXPECT_EQ(f.btConf()->y(), topo + Twips::Px(interior - 954));
+        EXPECT_EQ(f.btCancelar()->y(), topo + Twips::Px(interior - 954));
         EXPECT_EQ(f.btConf()->x(), Twips::Px(240));
         EXPECT_EQ(f.btCancelar()->x(), Twips::Px(1680));
+        EXPECT_EQ(f.lista()->y(), topo + Twips::Px(120));
         EXPECT_EQ(f.lista()->height(), Twips::Px(interior - 1192.5));
         EXPECT_EQ(f.btConf()->text(), QStringLiteral("&Confirma"));
         EXPECT_EQ(f.btCancelar()->text(), QStringLiteral("C&ancelar"));
@@ -81,6 +89,14 @@ TEST(MensagemSistema, CaixaDoSistemaPorTipo)
     QuandoModal<QMessageBox>([&](QMessageBox* m) {
         titulo = m->windowTitle();
         icone = m->icon();
+        ConferirTituloEMoldura(m, QStringLiteral("Terminal"));
+        // The message and its button below the caption strip.
+        const int faixa = m->findChild<TituloDialogo*>()->height();
+        EXPECT_GE(m->button(QMessageBox::Ok)->mapTo(m, QPoint(0, 0)).y(), faixa);
+        for (QLabel* l : m->findChildren<QLabel*>())
+            if (l->text() == QStringLiteral("Erro 5")) {
+                EXPECT_GE(l->mapTo(m, QPoint(0, 0)).y(), faixa);
+            }
         QTest::mouseClick(m->button(QMessageBox::Ok), Qt::LeftButton);
     });
     EXPECT_EQ(op.MensagemSistema(QStringLiteral("Erro 5"), 2), 1);
@@ -105,6 +121,13 @@ TEST(frmTeclado, DevolveOQueFoiTecladoOuVazio)
     QString titulo;
     QuandoModal<frmTeclado>([&](frmTeclado* f) {
         titulo = f->windowTitle();
+        ConferirTituloEMoldura(f, QStringLiteral("INTRODUZA O NUMERO DA ORDEM"));
+        // The keypad as designed, under the caption.
+        const int topo = f->findChild<TituloDialogo*>()->height();
+        EXPECT_EQ(f->teclado()->pos(), QPoint(Twips::Px(120), topo + Twips::Px(120)));
+        EXPECT_EQ(f->size(),
+                  QSize(Twips::Px(frmTeclado::LarguraInterior), topo + Twips::Px(frmTeclado::AlturaInterior)));
+        EXPECT_TRUE(f->rect().contains(QRect(f->teclado()->pos(), f->teclado()->size())));
         for (const char* t : {"0", "4", "2", "enter"})
             QTest::mouseClick(f->teclado()->tecla(QString::fromLatin1(t)), Qt::LeftButton);
     });
@@ -119,6 +142,19 @@ TEST(frmTeclado, DevolveOQueFoiTecladoOuVazio)
 
     QuandoModal<frmTeclado>([](frmTeclado* f) { QTest::mouseClick(f->teclado()->tecla("enter"), Qt::LeftButton); });
     EXPECT_EQ(op.PedirNumero(QStringLiteral("X")), QString());
+
+    // The cancel key leaves with nothing, whatever was typed; the caption of the field it is for.
+    QuandoModal<frmTeclado>([](frmTeclado* f) {
+        ConferirTituloEMoldura(f, QStringLiteral("INTRODUZA A QUANTIDADE"));
+        QTest::mouseClick(f->teclado()->tecla("7"), Qt::LeftButton);
+        okaBotao* cancelar = f->findChild<TituloDialogo*>()->botao();
+        ASSERT_NE(cancelar, nullptr);
+        EXPECT_EQ(cancelar->text(), QStringLiteral("Cancelar"));
+        EXPECT_TRUE(f->rect().contains(QRect(cancelar->mapTo(f, QPoint(0, 0)), cancelar->size())));
+        QTest::mouseClick(cancelar, Qt::LeftButton);
+    });
+    EXPECT_EQ(op.PedirNumero(QStringLiteral("INTRODUZA A QUANTIDADE")), QString());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(frmMotSus, DevolveOTextoDoMotivoOuVazio)
@@ -135,13 +171,22 @@ TEST(frmMotSus, DevolveOTextoDoMotivoOuVazio)
     QString titulo;
     QuandoModal<frmMotSus>([&](frmMotSus* f) {
         titulo = f->windowTitle();
+        ConferirTituloEMoldura(f, QStringLiteral("MOTIVO DA SUSPENSÃO"));
         PainelBotoes* p = f->PainelMotivo();
-        EXPECT_EQ(p->geometry(), QRect(0, 0, f->width(), f->height()));
+        // Under the caption, the panel as wide as designed and as high as whole rows allow.
+        const int topo = f->findChild<TituloDialogo*>()->height();
+        EXPECT_EQ(p->geometry(), QRect(0, topo, Twips::Px(frmMotSus::LarguraInterior),
+                                       Twips::Px(PainelBotoes::BandaPaginas + 3 * PainelBotoes::PassoLinha)));
+        EXPECT_EQ(f->size(), QSize(p->width(), topo + p->height()));
         EXPECT_EQ(p->numeroItens(), 7);
-        // More reasons than fit: the page buttons reach the last one.
+        // More reasons than fit: the page buttons reach the last one, and no row is ever cut
+        // or hidden under the page buttons.
         EXPECT_TRUE(p->btPageUp()->isEnabled());
-        for (int i = 0; i < 4; ++i)
+        ConferirBotoesInteiros<okaBotao>(p->contentor());
+        for (int i = 0; i < 4; ++i) {
             QTest::mouseClick(p->btPageUp(), Qt::LeftButton);
+            ConferirBotoesInteiros<okaBotao>(p->contentor());
+        }
         ASSERT_NE(p->botaoDoItem(7), nullptr);
         QTest::mouseClick(p->botaoDoItem(7), Qt::LeftButton);
     });
@@ -150,12 +195,23 @@ TEST(frmMotSus, DevolveOTextoDoMotivoOuVazio)
 
     QuandoModal<frmMotSus>([](frmMotSus* f) { f->close(); });
     EXPECT_EQ(op.EscolherMotivo(motivos, QStringLiteral("MOTIVO DA SUSPENSÃO")), QString());
+
+    // A touch button leaves without a reason.
+    QuandoModal<frmMotSus>([](frmMotSus* f) {
+        okaBotao* cancelar = f->findChild<TituloDialogo*>()->botao();
+        ASSERT_NE(cancelar, nullptr);
+        EXPECT_EQ(cancelar->text(), QStringLiteral("Cancelar"));
+        QTest::mouseClick(cancelar, Qt::LeftButton);
+    });
+    EXPECT_EQ(op.EscolherMotivo(motivos, QStringLiteral("MOTIVO DA SUSPENSÃO")), QString());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(frmTecladoAlfa, EscreveCodigosComLetrasEAcentos)
 {
     InteraccaoTouch op;
     QuandoModal<frmTecladoAlfa>([](frmTecladoAlfa* f) {
+        ConferirTituloEMoldura(f, QStringLiteral("Artigo"));
         for (const QString& t : {QStringLiteral("A"), QStringLiteral("Ç"), QStringLiteral("-"), QStringLiteral("9"),
                                  QStringLiteral("backspace"), QStringLiteral("1"), QStringLiteral(" "),
                                  QStringLiteral("Z"), QStringLiteral("enter")}) {
@@ -169,6 +225,12 @@ TEST(frmTecladoAlfa, EscreveCodigosComLetrasEAcentos)
     QuandoModal<frmTecladoAlfa>([](frmTecladoAlfa* f) {
         QTest::mouseClick(f->tecla("B"), Qt::LeftButton);
         f->close();
+    });
+    EXPECT_EQ(op.PedirTexto(QStringLiteral("Artigo")), QString());
+
+    QuandoModal<frmTecladoAlfa>([](frmTecladoAlfa* f) {
+        QTest::mouseClick(f->tecla("B"), Qt::LeftButton);
+        QTest::mouseClick(f->findChild<TituloDialogo*>()->botao(), Qt::LeftButton);
     });
     EXPECT_EQ(op.PedirTexto(QStringLiteral("Artigo")), QString());
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "AjudaModal.h"
+#include "ConferirDialogo.h"
 #include "controls/InteraccaoTouch.h"
 #include "controls/Twips.h"
 #include "controls/okaBotao.h"
@@ -60,6 +61,7 @@ TEST(ListaSelecao, ToqueDevolveCodigoEFecharDevolveVazio)
     QString titulo;
     QuandoModal<ListaSelecao>([&](ListaSelecao* l) {
         titulo = l->windowTitle();
+        ConferirTituloEMoldura(l, QStringLiteral("Lista de Artigos"));
         QTest::keyClicks(l->filtro(), QStringLiteral("porca"));
         EXPECT_TRUE(l->tocarCodigo(QStringLiteral("P-08")));
     });

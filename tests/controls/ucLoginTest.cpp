@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "base/PastaPrograma.h"
 #include "dataaccess/CifraSenha.h"
 #include "support/BaseDadosTeste.h"
 #include "support/OperadorFalso.h"
@@ -21,6 +22,7 @@ protected:
     {
         TesteBD::SetUp();
         if (IsSkipped()) return;
+        DefinirPastaPrograma(base().pasta());
         for (const auto& [id, nome, senha, nivel] :
              {std::tuple{"7", "Rui Sá", "abç9", 3}, std::tuple{"2", "Ana", "1234", 1}})
             bd().executar(
@@ -33,6 +35,13 @@ protected:
         QString c, p;
         qint16 n = 0;
         EXPECT_FALSE(login->ObterUtilizador(c, p, n));
+    }
+
+    void TearDown() override
+    {
+        login.reset();
+        DefinirPastaPrograma(QString());
+        TesteBD::TearDown();
     }
 
     void Teclar(const QString& teclas)
@@ -145,6 +154,103 @@ TEST_P(ucLoginTest, CincoErradasBloqueiamOFuncionario30Segundos)
     // Nothing about the stored value in any message.
     for (const auto& d : operador.dialogos)
         EXPECT_FALSE(d.texto.contains(QStringLiteral("argon")));
+}
+
+// The database compares codes without case, as SQL Server usually does: every spelling that
+// finds the employee counts against him, and the lock outlives a restart of the terminal.
+TEST_P(ucLoginTest, BloqueioPorFuncionarioResolvidoSobreviveAoReinicio)
+{
+    try {
+        if (GetParam() == Backend::SQLite) {
+            bd().executar(QStringLiteral("DROP TABLE oka_Funcionarios"));
+            bd().executar(QStringLiteral("CREATE TABLE oka_Funcionarios (FuncId VARCHAR(20) COLLATE NOCASE NOT NULL "
+                                         "PRIMARY KEY, FuncNome VARCHAR(50), Senha VARCHAR(128), Nivel SMALLINT, "
+                                         "CustoHora NUMERIC(19,4))"));
+        } else {
+            bd().executar(QStringLiteral("CREATE COLLATION IF NOT EXISTS sem_caixa "
+                                         "(provider = icu, locale = 'und-u-ks-level2', deterministic = false)"));
+            bd().executar(QStringLiteral("ALTER TABLE oka_Funcionarios ALTER COLUMN FuncId TYPE VARCHAR(20) "
+                                         "COLLATE sem_caixa"));
+        }
+    } catch (const ErroBD& e) {
+        GTEST_SKIP() << "no case-insensitive codes here: " << e.texto().toStdString();
+    }
+    bd().executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome, Senha, Nivel) VALUES (?, ?, ?, 2)"),
+                  {QStringLiteral("F1"), QStringLiteral("Ana Silva"), CifraSenha::Cifrar(QStringLiteral("1234"))});
+    QSignalSpy escolheu(login.get(), &ucLogin::EscolheuUtilizador);
+    QSignalSpy recusado(login.get(), &ucLogin::Recusado);
+    for (const char* escrito : {"F1-Ana Silva", "f1-Ana Silva", "f1"}) {
+        login->IntroduzirNome(QString::fromLatin1(escrito));
+        login->Reset();
+        Teclar(QStringLiteral("9"));
+        Enter();
+    }
+    EXPECT_EQ(operador.textos(QStringLiteral("Aviso")), QStringList(3, QStringLiteral("Palavra passe errada !")));
+    ASSERT_EQ(recusado.count(), 3);
+    EXPECT_EQ(recusado[2][0].toString(), QStringLiteral("F1-Ana Silva"));
+    EXPECT_EQ(recusado[2][1].toString(), QStringLiteral("Palavra passe errada !"));
+
+    // The terminal restarts: two more wrong tries lock the employee, whatever the spelling.
+    login = std::make_unique<ucLogin>();
+    login->setLigacao(&bd());
+    login->setOperador(&operador);
+    login->setRelogio([this] { return agora; });
+    QSignalSpy recusado2(login.get(), &ucLogin::Recusado);
+    for (const char* escrito : {"F1", "f1-Ana"}) {
+        login->IntroduzirNome(QString::fromLatin1(escrito));
+        login->Reset();
+        Teclar(QStringLiteral("9"));
+        Enter();
+    }
+    ASSERT_EQ(operador.dialogos.size(), 5);
+    EXPECT_TRUE(operador.dialogos[4].texto.contains(QStringLiteral("bloqueado durante 30 segundos")));
+    ASSERT_EQ(recusado2.count(), 2);
+    EXPECT_EQ(recusado2[1][1].toString(), operador.dialogos[4].texto);
+
+    // Restarted again during the lock: the right password is still refused until it ends.
+    agora = agora.addSecs(20);
+    login = std::make_unique<ucLogin>();
+    login->setLigacao(&bd());
+    login->setOperador(&operador);
+    login->setRelogio([this] { return agora; });
+    QSignalSpy escolheu3(login.get(), &ucLogin::EscolheuUtilizador);
+    QSignalSpy recusado3(login.get(), &ucLogin::Recusado);
+    login->IntroduzirNome(QStringLiteral("f1"));
+    Teclar(QStringLiteral("1234"));
+    Enter();
+    EXPECT_EQ(escolheu3.count(), 0);
+    EXPECT_TRUE(operador.dialogos.last().texto.contains(QStringLiteral("dentro de 10 segundos.")));
+    EXPECT_EQ(recusado3.count(), 1);
+    agora = agora.addSecs(10);
+    login->Reset();
+    Teclar(QStringLiteral("1234"));
+    Enter();
+    ASSERT_EQ(escolheu3.count(), 1);
+    // The employee as the database holds him.
+    EXPECT_EQ(escolheu3[0][0].toString(), QStringLiteral("F1"));
+    EXPECT_EQ(escolheu.count(), 0);
+}
+
+TEST_P(ucLoginTest, RelogioAtrasadoNaoProlongaOBloqueio)
+{
+    login->IntroduzirNome(QStringLiteral("2-Ana"));
+    for (int k = 0; k < 5; ++k) {
+        login->Reset();
+        Teclar(QStringLiteral("9"));
+        Enter();
+    }
+    // The clock is set back an hour: the lock still ends 30 seconds from now at the latest.
+    agora = agora.addSecs(-3600);
+    Teclar(QStringLiteral("1234"));
+    Enter();
+    EXPECT_TRUE(operador.dialogos.last().texto.contains(QStringLiteral("dentro de 30 segundos.")))
+        << operador.dialogos.last().texto.toStdString();
+    agora = agora.addSecs(30);
+    QSignalSpy escolheu(login.get(), &ucLogin::EscolheuUtilizador);
+    login->Reset();
+    Teclar(QStringLiteral("1234"));
+    Enter();
+    EXPECT_EQ(escolheu.count(), 1);
 }
 
 INSTANCIAR_BACKENDS(ucLoginTest);

@@ -5,6 +5,7 @@
 #include "controls/oka_input.h"
 #include "screens/FixturaTerminal2.h"
 #include "screens/PainelConsumo.h"
+#include "screens/RegistoDiario.h"
 
 class Consumo : public FixturaTerminal2
 {
@@ -116,8 +117,10 @@ TEST_P(Consumo, RowsAreAddedRemovedAndPostedOnce)
     adicionar(QStringLiteral("A2"), QStringLiteral("4"));
     adicionar(QStringLiteral("A3"), QStringLiteral("1234.5"));
     ASSERT_EQ(p->CMGRmat->Linhas(), 3);
-    EXPECT_EQ(linha(0), (QStringList{QStringLiteral("A1"), QStringLiteral("Chapa"), QStringLiteral("2.000"),
-                                     QStringLiteral("1.500"), QStringLiteral("3.000"), QString()}));
+    // The grid keeps the exact values and shows the measures with three decimals.
+    EXPECT_EQ(linha(0), (QStringList{QStringLiteral("A1"), QStringLiteral("Chapa"), QStringLiteral("2"),
+                                     QStringLiteral("1.5"), QStringLiteral("3"), QString()}));
+    EXPECT_EQ(p->CMGRmat->item(0, GrelhaConsumo::Largura)->text(), QStringLiteral("1.500"));
     EXPECT_EQ(p->CMGRmat->item(2, GrelhaConsumo::Quantidade)->text(), QStringLiteral("1\u00A0234.500"));
     EXPECT_EQ(campo(PainelConsumo::CodArtigo), QString());
 
@@ -173,6 +176,95 @@ TEST_P(Consumo, RowsAreAddedRemovedAndPostedOnce)
     EXPECT_FALSE(p->isVisible());
     EXPECT_EQ(p->CMGRmat->Linhas(), 0);
     EXPECT_TRUE(emIdentificacao());
+
+    // The daily log: nothing when the panel opened; one line per confirmation of the posting,
+    // with its refusal or its document, under the selection that opened the panel.
+    const QList<QByteArray> linhas = LinhasRegisto(base().pasta());
+    ASSERT_EQ(linhas.size(), 2);
+    const QStringList selecao{QStringLiteral("Utilizador:Ana Silva"), QStringLiteral("Obra:1001"),
+                              QStringLiteral("Função:Consumo de Materiais"), QString()};
+    EXPECT_EQ(CamposRegisto(linhas[0]),
+              selecao + QStringList{QStringLiteral("Não existe quantidade necessaria do artigo no armazem !")});
+    EXPECT_EQ(CamposRegisto(linhas[1]),
+              selecao +
+                  QStringList{
+                      QStringLiteral("Documento SAI 3/%1 nº 1 lançado (3 artigos)").arg(QDate::currentDate().year())});
+}
+
+TEST_P(Consumo, QuantitiesStayExactToFourDecimalsFromEntryToPostingAndZeroIsRefused)
+{
+    const QString zero = QStringLiteral("A quantidade, arredondada a 4 casas decimais, tem de ser maior que 0 !");
+    // 1.234 x 2.345 = 2.89373: 2.8937, shown with three decimals; leaving the quantity field
+    // without changing it keeps the exact value.
+    tocarCampo(PainelConsumo::CodArtigo, QStringLiteral("A1"));
+    tocarCampo(PainelConsumo::Comprimento, QStringLiteral("1.234"));
+    tocarCampo(PainelConsumo::Largura, QStringLiteral("2.345"));
+    EXPECT_EQ(campo(PainelConsumo::Quantidade), QStringLiteral("2.894"));
+    EXPECT_TRUE(p->Campo[PainelConsumo::Quantidade]->Validar());
+    QTest::mouseClick(p->btAdd, Qt::LeftButton);
+    // 1.25 x 1.25 = 1.5625 exactly.
+    tocarCampo(PainelConsumo::CodArtigo, QStringLiteral("A2"));
+    tocarCampo(PainelConsumo::Comprimento, QStringLiteral("1.25"));
+    tocarCampo(PainelConsumo::Largura, QStringLiteral("1.25"));
+    QTest::mouseClick(p->btAdd, Qt::LeftButton);
+    // A small quantity is a quantity; more decimals round half to even.
+    adicionar(QStringLiteral("A3"), QStringLiteral("0.0004"));
+    adicionar(QStringLiteral("A3"), QStringLiteral("0.00025"));
+    ASSERT_EQ(p->CMGRmat->Linhas(), 4);
+    EXPECT_EQ(linha(0), (QStringList{QStringLiteral("A1"), QStringLiteral("Chapa"), QStringLiteral("1.234"),
+                                     QStringLiteral("2.345"), QStringLiteral("2.8937"), QString()}));
+    EXPECT_EQ(p->CMGRmat->item(0, GrelhaConsumo::Quantidade)->text(), QStringLiteral("2.894"));
+    EXPECT_EQ(p->CMGRmat->Texto(1, GrelhaConsumo::Quantidade), QStringLiteral("1.5625"));
+    EXPECT_EQ(p->CMGRmat->Texto(2, GrelhaConsumo::Quantidade), QStringLiteral("0.0004"));
+    EXPECT_EQ(p->CMGRmat->item(2, GrelhaConsumo::Quantidade)->text(), QStringLiteral("0.000"));
+    EXPECT_EQ(p->CMGRmat->Texto(3, GrelhaConsumo::Quantidade), QStringLiteral("0.0002"));
+    EXPECT_TRUE(op.textos(QStringLiteral("MensagemSistema")).isEmpty());
+
+    // Zero after rounding, typed or as a product: refused with a message, nothing added.
+    tocarCampo(PainelConsumo::CodArtigo, QStringLiteral("A3"));
+    tocarCampo(PainelConsumo::Quantidade, QStringLiteral("0.00004"));
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")), QStringList{zero});
+    EXPECT_EQ(campo(PainelConsumo::Quantidade), QString());
+    tocarCampo(PainelConsumo::Comprimento, QStringLiteral("0.01"));
+    tocarCampo(PainelConsumo::Largura, QStringLiteral("0.004"));
+    QTest::mouseClick(p->btAdd, Qt::LeftButton);
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")), (QStringList{zero, zero}));
+    EXPECT_EQ(p->CMGRmat->Linhas(), 4);
+
+    QTest::mouseClick(p->btCMConf, Qt::LeftButton);
+    ASSERT_EQ(FixturaErp::Contar(bd(), QStringLiteral("STKDOC")), 1);
+    const Registos l = bd().consultar(
+        QStringLiteral("SELECT QtdOr, Comp, Larg FROM oka_LinFo_Apr WHERE NoFo = '1001' ORDER BY NoLinha"));
+    ASSERT_EQ(l.RecordCount(), 4);
+    EXPECT_EQ(l[0].moeda("QtdOr"), FixturaErp::M("2.8937"));
+    EXPECT_EQ(l[0].moeda("Comp"), FixturaErp::M("1.234"));
+    EXPECT_EQ(l[0].moeda("Larg"), FixturaErp::M("2.345"));
+    EXPECT_EQ(l[1].moeda("QtdOr"), FixturaErp::M("1.5625"));
+    EXPECT_EQ(l[2].moeda("QtdOr"), FixturaErp::M("0.0004"));
+    EXPECT_EQ(l[3].moeda("QtdOr"), FixturaErp::M("0.0002"));
+    const Registos doc = bd().consultar(QStringLiteral("SELECT QUANT FROM STKDOCLIN ORDER BY LINHA"));
+    ASSERT_EQ(doc.RecordCount(), 4);
+    EXPECT_EQ(doc[0].moeda(0), FixturaErp::M("2.8937"));
+    EXPECT_EQ(doc[1].moeda(0), FixturaErp::M("1.5625"));
+    EXPECT_EQ(FixturaErp::Existencia(bd(), QStringLiteral("A1")), FixturaErp::M("7.1063"));
+    EXPECT_EQ(FixturaErp::Existencia(bd(), QStringLiteral("A2")), FixturaErp::M("3.4375"));
+    EXPECT_EQ(FixturaErp::Existencia(bd(), QStringLiteral("A3")), FixturaErp::M("99.9994"));
+}
+
+TEST_P(Consumo, APostingTheErpRefusesIsLoggedWithItsMessageAndTheRowsStay)
+{
+    adicionar(QStringLiteral("A1"), QStringLiteral("1"));
+    ecra->LigKova()->Desligar();
+    QTest::mouseClick(p->btCMConf, Qt::LeftButton);
+    const QStringList mensagens = op.textos(QStringLiteral("MensagemSistema"));
+    ASSERT_EQ(mensagens.size(), 1);
+    EXPECT_TRUE(mensagens[0].startsWith(QStringLiteral("Erro: "))) << mensagens[0].toStdString();
+    EXPECT_EQ(p->CMGRmat->Linhas(), 1);
+    const QList<QByteArray> linhas = LinhasRegisto(base().pasta());
+    ASSERT_EQ(linhas.size(), 1);
+    EXPECT_EQ(CamposRegisto(linhas[0]).last(),
+              QString(mensagens[0]).replace(QStringLiteral("\r\n"), QStringLiteral(" | ")));
+    EXPECT_EQ(FixturaErp::Contar(bd(), QStringLiteral("STKDOC")), 0);
 }
 
 TEST_P(Consumo, EmptyConfirmationAndSairPostNothing)
@@ -190,6 +282,8 @@ TEST_P(Consumo, EmptyConfirmationAndSairPostNothing)
     EXPECT_TRUE(emIdentificacao());
     EXPECT_EQ(FixturaErp::Contar(bd(), QStringLiteral("STKDOC")), 0);
     EXPECT_EQ(FixturaErp::Existencia(bd(), QStringLiteral("A1")), FixturaErp::M("10"));
+    // Nothing was posted or refused: nothing in the daily log.
+    EXPECT_TRUE(LinhasRegisto(base().pasta()).isEmpty());
 
     // Opened again for another order: empty.
     entrar(QStringLiteral("Ana Silva"));

@@ -12,6 +12,7 @@
 
 #include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
+#include "controls/ConferirDialogo.h"
 #include "dataaccess/EsquemaBD.h"
 #include "dataaccess/LeitorConfiguracao.h"
 #include "screens/frmDefinicoesBD.h"
@@ -34,6 +35,8 @@ TEST(DefinicoesBDDialogo, CreatesTestsAndStoresAnSqliteDatabaseKeepingTheRestOfT
     DefinicoesBD inicial(ficheiro);
     inicial.Driver = u"PostgreSQL"_s;
     frmDefinicoesBD dialogo(inicial, QDir(pasta.path()).filePath(u"nao-existe.sql"_s));
+    dialogo.show();
+    ConferirTituloEMoldura(&dialogo, u"Ligação ao Servidor SQL"_s);
     dialogo.cbDriver->setCurrentText(u"SQLite"_s);
     EXPECT_FALSE(dialogo.txtServidor->isEnabled());
     QTest::keyClicks(dialogo.txtBaseDados, u"nova.db"_s);
@@ -65,6 +68,8 @@ TEST(DefinicoesKovaDialogo, EditsTheFiveSettings)
 {
     frmDefinicoesKova dialogo(ValoresKova{u"C:\\Kova"_s, QString(), u"EMP1"_s, u"u"_s, u"p"_s});
     EXPECT_EQ(dialogo.txtPassword->echoMode(), QLineEdit::Password);
+    dialogo.show();
+    ConferirTituloEMoldura(&dialogo, u"Ligação ao ERP"_s);
     dialogo.txtPercursoLog->setText(u"/var/log/kova"_s);
     dialogo.txtEmpresa->setText(u"Fábrica"_s);
     QTest::mouseClick(dialogo.btGravar, Qt::LeftButton);

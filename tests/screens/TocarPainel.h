@@ -1,10 +1,10 @@
 #pragma once
 
-#include "controls/PainelBotoes.h"
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
-#include <QStringList>
+#include "controls/PainelBotoes.h"
 
 // Touches the button of `painel` whose caption is `texto` (the panel counts items from 1).
 inline void TocarPainel(PainelBotoes* painel, const QString& texto)

@@ -11,6 +11,7 @@
 #include "dataaccess/EsquemaBD.h"
 #include "screens/FixturaTerminal2.h"
 #include "screens/PainelConsumo.h"
+#include "screens/RegistoDiario.h"
 
 class EcraT2 : public FixturaTerminal2
 {
@@ -32,6 +33,12 @@ TEST_P(EcraT2, IdentificationThenLoginShowsTheWorkPanels)
     EXPECT_EQ(ecra->ucLogin->Combo1->currentText(), QStringLiteral("F1-Ana Silva"));
     EXPECT_EQ(op.textos(QStringLiteral("Aviso")), QStringList{QStringLiteral("Palavra passe errada !")});
     EXPECT_TRUE(emIdentificacao());
+    // Every refused login is in the daily log (never the password typed).
+    ASSERT_EQ(LinhasRegisto(base().pasta()).size(), 1);
+    EXPECT_EQ(CamposRegisto(LinhasRegisto(base().pasta())[0]),
+              (QStringList{QStringLiteral("Utilizador:F1-Ana Silva"), QString(), QString(), QString(),
+                           QStringLiteral("Palavra passe errada !")}));
+    EXPECT_FALSE(LinhasRegisto(base().pasta())[0].contains("999"));
 
     ecra->ucLogin->Reset();
     entrar(QStringLiteral("Ana Silva"));
@@ -49,6 +56,27 @@ TEST_P(EcraT2, IdentificationThenLoginShowsTheWorkPanels)
     EXPECT_EQ(g1920.Obra, QRect(0, 0, 9216, 14265));
     EXPECT_EQ(g1920.Funcoes, QRect(9600, 0, 9216, 14265));
     EXPECT_EQ(g1920.Operacoes, QRect(19200, 0, 9216, 14265));
+}
+
+TEST_P(EcraT2, FiveWrongPasswordsLockTheEmployeeAndEveryRefusalIsLogged)
+{
+    for (int k = 0; k < 5; ++k) {
+        ecra->ucLogin->Reset();
+        entrar(QStringLiteral("Bruno Costa"), QStringLiteral("12"));
+    }
+    ecra->ucLogin->Reset();
+    entrar(QStringLiteral("Bruno Costa"));
+    EXPECT_TRUE(emIdentificacao());
+    const QList<QByteArray> linhas = LinhasRegisto(base().pasta());
+    ASSERT_EQ(linhas.size(), 6);
+    EXPECT_EQ(CamposRegisto(linhas[3]).last(), QStringLiteral("Palavra passe errada !"));
+    EXPECT_EQ(CamposRegisto(linhas[4]).last(),
+              QStringLiteral("Palavra passe errada ! | O funcionário fica bloqueado durante 30 segundos após 5 "
+                             "tentativas erradas seguidas."));
+    EXPECT_TRUE(CamposRegisto(linhas[5]).last().startsWith(QStringLiteral(
+        "Demasiadas palavras passe erradas seguidas para este funcionário. | Tente de novo dentro de ")));
+    for (const QByteArray& l : linhas)
+        EXPECT_EQ(CamposRegisto(l).first(), QStringLiteral("Utilizador:F2-Bruno Costa"));
 }
 
 TEST_P(EcraT2, StartingAnOperationReturnsToIdentificationARefusalKeepsTheEmployee)
@@ -102,6 +130,11 @@ TEST_P(EcraT2, OrderEntryCancelAndConsumptionWithoutOrder)
     EXPECT_EQ(op.dialogos.last().imagem, 2);
     EXPECT_TRUE(emTrabalho());
     EXPECT_FALSE(ecra->PainelDonsumo->isVisible());
+    // Logged with its refusal.
+    EXPECT_EQ(
+        CamposRegisto(LinhasRegisto(base().pasta()).last()),
+        (QStringList{QStringLiteral("Utilizador:Bruno Costa"), QString(), QStringLiteral("Função:Consumo de Materiais"),
+                     QString(), QStringLiteral("Deve Indicar a Obra")}));
 
     // Cancel in the work state logs out and empties the panels.
     entrar(QStringLiteral("Bruno Costa"));
@@ -111,6 +144,39 @@ TEST_P(EcraT2, OrderEntryCancelAndConsumptionWithoutOrder)
     EXPECT_EQ(ecra->PainelFuncoes->numeroItens(), 0);
     EXPECT_EQ(ecra->lbObra->text(), QString());
     EXPECT_EQ(ecra->UtilizadorActual, QStringLiteral("F2"));
+}
+
+// The employees cannot be read at start: the identification state shows an empty list until the
+// clock finds the database answering again; a work panel whose list fails at login is loaded the
+// same way, and the others are there at once.
+TEST_P(EcraT2, PanelsThatFailedToLoadAreLoadedAgainByTheClock)
+{
+    bd().executar(QStringLiteral("ALTER TABLE oka_Funcionarios RENAME TO oka_Func_Fora"));
+    op.dialogos.clear();
+    mostrar();
+    ecra->IntervaloRecarga = 0;
+    EXPECT_TRUE(emIdentificacao());
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 1);
+    EXPECT_EQ(ecra->PainelBotesUtilizadores->numeroItens(), 0);
+    EXPECT_EQ(ecra->ucLogin->Combo1->count(), 0);
+    ecra->Timer1_Timer();
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 1);
+    bd().executar(QStringLiteral("ALTER TABLE oka_Func_Fora RENAME TO oka_Funcionarios"));
+    ecra->Timer1_Timer();
+    EXPECT_EQ(ecra->PainelBotesUtilizadores->textos(),
+              (QStringList{QStringLiteral("Ana Silva"), QStringLiteral("Bruno Costa")}));
+    EXPECT_EQ(ecra->ucLogin->Combo1->count(), 2);
+
+    bd().executar(QStringLiteral("ALTER TABLE oka_Operacoes RENAME TO oka_Oper_Fora"));
+    entrar(QStringLiteral("Ana Silva"));
+    EXPECT_TRUE(emTrabalho());
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 2);
+    EXPECT_EQ(ecra->PainelObra->numeroItens(), 3);
+    EXPECT_EQ(ecra->PainelFuncoes->numeroItens(), 7);
+    EXPECT_EQ(ecra->PainelOperacoes->numeroItens(), 0);
+    bd().executar(QStringLiteral("ALTER TABLE oka_Oper_Fora RENAME TO oka_Operacoes"));
+    ecra->Timer1_Timer();
+    EXPECT_EQ(ecra->PainelOperacoes->textos(), (QStringList{QStringLiteral("Corte"), QStringLiteral("Soldadura")}));
 }
 
 namespace {

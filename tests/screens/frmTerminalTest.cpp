@@ -19,6 +19,7 @@
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
 #include "controls/okaBotao.h"
+#include "screens/RegistoDiario.h"
 #include "screens/TocarPainel.h"
 #include "support/BaseDadosTeste.h"
 #include "support/OperadorFalso.h"
@@ -226,6 +227,14 @@ TEST_P(EcraT0, SuspendingWithAReasonShowsItAndHandsItToTheEngineWithNoneOnFileNo
                     QStringLiteral("Função:Suspender(Falta de material)"), QString()},
                    QString());
 
+    // The reasons dialog left without a reason: no suspension is selected.
+    tocar(ecra->PainelFuncoes, QStringLiteral("Por Terminar"));
+    op.motivoEscolhido.clear();
+    tocar(ecra->PainelFuncoes, QStringLiteral("Suspender"));
+    EXPECT_EQ(op.dialogos.last().tipo, QStringLiteral("EscolherMotivo"));
+    EXPECT_EQ(ecra->Funcao, QString());
+    EXPECT_EQ(ecra->lbFuncao->text(), QString());
+
     bd().executar(QStringLiteral("DELETE FROM oka_Motivos"));
     op.dialogos.clear();
     tocar(ecra->PainelFuncoes, QStringLiteral("Suspender"));
@@ -348,6 +357,32 @@ TEST_P(EcraT0, DatabaseErrorInAHandlerIsShownLoggedAndTheTerminalGoesOn)
     EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1001"));
 }
 
+// The order lookup fails with a database error: the previous order is gone from the information
+// lines at once, so neither the screen nor the next log line names an order that is not selected.
+TEST_P(EcraT0, FailedOrderLookupRedrawsTheInformationLines)
+{
+    tocar(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
+    op.numerosDigitados << QStringLiteral("1001");
+    tocar(ecra->PainelObras, QStringLiteral("Obra"));
+    tocar(ecra->PainelFuncoes, QStringLiteral("Por Terminar"));
+    ASSERT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1001"));
+
+    bd().executar(QStringLiteral("DROP TABLE oka_CabOrc"));
+    op.numerosDigitados << QStringLiteral("1002");
+    tocar(ecra->PainelObras, QStringLiteral("Obra"));
+    ASSERT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 1);
+    EXPECT_EQ(ecra->Obra, QString());
+    EXPECT_EQ(ecra->lbObra->text(), QString());
+    EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Por Terminar"));
+
+    confirmar();
+    const QStringList campos = CamposRegisto(linhasRegisto().last());
+    ASSERT_EQ(campos.size(), 5);
+    EXPECT_EQ(campos[1], QString());
+    EXPECT_EQ(campos[2], QStringLiteral("Função:Por Terminar"));
+    EXPECT_EQ(campos[4], QStringLiteral("Obra não indentificada !"));
+}
+
 TEST_P(EcraT0, UnwritableLogIsNoticedOnceAndTheFunctionStaysRecorded)
 {
     DefinirPastaPrograma(QDir(base().pasta()).filePath(QStringLiteral("nao/existe")));
@@ -437,6 +472,65 @@ TEST_F(EcraT0Frame, ShownScreenPlacesPanelsAndStripFromItsClientArea)
     QCoreApplication::processEvents();
     EXPECT_EQ(ecra.PainelMaquinas->geometry(), antes);
     EXPECT_TRUE(ecra.windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized));
+}
+
+// The employee list cannot be read at start: the other panels are placed and loaded all the
+// same, and the employees come at the next Cancelar, without a restart.
+TEST_F(EcraT0Frame, PanelsLoadEachOnItsOwnAndAFailedOneIsLoadedAgainAtCancelar)
+{
+    base.bd().executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome) VALUES ('F1', 'Ana Silva')"));
+    base.bd().executar(QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome) VALUES ('M1', 'Serra')"));
+    base.bd().executar(QStringLiteral("ALTER TABLE oka_Funcionarios RENAME TO oka_Func_Fora"));
+    frmTerminal ecra;
+    ecra.setLigacao(&base.bd());
+    ecra.setOperador(&op);
+    ecra.Mostra();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(ecra.EcraCarregado);
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 1);
+    EXPECT_EQ(ecra.PainelUtilizadores->numeroItens(), 0);
+    EXPECT_EQ(ecra.PainelObras->textos().size(), 3);
+    EXPECT_EQ(ecra.PainelFuncoes->textos().size(), 8);
+    EXPECT_EQ(ecra.PainelMaquinas->textos(), QStringList{QStringLiteral("Serra")});
+    const frmTerminal::Geometria g =
+        frmTerminal::CalculaGeometria(Twips::DePx(ecra.width()), Twips::DePx(ecra.height()));
+    EXPECT_EQ(ecra.PainelObras->geometry(), Twips::Rect(g.Obras.x(), g.Obras.y(), g.Obras.width(), g.Obras.height()));
+    EXPECT_EQ(ecra.PainelUtilizadores->geometry(),
+              Twips::Rect(g.Utilizadores.x(), g.Utilizadores.y(), g.Utilizadores.width(), g.Utilizadores.height()));
+    EXPECT_TRUE(ecra.PainelObras->isVisible());
+    EXPECT_EQ(ecra.PaineisPorCarregar(), QStringList{QStringLiteral("PainelUtilizadores")});
+
+    // Still failing: Cancelar tries again and says so.
+    QTest::mouseClick(ecra.btCancelar, Qt::LeftButton);
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 2);
+    EXPECT_EQ(ecra.PainelUtilizadores->numeroItens(), 0);
+
+    base.bd().executar(QStringLiteral("ALTER TABLE oka_Func_Fora RENAME TO oka_Funcionarios"));
+    QTest::mouseClick(ecra.btCancelar, Qt::LeftButton);
+    EXPECT_EQ(ecra.PainelUtilizadores->textos(), QStringList{QStringLiteral("Ana Silva")});
+    EXPECT_TRUE(ecra.PaineisPorCarregar().isEmpty());
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 2);
+}
+
+// Once the database answers again the clock loads the panel, with no touch at all.
+TEST_F(EcraT0Frame, AFailedPanelIsLoadedByTheClockOnceTheDatabaseAnswers)
+{
+    base.bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"));
+    base.bd().executar(QStringLiteral("ALTER TABLE oka_Operacoes RENAME TO oka_Oper_Fora"));
+    frmTerminal ecra;
+    ecra.setLigacao(&base.bd());
+    ecra.setOperador(&op);
+    ecra.IntervaloRecarga = 0;
+    ecra.Mostra();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(ecra.PaineisPorCarregar(), QStringList{QStringLiteral("PainelOperacoes")});
+    // Tries by the clock that fail again are not shown.
+    ecra.Timer1_Timer();
+    EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 1);
+    base.bd().executar(QStringLiteral("ALTER TABLE oka_Oper_Fora RENAME TO oka_Operacoes"));
+    ecra.Timer1_Timer();
+    EXPECT_EQ(ecra.PainelOperacoes->textos(), QStringList{QStringLiteral("Corte")});
+    EXPECT_TRUE(ecra.PaineisPorCarregar().isEmpty());
 }
 
 TEST_F(EcraT0Frame, InformationLinesClockAndDateInPortugueseWhateverTheLocale)

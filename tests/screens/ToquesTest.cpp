@@ -1,0 +1,350 @@
+// Both terminals walked with a finger: every touch is a press and a release at a point of the
+// shown window (page buttons included), every dialog is the terminal's own, answered the same
+// way. Each function code is confirmed once and its effect read back from the database.
+#include <memory>
+
+#include <QGroupBox>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+#include "base/PastaPrograma.h"
+#include "controls/AjudaModal.h"
+#include "controls/GrelhaConsumo.h"
+#include "controls/TeclandoNumerico.h"
+#include "controls/TituloDialogo.h"
+#include "controls/frmAviso.h"
+#include "controls/frmMotSus.h"
+#include "controls/frmTeclado.h"
+#include "controls/frmTecladoAlfa.h"
+#include "controls/oka_input.h"
+#include "screens/FixturaTerminal2.h"
+#include "screens/PainelConsumo.h"
+#include "screens/RegistoDiario.h"
+#include "screens/ToqueReal.h"
+#include "screens/frmTerminal.h"
+
+namespace {
+
+// The caption strip of a dialog holds its window title.
+inline void ConferirLegenda(QWidget* f)
+{
+    auto* t = f->findChild<TituloDialogo*>();
+    ASSERT_NE(t, nullptr);
+    EXPECT_TRUE(t->isVisible());
+    EXPECT_EQ(t->legenda()->text(), f->windowTitle());
+}
+
+// The keypad dialog answers `numero`, typed key by key, then enter.
+void TeclarNumero(const QString& numero)
+{
+    QuandoModal<frmTeclado>([numero](frmTeclado* f) {
+        ConferirLegenda(f);
+        for (const QChar c : numero)
+            Tocar(f->teclado()->tecla(QString(c)));
+        Tocar(f->teclado()->tecla(QStringLiteral("enter")));
+    });
+}
+
+// The message dialog is read into `texto` and closed with its button ("Sair", or "Confirma"
+// for a question).
+void ResponderAviso(QString* texto)
+{
+    QuandoModal<frmAviso>([texto](frmAviso* f) {
+        if (texto) *texto = f->mensagem();
+        Tocar(f->ModoAviso == 0 ? f->btSair() : f->btConf());
+    });
+}
+
+class ToquesT0 : public TesteBD
+{
+protected:
+    void SetUp() override
+    {
+        TesteBD::SetUp();
+        if (IsSkipped()) return;
+        DefinirPastaPrograma(base().pasta());
+        bd().executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI) VALUES (1, 5)"));
+        const auto funcionario = [&](const QString& id, const QString& nome) {
+            bd().executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome, Nivel, CustoHora) "
+                                         "VALUES (?, ?, 0, '12')"),
+                          {id, nome});
+        };
+        funcionario(QStringLiteral("F1"), QStringLiteral("Ana Silva"));
+        funcionario(QStringLiteral("F2"), QStringLiteral("Bruno Costa"));
+        // More employees than the panel shows: the last is reached with the page buttons.
+        for (int i = 1; i <= 70; ++i)
+            funcionario(QStringLiteral("P%1").arg(i, 2, 10, QLatin1Char('0')),
+                        QStringLiteral("Operário %1").arg(i, 2, 10, QLatin1Char('0')));
+        funcionario(QStringLiteral("F3"), QStringLiteral("Zélia Gomes"));
+        bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"));
+        bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (20, 'Soldadura')"));
+        bd().executar(
+            QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M1', 'Serra', 20)"));
+        bd().executar(
+            QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M2', 'Prensa', 8)"));
+        for (int fo = 1001; fo <= 1007; ++fo)
+            bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES (?, 1, 0)"),
+                          {QString::number(fo)});
+        bd().executar(QStringLiteral("INSERT INTO oka_Motivos (codigo, Motivo) VALUES ('R1', 'Falta de material')"));
+        bd().executar(QStringLiteral("INSERT INTO oka_Motivos (codigo, Motivo) VALUES ('R2', 'Avaria')"));
+
+        // The terminal's own dialogs: no scripted operator.
+        ecra = std::make_unique<frmTerminal>();
+        ecra->setLigacao(&bd());
+        ecra->Mostra();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(ecra->EcraCarregado);
+        ASSERT_EQ(ecra->geometry(), ecra->screen()->geometry());
+    }
+    void TearDown() override
+    {
+        ecra.reset();
+        DefinirPastaPrograma(QString());
+        TesteBD::TearDown();
+    }
+
+    // Employee, order typed on the keypad (when given), operation and machine.
+    void selecionar(const QString& funcionario, const QString& obra, const QString& operacao = {},
+                    const QString& maquina = {})
+    {
+        TocarBotao(ecra->PainelUtilizadores, funcionario);
+        if (!obra.isEmpty()) {
+            TeclarNumero(obra);
+            TocarBotao(ecra->PainelObras, QStringLiteral("Obra"));
+            ASSERT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:") + obra);
+        }
+        if (!operacao.isEmpty()) TocarBotao(ecra->PainelOperacoes, operacao);
+        if (!maquina.isEmpty()) TocarBotao(ecra->PainelMaquinas, maquina);
+    }
+    void confirmar() { Tocar(ecra->btConfirmar); }
+    qint64 contar(const QString& sql, const QVariantList& valores = {})
+    {
+        return bd().consultar(sql, valores).primeira().inteiro(0);
+    }
+    qint64 subEstado(const QString& fo)
+    {
+        return contar(QStringLiteral("SELECT SubEstado FROM oka_CabOrc WHERE Fo = ?"), {fo});
+    }
+    qint64 linhas(const QString& fo, int estado)
+    {
+        return contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE NoFo = ? AND Estado = ?"), {fo, estado});
+    }
+
+    std::unique_ptr<frmTerminal> ecra;
+};
+
+TEST_P(ToquesT0, EveryFunctionByTouchWithItsEffectInTheDatabase)
+{
+    // AC007, the last employee reached with the page buttons; the order on the keypad.
+    selecionar(QStringLiteral("Zélia Gomes"), QStringLiteral("1001"), QStringLiteral("Corte"), QStringLiteral("Serra"));
+    EXPECT_EQ(ecra->lbNome->text(), QStringLiteral("Utilizador:Zélia Gomes"));
+    TocarBotao(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    confirmar();
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE NoFo = '1001' AND Func = 'F3' AND "
+                                    "Opera = 10 AND Maquina = 'M1' AND Estado = 1")),
+              1);
+    EXPECT_EQ(subEstado(QStringLiteral("1001")), 1);
+    EXPECT_EQ(ecra->lbNome->text(), QString());
+
+    // AC008 ("Lista de Operações"): the running operations read in the message dialog, then
+    // Confirmar ends the operation.
+    selecionar(QStringLiteral("Zélia Gomes"), QStringLiteral("1001"), QStringLiteral("Corte"), QStringLiteral("Serra"));
+    QString lista;
+    ResponderAviso(&lista);
+    TocarBotao(ecra->PainelFuncoes, QStringLiteral("Lista de Operações"));
+    EXPECT_EQ(lista, QStringLiteral("\r\nObra 1001 operação Corte "));
+    confirmar();
+    EXPECT_EQ(linhas(QStringLiteral("1001"), 1), 0);
+    EXPECT_EQ(linhas(QStringLiteral("1001"), 2), 1);
+
+    // One employee on orders 1002 to 1007: from the second start on, the engine's question
+    // (she already has an order started) is confirmed in the message dialog.
+    for (int fo = 1002; fo <= 1007; ++fo) {
+        selecionar(QStringLiteral("Ana Silva"), QString::number(fo), QStringLiteral("Soldadura"),
+                   QStringLiteral("Prensa"));
+        TocarBotao(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+        QString pergunta;
+        if (fo > 1002) ResponderAviso(&pergunta);
+        confirmar();
+        if (fo > 1002) {
+            EXPECT_TRUE(pergunta.startsWith(QStringLiteral("Utilizador com uma ordem já inciada!")));
+        }
+        EXPECT_EQ(linhas(QString::number(fo), 1), 1) << fo;
+    }
+
+    // AC001 with the reason touched in the reasons dialog.
+    selecionar(QStringLiteral("Ana Silva"), QStringLiteral("1002"));
+    QuandoModal<frmMotSus>([](frmMotSus* f) {
+        ConferirLegenda(f);
+        TocarBotao(f->PainelMotivo(), QStringLiteral("Falta de material"));
+    });
+    TocarBotao(ecra->PainelFuncoes, QStringLiteral("Suspender"));
+    EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Suspender(Falta de material)"));
+    confirmar();
+    EXPECT_EQ(subEstado(QStringLiteral("1002")), 2);
+    EXPECT_EQ(linhas(QStringLiteral("1002"), 9), 1);
+    EXPECT_EQ(bd().consultar(QStringLiteral("SELECT Notas FROM oka_CabOrc WHERE Fo = '1002'")).primeira().texto(0),
+              QStringLiteral("Falta de material"));
+
+    // AC002 to AC005: each order's state and its line.
+    const struct
+    {
+        const char* funcao;
+        const char* obra;
+        int subEstado;
+        int estadoLinha;
+    } estados[] = {{"Por Terminar", "1003", 3, 2},
+                   {"Por Controlar", "1004", 4, 2},
+                   {"Obra Controlada", "1005", 5, 2},
+                   {"Não Conforme", "1006", 7, 4}};
+    for (const auto& e : estados) {
+        selecionar(QStringLiteral("Ana Silva"), QString::fromLatin1(e.obra));
+        TocarBotao(ecra->PainelFuncoes, QString::fromUtf8(e.funcao));
+        confirmar();
+        EXPECT_EQ(subEstado(QString::fromLatin1(e.obra)), e.subEstado) << e.funcao;
+        EXPECT_EQ(linhas(QString::fromLatin1(e.obra), e.estadoLinha), 1) << e.funcao;
+    }
+
+    // AC006 has no button on either screen: the code is set as the dispatch would find it.
+    selecionar(QStringLiteral("Ana Silva"), QStringLiteral("1007"));
+    ecra->Funcao = QStringLiteral("AC006");
+    confirmar();
+    EXPECT_EQ(subEstado(QStringLiteral("1007")), 6);
+    EXPECT_EQ(linhas(QStringLiteral("1007"), 2), 1);
+
+    // OB003 and OB002: the day ends (the running line interrupted) and starts again (resumed).
+    selecionar(QStringLiteral("Bruno Costa"), QStringLiteral("1001"), QStringLiteral("Corte"), QStringLiteral("Serra"));
+    TocarBotao(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    confirmar();
+    selecionar(QStringLiteral("Bruno Costa"), QString());
+    TocarBotao(ecra->PainelObras, QStringLiteral("Terminar Dia"));
+    EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Terminar Dia"));
+    confirmar();
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Func = 'F2' AND Estado = 8")), 1);
+    selecionar(QStringLiteral("Bruno Costa"), QString());
+    TocarBotao(ecra->PainelObras, QStringLiteral("Iniciar Dia"));
+    confirmar();
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Func = 'F2' AND Estado = 10")), 1);
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Func = 'F2' AND Estado = 1")), 1);
+
+    // AC009 ends all of his operations.
+    selecionar(QStringLiteral("Bruno Costa"), QString());
+    TocarBotao(ecra->PainelFuncoes, QStringLiteral("Terminar Todas Operações"));
+    confirmar();
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Func = 'F2' AND Estado = 1")), 0);
+
+    // Cancelar clears by touch too; one log line per Confirmar, each one line.
+    selecionar(QStringLiteral("Ana Silva"), QString(), QStringLiteral("Corte"));
+    Tocar(ecra->btCancelar);
+    EXPECT_EQ(ecra->lbNome->text(), QString());
+    EXPECT_EQ(ecra->lbOperacao->text(), QString());
+    const QList<QByteArray> registo = LinhasRegisto(base().pasta());
+    EXPECT_EQ(registo.size(), 18);
+    for (const QByteArray& l : registo)
+        EXPECT_EQ(CamposRegisto(l).size(), 5) << l.toStdString();
+}
+
+INSTANCIAR_BACKENDS(ToquesT0);
+
+class ToquesT2 : public FixturaTerminal2
+{
+protected:
+    void SetUp() override
+    {
+        dialogosReais = true;
+        FixturaTerminal2::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        // More open orders than the panel shows: the last ones are reached with the page buttons.
+        for (int fo = 2001; fo <= 2100; ++fo)
+            FixturaErp::Ordem(bd(), QString::number(fo));
+    }
+    // The employee's button, the password on the control's keyboard, enter.
+    void entrarPorToque(const QString& nome, const QString& senha = QStringLiteral("1234"))
+    {
+        TocarBotao(ecra->PainelBotesUtilizadores, nome);
+        static const QString ordem = QStringLiteral(" 1234567890_ASDFGHJKLÇZXCVBNMQWERTYUIOP");
+        for (const QChar c : senha)
+            Tocar(ecra->ucLogin->btAlfa[std::size_t(ordem.indexOf(c.toUpper()))]);
+        Tocar(ecra->ucLogin->btAlfa[ucLogin::TeclaEnter]);
+    }
+};
+
+TEST_P(ToquesT2, LoginOrderFunctionConfirmarAndConsumptionByTouch)
+{
+    // A wrong password: the message dialog, still identifying.
+    QString aviso;
+    ResponderAviso(&aviso);
+    entrarPorToque(QStringLiteral("Ana Silva"), QStringLiteral("99"));
+    EXPECT_EQ(aviso, QStringLiteral("Palavra passe errada !"));
+    EXPECT_TRUE(emIdentificacao());
+
+    // AC007 on an order button.
+    ecra->ucLogin->Reset();
+    entrarPorToque(QStringLiteral("Ana Silva"));
+    ASSERT_TRUE(emTrabalho());
+    TocarBotao(ecra->PainelObra, QStringLiteral("Obra 1001"));
+    TocarBotao(ecra->PainelOperacoes, QStringLiteral("Corte"));
+    TocarBotao(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    confirmar();
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE NoFo = '1001' AND Func = 'F1' AND "
+                                    "Opera = 10 AND Estado = 1")),
+              1);
+    EXPECT_TRUE(emIdentificacao());
+
+    // OB001 on this screen: the order typed on the keypad, then AC002 on it.
+    entrarPorToque(QStringLiteral("Ana Silva"));
+    TeclarNumero(QStringLiteral("1001"));
+    TocarBotao(ecra->PainelObra, QStringLiteral("Obra"));
+    EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1001"));
+    TocarBotao(ecra->PainelFuncoes, QStringLiteral("Por Terminar"));
+    confirmar();
+    EXPECT_EQ(contar(QStringLiteral("SELECT SubEstado FROM oka_CabOrc WHERE Fo = '1001'")), 3);
+
+    // A code this screen does not know: the message, nothing written, the employee stays.
+    entrarPorToque(QStringLiteral("Bruno Costa"));
+    TocarBotao(ecra->PainelObra, QStringLiteral("Obra 1003"));
+    ecra->Funcao = QStringLiteral("AC009");
+    ResponderAviso(&aviso);
+    const qint64 antes = contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope"));
+    confirmar();
+    EXPECT_EQ(aviso, QStringLiteral("Função não implementada ! <AC009>"));
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope")), antes);
+    EXPECT_TRUE(emTrabalho());
+
+    // AC008 on an order reached with the page buttons: article on the keyboard, quantity on the
+    // keypad, "Adicionar Artigo", Confirmar: the document, the stock and the order's line.
+    TocarBotao(ecra->PainelObra, QStringLiteral("Obra 2100"));
+    TocarBotao(ecra->PainelFuncoes, QStringLiteral("Consumo de Materiais"));
+    confirmar();
+    PainelConsumo* p = ecra->PainelDonsumo;
+    ASSERT_TRUE(p->isVisible());
+    QuandoModal<frmTecladoAlfa>([](frmTecladoAlfa* f) {
+        ConferirLegenda(f);
+        for (const char* t : {"A", "2", "enter"})
+            Tocar(f->tecla(QString::fromLatin1(t)));
+    });
+    Tocar(p->Campo[PainelConsumo::CodArtigo]);
+    EXPECT_EQ(p->Campo[PainelConsumo::Descricao]->text(), QStringLiteral("Tubo"));
+    TeclarNumero(QStringLiteral("1.25"));
+    Tocar(p->Campo[PainelConsumo::Quantidade]);
+    Tocar(p->btAdd);
+    ASSERT_EQ(p->CMGRmat->Linhas(), 1);
+    Tocar(p->btCMConf);
+    EXPECT_EQ(FixturaErp::Contar(bd(), QStringLiteral("STKDOC")), 1);
+    EXPECT_EQ(FixturaErp::Existencia(bd(), QStringLiteral("A2")), FixturaErp::M("3.75"));
+    const Registos l = bd().consultar(QStringLiteral("SELECT Artigo, QtdOr FROM oka_LinFo_Apr WHERE NoFo = '2100'"));
+    ASSERT_EQ(l.RecordCount(), 1);
+    EXPECT_EQ(l[0].texto(0), QStringLiteral("A2"));
+    EXPECT_EQ(l[0].moeda(1), FixturaErp::M("1.25"));
+    EXPECT_TRUE(emIdentificacao());
+
+    // Cancelar by touch logs out.
+    entrarPorToque(QStringLiteral("Bruno Costa"));
+    Tocar(ecra->btCancelar);
+    EXPECT_TRUE(emIdentificacao());
+}
+
+INSTANCIAR_BACKENDS(ToquesT2);
+
+} // namespace
