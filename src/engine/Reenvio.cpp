@@ -61,7 +61,7 @@ void Reenvio::contar(RelatorioReenvio& r)
     }
 }
 
-RelatorioReenvio Reenvio::Executar()
+RelatorioReenvio Reenvio::Executar(int maximo)
 {
     RelatorioReenvio r;
     const auto trinco = m_jornal.ReservarReenvio();
@@ -74,7 +74,9 @@ RelatorioReenvio Reenvio::Executar()
     try {
         const QList<EntradaJornal> pendentes = m_jornal.Pendentes(m_destino);
         if (!pendentes.isEmpty()) m_executor.Preparar();
+        int tratadas = 0;
         for (const EntradaJornal& e : pendentes) {
+            if (maximo >= 0 && tratadas++ >= maximo) break;
             tratar(e, r);
             if (r.interrompido) break;
         }

@@ -47,7 +47,9 @@ public:
     // `destino`: only the entries meant for this database (empty: all).
     Reenvio(JornalLocal& jornal, ExecutorFuncoes& executor, const QString& destino = {}, QObject* parent = nullptr);
 
-    RelatorioReenvio Executar();
+    // With `maximo` >= 0, stops after that many entries (the caller goes on later, so that a long
+    // journal does not hold the screen): the report then shows entries still waiting.
+    RelatorioReenvio Executar(int maximo = -1);
 
     // Tries of an entry that the database keeps answering with a busy error before it is refused.
     static constexpr int MaximoTentativasOcupada = 5;

@@ -66,11 +66,11 @@ protected:
         }
         return tokens;
     }
-    RelatorioReenvio reenviar()
+    RelatorioReenvio reenviar(int maximo = -1)
     {
         Reenvio r(*jornal, executor);
         QObject::connect(&r, &Reenvio::entradaTratada, [&](const EventoReenvio& ev) { eventos << ev; });
-        return r.Executar();
+        return r.Executar(maximo);
     }
 
     QTemporaryDir m_pasta;
@@ -106,9 +106,12 @@ TEST_F(Reenvio_, EmOrdemParaSemLigacaoERetoma)
     EXPECT_EQ(espera[0].Token, t[2]);
     EXPECT_EQ(espera[0].Tentativas, 1);
 
-    r = reenviar();
-    EXPECT_EQ(r.enviadas, 2);
+    r = reenviar(1);
+    EXPECT_EQ(r.enviadas, 1);
     EXPECT_FALSE(r.interrompido);
+    EXPECT_EQ(r.pendentes, 1);
+    r = reenviar();
+    EXPECT_EQ(r.enviadas, 1);
     EXPECT_EQ(r.pendentes, 0);
     EXPECT_EQ(executor.ordem, t);
     for (const PedidoFuncao& p : executor.pedidos) {
