@@ -151,6 +151,11 @@ void JornalLocal::abrirFicheiro()
     m_aberto = true;
     try {
         const QString abrir = QStringLiteral("abrir o jornal");
+        // Another program's database is left as it was: nothing is set before this look.
+        QSqlQuery versao = executar(abrir, QStringLiteral("PRAGMA user_version"));
+        const bool novo = versao.next() && versao.value(0).toInt() == 0;
+        versao.finish();
+        if (novo) semOutrasTabelas();
         // WAL: a commit appends to the log and never rewrites the database in place, and with
         // synchronous=FULL the log is flushed to the disk before the commit returns, so a
         // committed entry survives a power cut. (A rollback journal would need EXTRA for that.)
@@ -198,12 +203,7 @@ void JornalLocal::criarTabelas()
                 QStringLiteral("Não foi possível abrir o jornal %1: foi criado por uma versão mais recente "
                                "do programa.")
                     .arg(m_ficheiro));
-        QSqlQuery tabelas = executar(abrir, QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table'"));
-        if (tabelas.next() && tabelas.value(0).toInt() > 0)
-            throw ErroJornal(
-                QStringLiteral("Não foi possível abrir o jornal %1: o ficheiro não é um jornal deste programa.")
-                    .arg(m_ficheiro));
-        tabelas.finish();
+        semOutrasTabelas();
         executar(abrir, QStringLiteral("CREATE TABLE Jornal ("
                                        " Sequencia INTEGER PRIMARY KEY AUTOINCREMENT,"
                                        " Token TEXT NOT NULL UNIQUE,"
@@ -232,6 +232,16 @@ void JornalLocal::criarTabelas()
         executar(abrir, QStringLiteral("CREATE INDEX ix_jornal_estado ON Jornal (Estado, Sequencia)"));
         executar(abrir, QStringLiteral("PRAGMA user_version = 1"));
     });
+}
+
+void JornalLocal::semOutrasTabelas()
+{
+    QSqlQuery tabelas = executar(QStringLiteral("abrir o jornal"),
+                                 QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table'"));
+    if (tabelas.next() && tabelas.value(0).toInt() > 0)
+        throw ErroJornal(
+            QStringLiteral("Não foi possível abrir o jornal %1: o ficheiro não é um jornal deste programa.")
+                .arg(m_ficheiro));
 }
 
 QSqlQuery JornalLocal::executar(const QString& accao, const QString& sql, const QVariantList& valores)

@@ -108,6 +108,7 @@ private:
     void fechar();
     void verificarFicheiro();
     void criarTabelas();
+    void semOutrasTabelas();
     QSqlQuery executar(const QString& accao, const QString& sql, const QVariantList& valores = {});
     void escrever(const QString& accao, const std::function<void()>& passos);
     QList<EntradaJornal> lerEntradas(const QString& condicao, const QVariantList& valores);

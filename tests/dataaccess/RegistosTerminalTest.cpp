@@ -5,7 +5,6 @@
 #include <latch>
 #include <thread>
 
-#include "dataaccess/FalhaServidor.h"
 #include "support/BaseDadosTeste.h"
 
 class RegistosTerminal_ : public TesteBD
@@ -84,12 +83,3 @@ TEST_P(RegistosTerminal_, MesmoTokenEmDuasLigacoes)
 }
 
 INSTANCIAR_BACKENDS(RegistosTerminal_);
-
-// Waited out: the server could not be reached. Not waited out: whatever the server answered.
-TEST(FalhaServidor, SoAFaltaDeLigacaoContaComoInacessivel)
-{
-    EXPECT_TRUE(ServidorInacessivel(ErroBD(QStringLiteral("x"), {}, ErroBD::Tipo::LigacaoPerdida)));
-    EXPECT_TRUE(ServidorInacessivel(ErroBD(QStringLiteral("x"), {}, ErroBD::Tipo::ResultadoIncerto)));
-    EXPECT_FALSE(ServidorInacessivel(ErroBD(QStringLiteral("x"), QStringLiteral("23505"), ErroBD::Tipo::Repetivel)));
-    EXPECT_FALSE(ServidorInacessivel(ErroBD(QStringLiteral("x"), QStringLiteral("23502"), ErroBD::Tipo::Outro)));
-}

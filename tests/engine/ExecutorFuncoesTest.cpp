@@ -30,24 +30,6 @@ PedidoFuncao Pedido(const QString& funcao, const QString& obra, const QDateTime&
 
 } // namespace
 
-// The codes as the two screens know them.
-TEST(ExecutorEQP_, CodigosComoOsEcrasOsConhecem)
-{
-    using Tipo = ResultadoFuncao::Tipo;
-    for (const char* c : {"AC001", "AC002", "AC003", "AC004", "AC005", "AC006", "AC007", "OB002", "OB003"}) {
-        EXPECT_EQ(ExecutorEQP::Natureza(QString::fromLatin1(c), TipoEcra::Terminal), Tipo::Motor) << c;
-        EXPECT_EQ(ExecutorEQP::Natureza(QString::fromLatin1(c), TipoEcra::Terminal2), Tipo::Motor) << c;
-    }
-    EXPECT_EQ(ExecutorEQP::Natureza(QStringLiteral("AC008"), TipoEcra::Terminal), Tipo::Motor);
-    EXPECT_EQ(ExecutorEQP::Natureza(QStringLiteral("AC008"), TipoEcra::Terminal2), Tipo::DoEcra);
-    EXPECT_EQ(ExecutorEQP::Natureza(QStringLiteral("AC009"), TipoEcra::Terminal), Tipo::Motor);
-    EXPECT_EQ(ExecutorEQP::Natureza(QStringLiteral("AC009"), TipoEcra::Terminal2), Tipo::Desconhecida);
-    EXPECT_EQ(ExecutorEQP::Natureza(QStringLiteral("OB001"), TipoEcra::Terminal), Tipo::Desconhecida);
-    EXPECT_EQ(ExecutorEQP::Natureza(QString(), TipoEcra::Terminal), Tipo::Nenhuma);
-    EXPECT_EQ(ExecutorEQP::MensagemDesconhecida(QStringLiteral("AC009")),
-              QStringLiteral("Função não implementada ! <AC009>"));
-}
-
 class ExecutorEQP_ : public TesteEngine
 {
 protected:
@@ -105,6 +87,8 @@ TEST_P(ExecutorEQP_, CadaCodigoNaSuaOperacaoComADataDada)
     r = executar(Pedido(QStringLiteral("AC009"), {}, Em(4, "12:30:00"), TipoEcra::Terminal2));
     EXPECT_EQ(r.tipo, ResultadoFuncao::Tipo::Desconhecida);
     EXPECT_EQ(r.mensagem, QStringLiteral("Função não implementada ! <AC009>"));
+    EXPECT_EQ(executar(Pedido(QStringLiteral("OB001"), {}, Em(4, "12:30:00"))).tipo,
+              ResultadoFuncao::Tipo::Desconhecida);
     EXPECT_EQ(Linhas(bd(), QStringLiteral("F3"))[0].inteiro("Estado"), 1);
     ASSERT_TRUE(executar(Pedido(QStringLiteral("AC009"), {}, Em(4, "12:30:00"))).resultado);
     EXPECT_EQ(Linhas(bd(), QStringLiteral("F3"))[0].moeda("HoraFim"), C("12.3"));
