@@ -1,10 +1,5 @@
 #include "dataaccess/RegistosTerminal.h"
 
-#include <atomic>
-#include <chrono>
-#include <latch>
-#include <thread>
-
 #include "support/BaseDadosTeste.h"
 
 class RegistosTerminal_ : public TesteBD
@@ -41,44 +36,6 @@ TEST_P(RegistosTerminal_, TabelaNoEsquemaEEmBasesAntigas)
     RegistosTerminal::Garantir(bd());
     EXPECT_EQ(contar(), 0);
     bd().transacao([&] { EXPECT_TRUE(RegistosTerminal::Gravar(bd(), QStringLiteral("t1"), {}, {}, quando)); });
-    EXPECT_EQ(contar(), 1);
-}
-
-// Two terminals running the same token at once: the second waits for the first, then finds the
-// token and writes nothing.
-TEST_P(RegistosTerminal_, MesmoTokenEmDuasLigacoes)
-{
-    const ParametrosLigacao parametros = base().parametros();
-    std::latch gravou(1);
-    std::atomic<int> gravacoes{0}, erros{0};
-    std::thread primeira([&] {
-        LigacaoDados l;
-        if (!l.Abrir(parametros)) {
-            ++erros;
-            gravou.count_down();
-            return;
-        }
-        try {
-            l.transacao([&] {
-                if (RegistosTerminal::Gravar(l, QStringLiteral("t"), {}, {}, QDateTime::currentDateTime())) ++gravacoes;
-                gravou.count_down();
-                std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            });
-        } catch (const ErroBD&) {
-            ++erros;
-        }
-    });
-    gravou.wait();
-    LigacaoDados l;
-    ASSERT_TRUE(l.Abrir(parametros));
-    l.tentativasMaximas = 20;
-    bool segunda = true;
-    l.transacao(
-        [&] { segunda = RegistosTerminal::Gravar(l, QStringLiteral("t"), {}, {}, QDateTime::currentDateTime()); });
-    primeira.join();
-    EXPECT_EQ(erros.load(), 0);
-    EXPECT_EQ(gravacoes.load(), 1);
-    EXPECT_FALSE(segunda);
     EXPECT_EQ(contar(), 1);
 }
 
