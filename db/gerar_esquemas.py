@@ -1,4 +1,5 @@
-# Generates the three dialect schemas from one table list (run by hand when tables change).
+# Generates the three dialect schemas from one table list (run by hand from the repository's root
+# when tables change). Catalogos/bd.sql is a link to the SQLite one.
 T = {
  'sqlite':    dict(money='NUMERIC(19,4)', date='DATE', ts='TIMESTAMP', text='TEXT', dbl='REAL', small='SMALLINT', int='INTEGER', v='VARCHAR'),
  'postgresql':dict(money='NUMERIC(19,4)', date='DATE', ts='TIMESTAMP', text='TEXT', dbl='DOUBLE PRECISION', small='SMALLINT', int='INTEGER', v='VARCHAR'),
@@ -18,6 +19,9 @@ tables = [
  ('oka_Operacoes', [('OperId','int NOT NULL'),('OperNome','v50')], 'OperId'),
  ('oka_Maquinas', [('MaqId','v20 NOT NULL'),('MaqNome','v50'),('CustoHora','money DEFAULT 0')], 'MaqId'),
  ('oka_Motivos', [('codigo','v10 NOT NULL'),('Motivo','v100')], 'codigo'),
+ # The terminals' own table: one row per confirmed function (its token), written in the same
+ # transaction as the function's rows, so that a function is never done twice.
+ ('oka_RegistosTerminal', [('Token','v40 NOT NULL'),('Terminal','v40'),('Funcao','v10'),('DataHora','ts'),('Gravado','ts')], 'Token'),
  ('ARTIGOS', [('CODIGO','v15 NOT NULL'),('NOME','v100'),('GRUPO','v10'),('FAMILIA','v10'),('FACTEMB','dbl DEFAULT 1'),('ARTOUDES','small DEFAULT 0'),
    ('UNBASE','v10'),('Fornec','v15')], 'CODIGO'),
  ('FAMILIA', [('GRUPO','v10 NOT NULL'),('COD','v10 NOT NULL'),('DESCR','v50')], 'GRUPO, COD'),

@@ -89,6 +89,15 @@ CREATE TABLE oka_Motivos (
     CONSTRAINT pk_oka_motivos PRIMARY KEY (codigo)
 );
 
+CREATE TABLE oka_RegistosTerminal (
+    Token VARCHAR(40) NOT NULL,
+    Terminal VARCHAR(40),
+    Funcao VARCHAR(10),
+    DataHora TIMESTAMP,
+    Gravado TIMESTAMP,
+    CONSTRAINT pk_oka_registosterminal PRIMARY KEY (Token)
+);
+
 CREATE TABLE ARTIGOS (
     CODIGO VARCHAR(15) NOT NULL,
     NOME VARCHAR(100),

@@ -89,6 +89,15 @@ CREATE TABLE oka_Motivos (
     CONSTRAINT pk_oka_motivos PRIMARY KEY (codigo)
 );
 
+CREATE TABLE oka_RegistosTerminal (
+    Token NVARCHAR(40) NOT NULL,
+    Terminal NVARCHAR(40),
+    Funcao NVARCHAR(10),
+    DataHora DATETIME,
+    Gravado DATETIME,
+    CONSTRAINT pk_oka_registosterminal PRIMARY KEY (Token)
+);
+
 CREATE TABLE ARTIGOS (
     CODIGO NVARCHAR(15) NOT NULL,
     NOME NVARCHAR(100),

@@ -1,0 +1,163 @@
+#include "engine/ExecutorFuncoes.h"
+
+#include <optional>
+
+#include <QStringList>
+
+#include "base/InteraccaoOperador.h"
+#include "dataaccess/LigacaoDados.h"
+#include "dataaccess/RegistosTerminal.h"
+#include "engine/Cl_EQP.h"
+
+namespace {
+
+// Stands in for the operator while the journal is replayed. The question about operations
+// already running was skipped when the function was kept (the operator could not be asked
+// without the server) and the function was confirmed all the same: it is answered yes. What the
+// engine would have shown is kept for the result's message.
+class OperadorReenvio : public InteraccaoOperador
+{
+public:
+    void Aviso(const QString& mensagem, int, int) override { mostrado << mensagem; }
+    bool Confirmacao(const QString&, int, int) override { return true; }
+    int MensagemSistema(const QString& texto, int tipo) override
+    {
+        mostrado << texto;
+        return (tipo >= 0 && tipo <= 2) ? 1 : 0;
+    }
+    QString ListaSelecao(const QString&, int, const Registos&, const QString&, const QList<int>&) override
+    {
+        return {};
+    }
+    QString PedirNumero(const QString&) override { return {}; }
+    QString PedirTexto(const QString&) override { return {}; }
+    QString EscolherMotivo(const Registos&, const QString&) override { return {}; }
+    bool EditarDefinicoesKova(ValoresKova&) override { return false; }
+    bool EditarDefinicoesBD(DefinicoesBD&, const QString&) override { return false; }
+
+    QStringList mostrado;
+};
+
+// Puts the replay's stand-in in the engine for one call and gives the engine its operator back.
+class TrocaOperador
+{
+public:
+    TrocaOperador(Cl_EQP& eqp, InteraccaoOperador* novo) : m_eqp(eqp), m_antes(eqp.operador())
+    {
+        m_eqp.setOperador(novo);
+    }
+    ~TrocaOperador() { m_eqp.setOperador(m_antes); }
+    TrocaOperador(const TrocaOperador&) = delete;
+    TrocaOperador& operator=(const TrocaOperador&) = delete;
+
+private:
+    Cl_EQP& m_eqp;
+    InteraccaoOperador* m_antes;
+};
+
+} // namespace
+
+ExecutorEQP::ExecutorEQP(Cl_EQP& eqp, const QString& terminal) : m_eqp(eqp), m_terminal(terminal) {}
+
+ResultadoFuncao::Tipo ExecutorEQP::Natureza(const QString& funcao, TipoEcra ecra)
+{
+    using Tipo = ResultadoFuncao::Tipo;
+    if (funcao.isEmpty()) return Tipo::Nenhuma;
+    static const QStringList comuns{QStringLiteral("AC001"), QStringLiteral("AC002"), QStringLiteral("AC003"),
+                                    QStringLiteral("AC004"), QStringLiteral("AC005"), QStringLiteral("AC006"),
+                                    QStringLiteral("AC007"), QStringLiteral("OB002"), QStringLiteral("OB003")};
+    if (comuns.contains(funcao)) return Tipo::Motor;
+    if (funcao == QLatin1String("AC008")) return ecra == TipoEcra::Terminal ? Tipo::Motor : Tipo::DoEcra;
+    if (funcao == QLatin1String("AC009") && ecra == TipoEcra::Terminal) return Tipo::Motor;
+    return Tipo::Desconhecida;
+}
+
+QString ExecutorEQP::MensagemDesconhecida(const QString& funcao)
+{
+    return QStringLiteral("Função não implementada ! <") + funcao + QStringLiteral(">");
+}
+
+ResultadoFuncao ExecutorEQP::Despachar(const PedidoFuncao& p)
+{
+    ResultadoFuncao r;
+    r.tipo = ResultadoFuncao::Tipo::Motor;
+    const QString& f = p.Funcao;
+    const QDateTime& quando = p.DataHora;
+    QString& m = r.mensagem;
+    if (f == QLatin1String("AC001"))
+        r.resultado = m_eqp.Obra_Suspender(p.Utilizador, p.Obra, quando, p.MotivoSuspensao, m);
+    else if (f == QLatin1String("AC002"))
+        r.resultado = m_eqp.Obra_PorTerminar(p.Utilizador, p.Obra, quando, m);
+    else if (f == QLatin1String("AC003"))
+        r.resultado = m_eqp.Obra_PorControlar(p.Utilizador, p.Obra, quando, m);
+    else if (f == QLatin1String("AC004"))
+        r.resultado = m_eqp.Obra_Terminar(p.Utilizador, p.Obra, quando, m);
+    else if (f == QLatin1String("AC005"))
+        r.resultado = m_eqp.Obra_NaoConforme(p.Utilizador, p.Obra, quando, m);
+    else if (f == QLatin1String("AC006"))
+        r.resultado = m_eqp.Obra_SubContrato(p.Obra, quando, m);
+    else if (f == QLatin1String("AC007"))
+        r.resultado = m_eqp.Operacao_Inicio(p.Utilizador, p.Obra, p.Operacao, p.Maquina, quando, m, true);
+    else if (f == QLatin1String("AC008"))
+        r.resultado = m_eqp.Operacao_fim(p.Utilizador, p.Obra, p.Operacao, p.Maquina, quando, m);
+    else if (f == QLatin1String("AC009"))
+        r.resultado = m_eqp.TerminaTodasOperacoes(p.Utilizador, quando, m);
+    else if (f == QLatin1String("OB002"))
+        r.resultado = m_eqp.Dia_Inicio(p.Utilizador, quando, m);
+    else if (f == QLatin1String("OB003"))
+        r.resultado = m_eqp.Dia_Fim(p.Utilizador, quando, m);
+    return r;
+}
+
+ResultadoFuncao ExecutorEQP::Executar(const PedidoFuncao& p)
+{
+    ResultadoFuncao r;
+    r.tipo = Natureza(p.Funcao, p.Ecra);
+    if (r.tipo == ResultadoFuncao::Tipo::Desconhecida) r.mensagem = MensagemDesconhecida(p.Funcao);
+    if (r.tipo != ResultadoFuncao::Tipo::Motor) return r;
+
+    OperadorReenvio substituto;
+    std::optional<TrocaOperador> troca;
+    if (p.Reenvio) troca.emplace(m_eqp, &substituto);
+    auto juntarMostrado = [&](ResultadoFuncao& res) {
+        if (!substituto.mostrado.isEmpty())
+            res.mensagem = (QStringList{res.mensagem} + substituto.mostrado).join(QStringLiteral("\r\n")).trimmed();
+    };
+
+    if (p.Token.isEmpty() || m_entrega) {
+        if (!p.Token.isEmpty()) m_entrega(m_eqp, p.Token, m_terminal);
+        r = Despachar(p);
+        juntarMostrado(r);
+        return r;
+    }
+
+    Preparar();
+    LigacaoDados& bd = *m_eqp.bd_lig();
+    // The token and the function's rows in one transaction (the engine's own joins it): both land
+    // or neither does, and a token already there means the function was done before.
+    bd.transacao([&] {
+        substituto.mostrado.clear();
+        if (!RegistosTerminal::Gravar(bd, p.Token, m_terminal, p.Funcao, p.DataHora)) {
+            r = ResultadoFuncao{ResultadoFuncao::Tipo::JaGravada, true, {}};
+            return;
+        }
+        r = Despachar(p);
+        if (!r.resultado) RegistosTerminal::Apagar(bd, p.Token);
+    });
+    juntarMostrado(r);
+    return r;
+}
+
+bool ExecutorEQP::Gravada(const QString& token)
+{
+    Preparar();
+    return RegistosTerminal::Gravado(*m_eqp.bd_lig(), token);
+}
+
+void ExecutorEQP::Preparar()
+{
+    if (m_preparado) return;
+    if (!m_eqp.bd_lig()) throw ErroBD(QStringLiteral("Cl_EQP sem ligação à base de dados"));
+    RegistosTerminal::Garantir(*m_eqp.bd_lig());
+    m_preparado = true;
+}
