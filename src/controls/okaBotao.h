@@ -22,6 +22,9 @@ public:
     void setTag(const QString& t) { Tag = t; }
     bool beep() const { return m_beep; }
     void setBeep(bool b) { m_beep = b; }
+    // A chosen item's button stays marked (its own colour, not the pressed look) until unmarked.
+    bool seleccionado() const { return m_seleccionado; }
+    void setSeleccionado(bool s);
     // The font the caption is drawn with: the button's own, smaller when a word of the caption
     // or the wrapped caption would not fit.
     QFont fonteDaLegenda() const;
@@ -34,4 +37,5 @@ private:
     QRect areaDaLegenda() const;
 
     bool m_beep = false;
+    bool m_seleccionado = false;
 };
