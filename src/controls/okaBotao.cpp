@@ -50,6 +50,14 @@ void okaBotao::setSeleccionado(bool s)
     update();
 }
 
+int okaBotao::LarguraParaLegenda(const QFont& fonte, const QString& texto, int minimo)
+{
+    // The caption's margins (areaDaLegenda) and as much air again on each side.
+    const QFontMetrics m(fonte);
+    const QRect r = m.boundingRect(QRect(), Qt::TextShowMnemonic, texto);
+    return qMax(minimo, r.width() + 4 * 5 + m.averageCharWidth() * 2);
+}
+
 QRect okaBotao::areaDaLegenda() const
 {
     QRect area = rect().adjusted(5, 4, -5, -4);

@@ -25,6 +25,8 @@ public:
     // A chosen item's button stays marked (its own colour, not the pressed look) until unmarked.
     bool seleccionado() const { return m_seleccionado; }
     void setSeleccionado(bool s);
+    // Width in pixels a button needs to show `texto` whole in `fonte` on one line, at least `minimo`.
+    static int LarguraParaLegenda(const QFont& fonte, const QString& texto, int minimo);
     // The font the caption is drawn with: the button's own, smaller when a word of the caption
     // or the wrapped caption would not fit.
     QFont fonteDaLegenda() const;
