@@ -76,6 +76,11 @@ inline void ConferirTituloEMoldura(QWidget* dialogo, const QString& caption)
     // The caption is not cut: its wrapped text fits its label, and the label fits the strip.
     QLabel* l = titulo->legenda();
     EXPECT_LE(l->heightForWidth(l->width()), l->height()) << caption.toStdString();
+    for (const QString& palavra : caption.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        EXPECT_LE(l->fontMetrics().horizontalAdvance(palavra), l->width()) << palavra.toStdString() << " cut";
+    if (titulo->botao()) {
+        EXPECT_FALSE(titulo->botao()->geometry().intersects(l->geometry())) << caption.toStdString();
+    }
     EXPECT_TRUE(titulo->rect().contains(l->geometry()));
     // Read at arm's length, and its button (a way out) a touch button.
     ConferirLegivel(l);
