@@ -21,6 +21,7 @@
 #include "controls/AjudaModal.h"
 #include "controls/ConferirDialogo.h"
 #include "controls/GrelhaConsumo.h"
+#include "controls/ListaSelecao.h"
 #include "controls/NotaConfirmacao.h"
 #include "controls/PainelBotoes.h"
 #include "controls/TeclandoNumerico.h"
@@ -516,6 +517,18 @@ TEST(CapturasTerminal2, LoginAndConsumption)
     });
     Tocar(p->Campo[0]);
     EXPECT_EQ(mensagem, QStringLiteral("O Artigo indicado não existe !"));
+    // The article list, left with "Fechar".
+    ecra->setOperador(&dialogos);
+    bool lista = false;
+    QuandoModal<ListaSelecao>([&](ListaSelecao* l) {
+        lista = true;
+        ConferirDialogo(l);
+        ConferirLegivel(l->grelha());
+        Tocar(l->findChild<okaBotao*>(QStringLiteral("btFechar")));
+    });
+    Tocar(p->btLista);
+    EXPECT_TRUE(lista);
+    ecra->setOperador(&op);
     p->setOperador(&op);
 
     op.textosDigitados << QStringLiteral("CHP03S235") << QStringLiteral("IPE100") << QStringLiteral("CHI2-304");
