@@ -49,6 +49,11 @@ NotaConfirmacao::~NotaConfirmacao()
     qApp->removeEventFilter(this);
 }
 
+void NotaConfirmacao::setDuracao(int ms)
+{
+    m_relogio->setInterval(ms);
+}
+
 void NotaConfirmacao::Mostrar(const QString& texto, const QRect& area)
 {
     m_texto = texto;

@@ -17,6 +17,7 @@ class NotaConfirmacao : public QWidget
 public:
     // Milliseconds the note stays when nothing is touched.
     static constexpr int Duracao = 6000;
+    void setDuracao(int ms);
 
     explicit NotaConfirmacao(QWidget* pai);
     ~NotaConfirmacao() override;
