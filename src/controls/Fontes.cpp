@@ -3,6 +3,8 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+#include "controls/Twips.h"
+
 namespace {
 const QString& familiaTerminal()
 {
@@ -21,5 +23,12 @@ QFont FonteTerminal(double pontos, bool negrito)
     QFont f(familiaTerminal());
     f.setPointSizeF(pontos);
     f.setBold(negrito);
+    return f;
+}
+
+QFont FonteEscalada(double pontos, bool negrito)
+{
+    QFont f = FonteTerminal(pontos, negrito);
+    f.setPixelSize(qMax(1, Twips::Px(pontos * 20)));
     return f;
 }

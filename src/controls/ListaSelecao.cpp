@@ -137,7 +137,7 @@ public:
             }
             return m_linhas[v].texto(i.column());
         }
-        if (papel == Qt::FontRole && titulo) return FonteTerminal(11, true);
+        if (papel == Qt::FontRole && titulo) return FonteEscalada(14, true);
         if (papel == Qt::BackgroundRole && titulo) return QColor(0xdd, 0xe6, 0xf3);
         return {};
     }
@@ -180,7 +180,8 @@ private:
 ListaSelecao::ListaSelecao(QWidget* pai) : QDialog(pai)
 {
     setModal(true);
-    setFont(FonteTerminal(11));
+    // Rows read at arm's length.
+    setFont(FonteEscalada(14));
     // The caption strip along the top edge; the filter and the list below it.
     auto* coluna = TituloDialogo::Disposicao(this);
 
@@ -192,15 +193,15 @@ ListaSelecao::ListaSelecao(QWidget* pai) : QDialog(pai)
     m_filtro->setPlaceholderText(QStringLiteral("Filtrar por código ou descrição"));
     linhaFiltro->addWidget(m_filtro, 1);
     m_btTeclado = new okaBotao(QStringLiteral("Teclado"), this);
-    m_btTeclado->setFixedSize(Twips::Px(1335), Twips::Px(795));
-    m_btTeclado->setBeep(true);
-    linhaFiltro->addWidget(m_btTeclado);
     // Closing without a choice, also where no window frame offers a close control.
     auto* btFechar = new okaBotao(QStringLiteral("Fechar"), this);
     btFechar->setObjectName(QStringLiteral("btFechar"));
-    btFechar->setFixedSize(Twips::Px(1335), Twips::Px(795));
-    btFechar->setBeep(true);
-    linhaFiltro->addWidget(btFechar);
+    for (okaBotao* b : {m_btTeclado, btFechar}) {
+        b->setFont(FonteEscalada(14, true));
+        b->setFixedSize(okaBotao::LarguraParaLegenda(b->font(), b->text(), Twips::Px(1335)), Twips::Px(795));
+        b->setBeep(true);
+        linhaFiltro->addWidget(b);
+    }
     connect(btFechar, &QAbstractButton::clicked, this, &QDialog::reject);
     coluna->addLayout(linhaFiltro);
 

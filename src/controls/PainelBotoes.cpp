@@ -150,6 +150,7 @@ void PainelBotoes::actualizarPaginas()
 void PainelBotoes::ResetBotoes()
 {
     m_numeroItens = 0;
+    m_seleccionados.clear();
     m_textos.clear();
     m_codigos.clear();
     m_registos = Registos();
@@ -283,6 +284,7 @@ void PainelBotoes::disporBotoes()
             b->setText(QString(textoItem(i)).replace(QLatin1Char('&'), QStringLiteral("&&")));
             b->setTag(codigoItem(i));
         }
+        b->setSeleccionado(!m_seleccionados.isEmpty() && m_seleccionados.contains(b->tag()));
         const QRectF g = geometriaItem(i + 1);
         b->setGeometry(Twips::Rect(g.left(), g.top() + m_deslocamento, g.width(), g.height()));
         if (b->isHidden()) b->show();
@@ -301,6 +303,24 @@ void PainelBotoes::botaoTocado(int slot)
     const QString nome = textoItem(i);
     const QString codigo = codigoItem(i);
     emit clicou(nome, codigo);
+}
+
+void PainelBotoes::setSeleccionados(const QStringList& codigos)
+{
+    QStringList marcados;
+    for (const QString& c : codigos)
+        if (!c.isEmpty() && !marcados.contains(c)) marcados << c;
+    if (marcados == m_seleccionados) return;
+    m_seleccionados = marcados;
+    for (int s = 0; s < m_pool.size(); ++s)
+        m_pool[s]->setSeleccionado(m_itemDoSlot[s] >= 0 && m_seleccionados.contains(m_pool[s]->tag()));
+}
+
+bool PainelBotoes::temCodigo(const QString& codigo) const
+{
+    for (int i = 0; i < m_numeroItens; ++i)
+        if (codigoItem(i) == codigo) return true;
+    return false;
 }
 
 QStringList PainelBotoes::textos() const

@@ -56,6 +56,14 @@ public:
     void PageUp();
     void PageDown();
 
+    // Marks the buttons of the items whose code is one of `codigos` (empty codes mark nothing),
+    // until other codes are given or the panel is emptied. The mark belongs to the item: it
+    // follows it as the strip scrolls and its button is reused for other items.
+    void setSeleccionados(const QStringList& codigos);
+    const QStringList& seleccionados() const { return m_seleccionados; }
+    // True when an item has this code.
+    bool temCodigo(const QString& codigo) const;
+
     int numeroItens() const { return m_numeroItens; }
     QStringList textos() const;
     QStringList codigos() const;
@@ -110,6 +118,7 @@ private:
     int m_numeroItens = 0;
     QVector<okaBotao*> m_pool;
     QVector<int> m_itemDoSlot; // item index shown by each pooled button, -1 when hidden
+    QStringList m_seleccionados;
 
     QSize m_tamanhoAplicado{-1, -1};
     QSize m_pxExacto{-1, -1};

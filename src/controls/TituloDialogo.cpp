@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -28,7 +29,7 @@ TituloDialogo::TituloDialogo(QWidget* janela, const QString& legendaBotao) : QWi
 
     m_legenda = new QLabel(janela->windowTitle(), this);
     m_legenda->setObjectName(QStringLiteral("lbTitulo"));
-    m_legenda->setFont(FonteTerminal(12, true));
+    m_legenda->setFont(FonteEscalada(14, true));
     m_legenda->setWordWrap(true);
     m_legenda->setTextFormat(Qt::PlainText);
     m_legenda->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -36,9 +37,10 @@ TituloDialogo::TituloDialogo(QWidget* janela, const QString& legendaBotao) : QWi
     if (!legendaBotao.isEmpty()) {
         m_botao = new okaBotao(legendaBotao, this);
         m_botao->setObjectName(QStringLiteral("btCancelarDialogo"));
-        m_botao->setFont(FonteTerminal(11, true));
+        m_botao->setFont(FonteEscalada(14, true));
         m_botao->setBeep(true);
-        m_botao->resize(Twips::Px(LarguraBotao), Twips::Px(AlturaBotao));
+        m_botao->resize(okaBotao::LarguraParaLegenda(m_botao->font(), legendaBotao, Twips::Px(LarguraBotao)),
+                        Twips::Px(AlturaBotao));
         if (auto* dialogo = qobject_cast<QDialog*>(janela))
             connect(m_botao, &QAbstractButton::clicked, dialogo, &QDialog::reject);
     }
@@ -59,16 +61,30 @@ QVBoxLayout* TituloDialogo::Disposicao(QWidget* janela, const QString& legendaBo
     return conteudo;
 }
 
+bool TituloDialogo::botaoPorBaixo(int largura) const
+{
+    if (!m_botao) return false;
+    // Beside the caption only while every word of it fits there whole.
+    const int margem = Twips::Px(Margem);
+    const int aoLado = largura - 3 * margem - m_botao->width();
+    const QFontMetrics m(m_legenda->font());
+    for (const QString& palavra : m_legenda->text().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        if (m.horizontalAdvance(palavra) > aoLado) return true;
+    return false;
+}
+
 int TituloDialogo::larguraTexto(int largura) const
 {
     const int margem = Twips::Px(Margem);
-    return qMax(1, largura - 2 * margem - (m_botao ? m_botao->width() + margem : 0));
+    const bool aoLado = m_botao && !botaoPorBaixo(largura);
+    return qMax(1, largura - 2 * margem - (aoLado ? m_botao->width() + margem : 0));
 }
 
 int TituloDialogo::alturaPara(int largura) const
 {
     const int margem = Twips::Px(Margem);
     const int texto = m_legenda->heightForWidth(larguraTexto(largura));
+    if (botaoPorBaixo(largura)) return texto + m_botao->height() + 3 * margem;
     return qMax(texto, m_botao ? m_botao->height() : 0) + 2 * margem;
 }
 
@@ -95,6 +111,13 @@ void TituloDialogo::resizeEvent(QResizeEvent* e)
 {
     QWidget::resizeEvent(e);
     const int margem = Twips::Px(Margem);
+    if (botaoPorBaixo(width())) {
+        // The caption across the strip, the button under it at the right.
+        const int texto = height() - m_botao->height() - 3 * margem;
+        m_legenda->setGeometry(margem, margem, larguraTexto(width()), texto);
+        m_botao->move(width() - margem - m_botao->width(), 2 * margem + texto);
+        return;
+    }
     m_legenda->setGeometry(margem, margem, larguraTexto(width()), height() - 2 * margem);
     if (m_botao) m_botao->move(width() - margem - m_botao->width(), (height() - m_botao->height()) / 2);
 }

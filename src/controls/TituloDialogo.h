@@ -46,6 +46,8 @@ protected:
 
 private:
     int larguraTexto(int largura) const;
+    // True when a word of the caption would not fit beside the button: the button goes under it.
+    bool botaoPorBaixo(int largura) const;
 
     QWidget* m_janela;
     int m_alturaFixa = -1;

@@ -1,11 +1,14 @@
 #include "controls/frmAviso.h"
 
+#include <QGuiApplication>
 #include <QLabel>
-#include <QLayout>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QScroller>
 
 #include "controls/Ecra.h"
 #include "controls/Fontes.h"
@@ -16,6 +19,12 @@
 namespace {
 constexpr int LarguraBt = 1335;
 constexpr int AlturaBt = 795;
+constexpr int LarguraMensagem = 7935;
+constexpr int LarguraBarra = 600;
+// The message's size: legible at arm's length (the design had 8.25).
+constexpr double PontosMensagem = 14;
+// A system message starts at the height of an ordinary one.
+constexpr int AlturaSistema = 3345;
 } // namespace
 
 frmAviso::frmAviso(QWidget* pai) : QDialog(pai)
@@ -29,17 +38,30 @@ frmAviso::frmAviso(QWidget* pai) : QDialog(pai)
     m_picture->setGeometry(Twips::Rect(240, MolduraVertical + 240, 720, 720));
     m_picture->setAlignment(Qt::AlignCenter);
 
-    m_lista = new QLabel(this);
+    // The message, in an area that scrolls by finger when the text is longer than the screen.
+    m_rolo = new QScrollArea(this);
+    m_rolo->setObjectName(QStringLiteral("areaMensagem"));
+    m_rolo->setFrameShape(QFrame::NoFrame);
+    m_rolo->setWidgetResizable(true);
+    m_rolo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_rolo->viewport()->setAutoFillBackground(false);
+    m_rolo->verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { width: %1px; }").arg(Twips::Px(LarguraBarra)));
+    QScroller::grabGesture(m_rolo->viewport(), QScroller::LeftMouseButtonGesture);
+    m_lista = new QLabel;
     m_lista->setObjectName(QStringLiteral("lista"));
-    m_lista->setFont(FonteTerminal(8.25, true));
+    m_lista->setFont(FonteEscalada(PontosMensagem, true));
     m_lista->setWordWrap(true);
     m_lista->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_lista->setTextFormat(Qt::PlainText);
+    m_lista->setAutoFillBackground(false);
+    m_rolo->setWidget(m_lista);
 
     m_btSair = new okaBotao(QStringLiteral("&Sair"), this);
     m_btConf = new okaBotao(QStringLiteral("&Confirma"), this);
     m_btCancelar = new okaBotao(QStringLiteral("C&ancelar"), this);
     for (okaBotao* b : {m_btSair, m_btConf, m_btCancelar}) {
+        b->setFont(FonteEscalada(PontosMensagem, true));
         b->resize(Twips::Px(LarguraBt), Twips::Px(AlturaBt));
         b->hide();
     }
@@ -74,11 +96,27 @@ void frmAviso::setAltura(int twips)
 
 void frmAviso::showEvent(QShowEvent* e)
 {
-    m_picture->setPixmap(Desenho(Imagem));
-    m_picture->setVisible(Imagem >= 0 && Imagem <= 2);
+    const int lado = Twips::Px(720);
+    m_picture->setPixmap(Desenho(Imagem, lado));
+    m_picture->setVisible(Imagem >= 0 && Imagem <= ImagemAlerta);
+    crescerParaOTexto();
     dispor();
     QDialog::showEvent(e);
     CentrarNoEcra(this);
+}
+
+void frmAviso::crescerParaOTexto()
+{
+    // The buttons at least as large as the panel buttons, wider where their caption needs it.
+    for (okaBotao* b : {m_btSair, m_btConf, m_btCancelar})
+        b->resize(okaBotao::LarguraParaLegenda(b->font(), b->text(), Twips::Px(LarguraBt)), Twips::Px(AlturaBt));
+    const int alturaDesenhada = Twips::Px(MolduraVertical + m_alturaInteriorTw);
+    const int texto = m_lista->heightForWidth(Twips::Px(LarguraMensagem));
+    const int cabe = Twips::Px(m_alturaInteriorTw - 1.5 * AlturaBt);
+    int altura = alturaDesenhada + qMax(0, texto - cabe);
+    if (QScreen* ecra = screen() ? screen() : QGuiApplication::primaryScreen())
+        altura = qMin(altura, ecra->availableGeometry().height());
+    if (altura != height()) resize(width(), altura);
 }
 
 void frmAviso::resizeEvent(QResizeEvent* e)
@@ -100,31 +138,57 @@ void frmAviso::dispor()
                          : Twips::DePx(height()) - MolduraVertical;
     const double w = width() == Twips::Px(LarguraInterior) ? LarguraInterior : Twips::DePx(width());
 
-    m_lista->setGeometry(Twips::Rect(1080, 120, 7935, qMax(0.0, h - 1.5 * AlturaBt)).translated(0, faixa));
-    const double topo = h - 1.2 * AlturaBt;
+    m_rolo->setGeometry(Twips::Rect(1080, 120, LarguraMensagem, qMax(0.0, h - 1.5 * AlturaBt)).translated(0, faixa));
+    const int topo = faixa + Twips::Px(h - 1.2 * AlturaBt);
     if (ModoAviso == 0) {
-        m_btSair->move(Twips::Px((w - LarguraBt) / 2), faixa + Twips::Px(topo));
+        m_btSair->move((Twips::Px(w) - m_btSair->width()) / 2, topo);
         m_btSair->show();
         m_btSair->setDefault(true);
     } else {
-        m_btConf->move(Twips::Px(240), faixa + Twips::Px(topo));
-        m_btCancelar->move(Twips::Px(1680), faixa + Twips::Px(topo));
+        m_btConf->move(Twips::Px(240), topo);
+        // "Cancelar" keeps its place unless a wider "Confirma" needs it.
+        m_btCancelar->move(qMax(Twips::Px(1680), m_btConf->geometry().right() + 1 + Twips::Px(105)), topo);
         m_btConf->show();
         m_btCancelar->show();
     }
 }
 
-QPixmap frmAviso::Desenho(int tipo)
+QPixmap frmAviso::Desenho(int tipo, int lado)
 {
-    QPixmap pm(48, 48);
+    QPixmap pm(lado, lado);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 48-unit square.
+    p.scale(lado / 48.0, lado / 48.0);
     QFont f = FonteTerminal(20, true);
     f.setPixelSize(30);
     p.setFont(f);
+    const auto disco = [&p](QColor borda, QColor cheio) {
+        p.setPen(QPen(borda, 2));
+        p.setBrush(cheio);
+        p.drawEllipse(QRectF(3, 3, 42, 42));
+    };
     switch (tipo) {
-    case 0: { // notice: amber triangle with "!"
+    case 0: // notice: blue disc with "i"
+        disco(QColor(0x0d, 0x3c, 0x7a), QColor(0x1e, 0x6f, 0xd9));
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(21, 10, 6, 6));
+        p.drawRoundedRect(QRectF(21, 19, 6, 19), 2, 2);
+        break;
+    case 1: // question: blue disc with "?"
+        disco(QColor(0x0d, 0x3c, 0x7a), QColor(0x1e, 0x6f, 0xd9));
+        p.setPen(Qt::white);
+        p.drawText(QRect(0, 0, 48, 48), Qt::AlignCenter, QStringLiteral("?"));
+        break;
+    case 2: // error: red disc with a white cross
+        disco(QColor(0x7a, 0x0d, 0x0d), QColor(0xd9, 0x1e, 0x1e));
+        p.setPen(QPen(Qt::white, 6, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(16, 16), QPointF(32, 32));
+        p.drawLine(QPointF(32, 16), QPointF(16, 32));
+        break;
+    case ImagemAlerta: { // warning: amber triangle with "!"
         QPainterPath t;
         t.moveTo(24, 3);
         t.lineTo(45, 43);
@@ -137,21 +201,6 @@ QPixmap frmAviso::Desenho(int tipo)
         p.drawText(QRect(0, 12, 48, 32), Qt::AlignCenter, QStringLiteral("!"));
         break;
     }
-    case 1: // question: blue disc with "?"
-        p.setPen(QPen(QColor(0x0d, 0x3c, 0x7a), 2));
-        p.setBrush(QColor(0x1e, 0x6f, 0xd9));
-        p.drawEllipse(QRectF(3, 3, 42, 42));
-        p.setPen(Qt::white);
-        p.drawText(QRect(0, 0, 48, 48), Qt::AlignCenter, QStringLiteral("?"));
-        break;
-    case 2: // error: red disc with a white cross
-        p.setPen(QPen(QColor(0x7a, 0x0d, 0x0d), 2));
-        p.setBrush(QColor(0xd9, 0x1e, 0x1e));
-        p.drawEllipse(QRectF(3, 3, 42, 42));
-        p.setPen(QPen(Qt::white, 6, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(16, 16), QPointF(32, 32));
-        p.drawLine(QPointF(32, 16), QPointF(16, 32));
-        break;
     default:
         break;
     }
@@ -182,29 +231,14 @@ bool Confirmacao(const QString& Mensagem, int TipoImagem, int Altura, QWidget* p
 
 int MensagemSistema(const QString& texto, int tipo, QWidget* pai)
 {
-    QMessageBox::Icon icone;
-    switch (tipo) {
-    case 0:
-        icone = QMessageBox::Warning;
-        break;
-    case 1:
-        icone = QMessageBox::Information;
-        break;
-    case 2:
-        icone = QMessageBox::Critical;
-        break;
-    default:
-        return 0;
-    }
-    QMessageBox caixa(icone, QStringLiteral("Terminal"), texto, QMessageBox::Ok, pai);
-    caixa.setFont(FonteTerminal(11));
-    // Its caption and edge drawn by the box itself, as on every dialog of the terminal.
-    DesenharMoldura(&caixa);
-    const int faixa = Twips::Px(frmAviso::MolduraVertical);
-    (new TituloDialogo(&caixa))->acompanharJanela(faixa);
-    QMargins margens = caixa.layout()->contentsMargins();
-    margens.setTop(margens.top() + faixa);
-    caixa.layout()->setContentsMargins(margens);
-    caixa.exec();
+    if (tipo < 0 || tipo > 2) return 0;
+    frmAviso f(pai);
+    f.setWindowTitle(QStringLiteral("Terminal"));
+    f.ModoAviso = 0;
+    f.Imagem = tipo == 0 ? frmAviso::ImagemAlerta : tipo == 1 ? 0 : 2;
+    f.btSair()->setText(QStringLiteral("OK"));
+    f.setMensagem(texto);
+    f.setAltura(AlturaSistema);
+    f.exec();
     return 1;
 }

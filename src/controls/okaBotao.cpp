@@ -43,6 +43,21 @@ okaBotao::okaBotao(const QString& caption, QWidget* pai) : QPushButton(caption, 
     });
 }
 
+void okaBotao::setSeleccionado(bool s)
+{
+    if (s == m_seleccionado) return;
+    m_seleccionado = s;
+    update();
+}
+
+int okaBotao::LarguraParaLegenda(const QFont& fonte, const QString& texto, int minimo)
+{
+    // The caption's margins (areaDaLegenda) and as much air again on each side.
+    const QFontMetrics m(fonte);
+    const QRect r = m.boundingRect(QRect(), Qt::TextShowMnemonic, texto);
+    return qMax(minimo, r.width() + 4 * 5 + m.averageCharWidth() * 2);
+}
+
 QRect okaBotao::areaDaLegenda() const
 {
     QRect area = rect().adjusted(5, 4, -5, -4);
@@ -70,6 +85,9 @@ void okaBotao::paintEvent(QPaintEvent*)
     } else if (premido) {
         g.setColorAt(0, QColor(0x1f, 0x4e, 0x8c));
         g.setColorAt(1, QColor(0x3a, 0x76, 0xc4));
+    } else if (m_seleccionado) {
+        g.setColorAt(0, QColor(0xff, 0xd5, 0x4f));
+        g.setColorAt(1, QColor(0xff, 0xa0, 0x00));
     } else {
         g.setColorAt(0, QColor(0xfb, 0xfc, 0xfe));
         g.setColorAt(1, QColor(0xc9, 0xd6, 0xe8));
@@ -77,7 +95,7 @@ void okaBotao::paintEvent(QPaintEvent*)
     QPainterPath caminho;
     caminho.addRoundedRect(r, 6, 6);
     p.fillPath(caminho, g);
-    p.setPen(QPen(activo ? QColor(0x2b, 0x4a, 0x72) : QColor(0xa0, 0xa0, 0xa0), premido ? 3 : 1.5));
+    p.setPen(QPen(activo ? QColor(0x2b, 0x4a, 0x72) : QColor(0xa0, 0xa0, 0xa0), premido || m_seleccionado ? 3 : 1.5));
     p.drawPath(caminho);
 
     QRect area = rect().adjusted(5, 4, -5, -4);

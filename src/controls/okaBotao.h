@@ -22,6 +22,11 @@ public:
     void setTag(const QString& t) { Tag = t; }
     bool beep() const { return m_beep; }
     void setBeep(bool b) { m_beep = b; }
+    // A chosen item's button stays marked (its own colour, not the pressed look) until unmarked.
+    bool seleccionado() const { return m_seleccionado; }
+    void setSeleccionado(bool s);
+    // Width in pixels a button needs to show `texto` whole in `fonte` on one line, at least `minimo`.
+    static int LarguraParaLegenda(const QFont& fonte, const QString& texto, int minimo);
     // The font the caption is drawn with: the button's own, smaller when a word of the caption
     // or the wrapped caption would not fit.
     QFont fonteDaLegenda() const;
@@ -34,4 +39,5 @@ private:
     QRect areaDaLegenda() const;
 
     bool m_beep = false;
+    bool m_seleccionado = false;
 };

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include "base/Currency.h"
 #include "dataaccess/Registos.h"
@@ -10,6 +11,20 @@
 class ErroBD;
 class InteraccaoOperador;
 class LigacaoDados;
+
+// What the last operation that writes left in the database, for the operator's confirmation:
+// taken from what the operation read and wrote anyway, never from a query of its own. Reset by
+// every such operation as it starts; meaningful only after it answered true.
+struct ResultadoEQP
+{
+    QDateTime DataHora; // the moment written on the lines
+    QString Obra;       // the order started, ended or changed
+    QStringList Obras;  // the orders touched, in order (one for a single-order operation)
+    qint32 NoLinha = 0; // the line started or ended
+    QString Descritivo; // the operation's name written on a started line
+    Currency Total;     // hh.mmss worked on an ended line
+    int Linhas = 0;     // lines started, ended, suspended, interrupted or resumed
+};
 
 // The work-order engine: starts and ends labour lines, rolls up the orders' costs, changes the
 // orders' shop-floor states, opens and closes the working day and answers the screens' lookups.
@@ -24,6 +39,8 @@ public:
     // The operator asked before a start and shown trapped errors; without one a start goes on.
     void setOperador(InteraccaoOperador* o) { m_operador = o; }
     InteraccaoOperador* operador() const { return m_operador; }
+    // What the last operation that writes did (see ResultadoEQP).
+    const ResultadoEQP& Resultado() const { return m_resultado; }
 
     // --- Starting (Cl_EQP_Inicio.cpp) ---
     // Starts a labour line (takes over the order's prepared line for the operation when there is
@@ -148,4 +165,5 @@ private:
 
     LigacaoDados* m_bd = nullptr;
     InteraccaoOperador* m_operador = nullptr;
+    ResultadoEQP m_resultado;
 };

@@ -3,18 +3,23 @@
 
 bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QString& outMensagem)
 {
+    m_resultado = ResultadoEQP{};
     if (!OperadorIdentificado(inOperador, outMensagem)) return false;
     bool houve = false;
+    int interrompidas = 0;
+    QStringList obras;
     bd().transacao([&] {
         const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(
             QStringLiteral("SELECT ") + ColunasLinhaAberta + QStringLiteral(" FROM oka_LinFo_Ope WHERE Func = ? AND ") +
                 AbertaIniciada + QStringLiteral(" ORDER BY NoFo, NoLinha"),
             {inOperador}));
         houve = false;
-        QStringList obras;
+        interrompidas = 0;
+        obras.clear();
         for (const LinhaAberta& l : linhas) {
             if (!FecharLinha(l, inDataHora, 8)) continue; // closed at another terminal meanwhile
             houve = true;
+            ++interrompidas;
             ActualizaSubEstado(l.NoFo, 0, inDataHora);
             if (!obras.contains(l.NoFo)) obras << l.NoFo;
         }
@@ -26,11 +31,15 @@ bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QSt
         outMensagem.clear();
     else
         outMensagem = QStringLiteral("Não existem Folhas de Obra deste Operador iniciadas!");
+    m_resultado.DataHora = inDataHora;
+    m_resultado.Obras = obras;
+    m_resultado.Linhas = interrompidas;
     return houve;
 }
 
 bool Cl_EQP::Dia_Inicio(const QString& inUtilizador, const QDateTime& inDataHora, QString& outMensagemErro)
 {
+    m_resultado = ResultadoEQP{};
     if (!OperadorIdentificado(inUtilizador, outMensagemErro)) return false;
     QString lista;
     if (ExisteOperacaoIniciada(inUtilizador, lista)) {
@@ -40,8 +49,11 @@ bool Cl_EQP::Dia_Inicio(const QString& inUtilizador, const QDateTime& inDataHora
     }
     bool houve = false;
     const QString mensagemAntes = outMensagemErro;
+    // The resumptions, gathered here: each start below keeps only its own.
+    ResultadoEQP retomadas;
     bd().transacao([&] {
         outMensagemErro = mensagemAntes;
+        retomadas = ResultadoEQP{};
         const Registos r = bd().consultar(QStringLiteral("SELECT NoFo, NoLinha, Opera, Maquina FROM oka_LinFo_Ope"
                                                          " WHERE Estado = 8 AND Func = ? ORDER BY NoFo, NoLinha"),
                                           {inUtilizador});
@@ -54,11 +66,16 @@ bool Cl_EQP::Dia_Inicio(const QString& inUtilizador, const QDateTime& inDataHora
                               {l.texto("NoFo"), l.inteiro("NoLinha")}) == 0)
                 continue;
             houve = true;
-            Operacao_Inicio(inUtilizador, l.texto("NoFo"), l.texto("Opera"), l.texto("Maquina"), inDataHora,
-                            outMensagemErro, false);
+            if (Operacao_Inicio(inUtilizador, l.texto("NoFo"), l.texto("Opera"), l.texto("Maquina"), inDataHora,
+                                outMensagemErro, false)) {
+                ++retomadas.Linhas;
+                if (!retomadas.Obras.contains(l.texto("NoFo"))) retomadas.Obras << l.texto("NoFo");
+            }
         }
     });
     if (!houve) outMensagemErro = QStringLiteral("Não existem operações para iniciar para este funcionario!");
+    m_resultado = retomadas;
+    m_resultado.DataHora = inDataHora;
     return houve;
 }
 
@@ -69,16 +86,21 @@ bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, QString& outMens
 
 bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, const QDateTime& inDataHora, QString& outMensagem)
 {
+    m_resultado = ResultadoEQP{};
     QStringList terminadas, falhadas;
+    int fechadas = 0;
     bd().transacao([&] {
         terminadas.clear();
         falhadas.clear();
+        fechadas = 0;
         QStringList obras;
         for (const auto& l : OperacoesIniciadas(inUtilizador))
             if (!obras.contains(l.texto("Fo"))) obras << l.texto("Fo");
         for (const QString& obra : obras) {
             QString mensagem;
-            (Obra_Terminar(inUtilizador, obra, inDataHora, mensagem) ? terminadas : falhadas) << obra;
+            const bool terminou = Obra_Terminar(inUtilizador, obra, inDataHora, mensagem);
+            (terminou ? terminadas : falhadas) << obra;
+            if (terminou) fechadas += m_resultado.Linhas;
         }
         // An order found nothing to end either because another terminal ended its lines meanwhile
         // (nothing is left to this call) or because its running line already has an end or a
@@ -92,6 +114,10 @@ bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, const QDateTime&
             if (falhadas.contains(l.texto("Fo")) && !porFechar.contains(l.texto("Fo"))) porFechar << l.texto("Fo");
         falhadas = porFechar;
     });
+    m_resultado = ResultadoEQP{};
+    m_resultado.DataHora = inDataHora;
+    m_resultado.Obras = terminadas;
+    m_resultado.Linhas = fechadas;
     if (terminadas.isEmpty() && falhadas.isEmpty()) {
         outMensagem = QStringLiteral("Não existem operações iniciadas por este Operador!");
         return false;

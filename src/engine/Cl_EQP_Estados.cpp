@@ -10,7 +10,9 @@ const QString semFolhas = QStringLiteral("Não existem Folhas de Obra deste Oper
 bool Cl_EQP::MudarEstadoObra(const QString* operador, const QString& obra, const QDateTime& dataHora, int estadoLinha,
                              qint32 subEstado, const QString* notas, const QString& semLinhas, QString& outMensagem)
 {
+    m_resultado = ResultadoEQP{};
     bool houve = false;
+    int fechadas = 0;
     bd().transacao([&] {
         QString sql = QStringLiteral("SELECT ") + ColunasLinhaAberta +
                       QStringLiteral(" FROM oka_LinFo_Ope WHERE NoFo = ? AND ") + AbertaIniciada;
@@ -22,9 +24,10 @@ bool Cl_EQP::MudarEstadoObra(const QString* operador, const QString& obra, const
         const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(sql + QStringLiteral(" ORDER BY NoLinha"), valores));
         // Lines another terminal closed since they were read are not this call's: with none left,
         // there was nothing to close.
-        houve = false;
+        fechadas = 0;
         for (const LinhaAberta& l : linhas)
-            houve = FecharLinha(l, dataHora, estadoLinha) || houve;
+            if (FecharLinha(l, dataHora, estadoLinha)) ++fechadas;
+        houve = fechadas > 0;
         if (!houve) return;
         ActualizaSubEstado(obra, subEstado, dataHora);
         if (notas) GravaNotasObra(obra, *notas);
@@ -34,12 +37,17 @@ bool Cl_EQP::MudarEstadoObra(const QString* operador, const QString& obra, const
         outMensagem.clear();
     else if (!semLinhas.isEmpty())
         outMensagem = semLinhas;
+    m_resultado.DataHora = dataHora;
+    m_resultado.Obra = obra;
+    m_resultado.Obras = QStringList{obra};
+    m_resultado.Linhas = fechadas;
     return houve || semLinhas.isEmpty();
 }
 
 bool Cl_EQP::Obra_Suspender(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                             const QString& inMotivo, QString& outMensagem)
 {
+    m_resultado = ResultadoEQP{};
     return OperadorEObraIdentificados(inOperador, inObra, outMensagem) &&
            MudarEstadoObra(&inOperador, inObra, inDataHora, 9, 2, &inMotivo,
                            QStringLiteral("Não existem Operações para suspender nesta Folhas de Obra deste Operador!"),
@@ -49,6 +57,7 @@ bool Cl_EQP::Obra_Suspender(const QString& inOperador, const QString& inObra, co
 bool Cl_EQP::Obra_PorTerminar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                               QString& outMensagem)
 {
+    m_resultado = ResultadoEQP{};
     return OperadorEObraIdentificados(inOperador, inObra, outMensagem) &&
            MudarEstadoObra(&inOperador, inObra, inDataHora, 2, 3, nullptr, semFolhas, outMensagem);
 }
@@ -56,6 +65,7 @@ bool Cl_EQP::Obra_PorTerminar(const QString& inOperador, const QString& inObra, 
 bool Cl_EQP::Obra_PorControlar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                                QString& outMensagem)
 {
+    m_resultado = ResultadoEQP{};
     return OperadorEObraIdentificados(inOperador, inObra, outMensagem) &&
            MudarEstadoObra(&inOperador, inObra, inDataHora, 2, 4, nullptr, semFolhas, outMensagem);
 }
@@ -63,6 +73,7 @@ bool Cl_EQP::Obra_PorControlar(const QString& inOperador, const QString& inObra,
 bool Cl_EQP::Obra_Terminar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                            QString& outMensagem)
 {
+    m_resultado = ResultadoEQP{};
     const QString semLinhas =
         QStringLiteral("Não existem Operações iniciadas nesta Folhas de Obra por este Operador !");
     // No argument messages of its own: an empty operator or order finds no line, not even a
@@ -77,12 +88,14 @@ bool Cl_EQP::Obra_Terminar(const QString& inOperador, const QString& inObra, con
 bool Cl_EQP::Obra_NaoConforme(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                               QString& outMensagem)
 {
+    m_resultado = ResultadoEQP{};
     return OperadorEObraIdentificados(inOperador, inObra, outMensagem) &&
            MudarEstadoObra(&inOperador, inObra, inDataHora, 4, 7, nullptr, semFolhas, outMensagem);
 }
 
 bool Cl_EQP::Obra_SubContrato(const QString& inObra, const QDateTime& inDataHora, QString& outMensagem)
 {
+    m_resultado = ResultadoEQP{};
     if (inObra.isEmpty()) {
         outMensagem = QStringLiteral("Obra não indentificada !");
         return false;

@@ -39,6 +39,7 @@ QList<Cl_EQP::LinhaAberta> Cl_EQP::LinhasDe(const Registos& r)
 bool Cl_EQP::Operacao_fim(const QString& inUtilizador, const QString& inObra, const QString& inOperacao,
                           const QString& inMaquina, const QDateTime& inDataHora, QString& outMensagem)
 {
+    m_resultado = ResultadoEQP{};
     if (!OperadorEObraIdentificados(inUtilizador, inObra, outMensagem)) return false;
     if (inOperacao.trimmed().toInt() == 0) {
         outMensagem = QStringLiteral("Operacao não indentificada !");
@@ -49,6 +50,7 @@ bool Cl_EQP::Operacao_fim(const QString& inUtilizador, const QString& inObra, co
         return false;
     }
     bool fechou = false;
+    LinhaAberta fechada;
     bd().transacao([&] {
         const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(
             QStringLiteral("SELECT ") + ColunasLinhaAberta +
@@ -59,13 +61,24 @@ bool Cl_EQP::Operacao_fim(const QString& inUtilizador, const QString& inObra, co
         // The first that is still open once its turn comes: another terminal may close it meanwhile.
         fechou = false;
         for (const LinhaAberta& l : linhas)
-            if ((fechou = FecharLinha(l, inDataHora, 2))) break;
+            if ((fechou = FecharLinha(l, inDataHora, 2))) {
+                fechada = l;
+                break;
+            }
         if (fechou) CalculaCustosObra(inObra);
     });
-    if (!fechou)
+    if (!fechou) {
         outMensagem =
             QStringLiteral("Não existem operações iniciadas nesta Obra que correspondam a informação introduzida !");
-    return fechou;
+        return false;
+    }
+    m_resultado.DataHora = inDataHora;
+    m_resultado.Obra = inObra;
+    m_resultado.Obras = QStringList{inObra};
+    m_resultado.NoLinha = fechada.NoLinha;
+    m_resultado.Total = Duracao(fechada, inDataHora);
+    m_resultado.Linhas = 1;
+    return true;
 }
 
 // Production and indirect costs of the order from all its lines with Total > 0. The order is held

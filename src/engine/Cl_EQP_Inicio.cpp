@@ -16,6 +16,7 @@ bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra,
                              bool FazTestes)
 {
     const QString crlf = QStringLiteral("\r\n");
+    m_resultado = ResultadoEQP{};
     if (FazTestes) {
         if (!OperadorEObraIdentificados(inUtilizador, inObra, outMensagem)) return false;
         if (inOperacao.isEmpty()) {
@@ -39,6 +40,8 @@ bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra,
 
     const QVariant operacao = IdOperacaoBD(inOperacao);
     bool iniciou = false;
+    qint32 noLinha = 0;
+    QString descritivo;
     bd().transacao([&] {
         iniciou = false;
         BloquearOrdem(inObra);
@@ -55,13 +58,15 @@ bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra,
                     {inObra, DataBD(inDataHora.date()), operacao, inUtilizador});
                 if (!duplicada.vazio()) return;
             }
+            descritivo = LerNomeOperacao(inOperacao);
+            noLinha = ProximoNumeroLinha(inObra);
             const QVariantList valores{DataBD(inDataHora.date()),
                                        HoraDeInicio(inDataHora).paraBD(),
                                        operacao,
-                                       TextoBD(LerNomeOperacao(inOperacao)),
+                                       TextoBD(descritivo),
                                        TextoBD(inMaquina),
                                        TextoBD(inUtilizador),
-                                       ProximoNumeroLinha(inObra),
+                                       noLinha,
                                        CustoHoraMaquina(inMaquina).paraBD(),
                                        CustoHoraFuncionario(inUtilizador).paraBD(),
                                        inObra};
@@ -85,7 +90,15 @@ bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra,
         ActualizaSubEstado(inObra, 1, inDataHora);
         iniciou = true;
     });
-    if (!iniciou)
+    if (!iniciou) {
         outMensagem = QStringLiteral("Esta Ordem Fabrico já tem esta operação iniciada por este funcionário !");
-    return iniciou;
+        return false;
+    }
+    m_resultado.DataHora = inDataHora;
+    m_resultado.Obra = inObra;
+    m_resultado.Obras = QStringList{inObra};
+    m_resultado.NoLinha = noLinha;
+    m_resultado.Descritivo = descritivo;
+    m_resultado.Linhas = 1;
+    return true;
 }

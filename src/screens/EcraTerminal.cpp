@@ -18,6 +18,7 @@
 #include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
 #include "controls/Fontes.h"
+#include "controls/NotaConfirmacao.h"
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
 #include "controls/okaBotao.h"
@@ -29,6 +30,7 @@
 #include "engine/cl_Motivos.h"
 #include "engine/cl_Operacoes.h"
 #include "screens/InteraccaoEcra.h"
+#include "screens/TextoConfirmacao.h"
 
 namespace {
 
@@ -303,6 +305,7 @@ void EcraTerminal::MostraInfo()
     lbFuncao->setText(Funcao.isEmpty() ? QString() : QStringLiteral("Função:") + DescricaoFuncao);
     lbOperacao->setText(Operacao.isEmpty() ? QString() : QStringLiteral("Operação:") + DescricaoOperacao);
     lbMaquina->setText(Maquina.isEmpty() ? QString() : QStringLiteral("Maquina:") + DescricaoMaquina);
+    MostraSeleccao();
 }
 
 void EcraTerminal::Limpar()
@@ -337,11 +340,15 @@ void EcraTerminal::Confirmar()
     try {
         AntesDeDespachar();
         const QString codigo = Funcao;
+        const SeleccaoConfirmada seleccao{NomeUtilizador,   Obra,           Funcao, DescricaoOperacao,
+                                          DescricaoMaquina, MotivoSuspensao};
         bool resultado = false;
         const Despacho despacho = Despachar(codigo, resultado, mensagem);
         switch (despacho) {
         case Despacho::Motor:
             AposMotor(codigo, resultado, mensagem);
+            // Shown once the screen is in the state it returns to.
+            if (resultado) MostrarConfirmacao(TextoConfirmacao(seleccao, EQP->Resultado(), mensagem));
             break;
         case Despacho::Desconhecida:
             operador()->Aviso(QStringLiteral("Função não implementada ! <") + codigo + QStringLiteral(">"), 2,
@@ -359,6 +366,12 @@ void EcraTerminal::Confirmar()
         operador()->MensagemSistema(mensagem, 2);
     }
     Registar(quando, nome, obra, funcao, maquina, mensagem);
+}
+
+void EcraTerminal::MostrarConfirmacao(const QString& texto)
+{
+    if (!m_nota) m_nota = new NotaConfirmacao(this);
+    m_nota->Mostrar(texto, QRect(0, 0, width(), Twips::Px(AlturaPaineis())));
 }
 
 EcraTerminal::Despacho EcraTerminal::Despachar(const QString& codigo, bool& resultado, QString& mensagem)

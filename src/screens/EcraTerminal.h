@@ -18,6 +18,7 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QTimer;
+class NotaConfirmacao;
 class PainelBotoes;
 class okaBotao;
 
@@ -86,6 +87,12 @@ public:
     QString ObraConsumo;
     bool EcraCarregado = false;
 
+    // Shows what an accepted confirmation recorded over the panel area, until the next touch or
+    // a few seconds; it takes no touch itself.
+    void MostrarConfirmacao(const QString& texto);
+    // The note of the last confirmation (nullptr before the first).
+    NotaConfirmacao* notaConfirmacao() const { return m_nota; }
+
     // Panels whose list could not be read, by object name, in the order they failed.
     QStringList PaineisPorCarregar() const;
     // Milliseconds between the clock's tries to load them.
@@ -133,6 +140,9 @@ protected:
     virtual void AntesDeDespachar() {}
     // What the screen does after an engine operation answered.
     virtual void AposMotor(const QString& codigo, bool resultado, const QString& mensagem) = 0;
+    // Marks the panel buttons of what is selected (employee, order, function, operation,
+    // machine); run with every rewrite of the information lines, so Limpar unmarks them.
+    virtual void MostraSeleccao() {}
     // A function touch the screen handles itself; true when it set DescricaoFuncao (and may
     // have emptied `codigo`).
     virtual bool EscolhaFuncaoEcra(const QString& Nome, QString& codigo);
@@ -183,4 +193,5 @@ private:
     };
     QList<PainelPendente> m_porCarregar;
     QElapsedTimer m_desdeTentativa;
+    NotaConfirmacao* m_nota = nullptr;
 };

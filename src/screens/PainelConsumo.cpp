@@ -466,6 +466,14 @@ void PainelConsumo::btCMConf_Click()
                                    : operador.mensagens.join(QStringLiteral("\r\n")));
     if (gravou) {
         CMGRmat->setRowCount(0);
+        emit Lancado(QStringLiteral("Documento %1 %2/%3 nº %4 lançado — %5 %6, obra %7")
+                         .arg(documento.TipoDoc)
+                         .arg(documento.Serie)
+                         .arg(documento.Ano)
+                         .arg(documento.NumeroDocumento)
+                         .arg(n)
+                         .arg(n == 1 ? QStringLiteral("artigo") : QStringLiteral("artigos"))
+                         .arg(m_obra));
         emit Terminou();
     }
 }

@@ -63,6 +63,9 @@ signals:
     // A confirmation of the posting ended (the list was not empty): `mensagem` is the document
     // posted or why it was refused; `quando` is the moment Confirmar was touched.
     void Confirmado(const QDateTime& quando, const QString& mensagem);
+    // The list was posted: `texto` names the ERP document and what it holds, for the operator's
+    // confirmation. Raised just before Terminou.
+    void Lancado(const QString& texto);
     // The panel is done (posted, or left with "Sair"): the screen hides it and returns to
     // operator identification.
     void Terminou();

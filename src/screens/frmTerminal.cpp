@@ -159,6 +159,16 @@ void frmTerminal::EscolheuObra(const QString& Nome, const QString& Codigo)
     });
 }
 
+void frmTerminal::MostraSeleccao()
+{
+    PainelUtilizadores->setSeleccionados({Utilizador});
+    // "Obra" while an order is chosen, and the day function chosen there.
+    PainelObras->setSeleccionados({Obra.isEmpty() ? QString() : QStringLiteral("OB001"), Funcao});
+    PainelFuncoes->setSeleccionados({Funcao});
+    PainelOperacoes->setSeleccionados({Operacao});
+    PainelMaquinas->setSeleccionados({Maquina});
+}
+
 bool frmTerminal::EscolhaFuncaoEcra(const QString& Nome, QString& codigo)
 {
     if (codigo != QLatin1String("AC008")) return false;

@@ -47,6 +47,7 @@ protected:
     Despacho Despachar(const QString& codigo, bool& resultado, QString& mensagem) override;
     void AposMotor(const QString& codigo, bool resultado, const QString& mensagem) override;
     bool EscolhaFuncaoEcra(const QString& Nome, QString& codigo) override;
+    void MostraSeleccao() override;
 
 private:
     // Places `painel` at `twips` within the client area.

@@ -1,7 +1,9 @@
 #include "screens/frmTerminal2.h"
 
 #include <cmath>
+#include <utility>
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 
@@ -55,6 +57,8 @@ frmTerminal2::frmTerminal2(QWidget* parent) : EcraTerminal(parent)
     connect(ucLogin, &::ucLogin::EscolheuUtilizador, this,
             [this](const QString& c, const QString& n, qint16 nivel) { Login(c, n, nivel); });
     connect(ucLogin, &::ucLogin::Sair, this, [this] { close(); });
+    // The employee the login control holds, however he was chosen, is marked among the buttons.
+    connect(ucLogin->Combo1, &QComboBox::currentTextChanged, this, [this] { MarcarFuncionarioDoLogin(); });
     // Every refused login goes to the daily log, with the employee and the message.
     connect(ucLogin, &::ucLogin::Recusado, this, [this](const QString& funcionario, const QString& mensagem) {
         Registar(Agora(), QStringLiteral("Utilizador:") + funcionario, QString(), QString(), QString(), mensagem);
@@ -63,9 +67,14 @@ frmTerminal2::frmTerminal2(QWidget* parent) : EcraTerminal(parent)
         Registar(quando.toString(QStringLiteral("dd/MM/yyyy - hh:mm:ss")), m_registoConsumo.value(0),
                  m_registoConsumo.value(1), m_registoConsumo.value(2), m_registoConsumo.value(3), mensagem);
     });
+    connect(PainelDonsumo, &PainelConsumo::Lancado, this, [this](const QString& texto) {
+        m_lancamento = m_nomeActual.isEmpty() ? texto : texto + QLatin1Char('\n') + m_nomeActual;
+    });
     connect(PainelDonsumo, &PainelConsumo::Terminou, this, [this] {
         EscondeConsumo();
         Limpar(true);
+        // The document posted stays in sight over the identification.
+        if (!m_lancamento.isEmpty()) MostrarConfirmacao(std::exchange(m_lancamento, QString()));
     });
 
     const auto proteger = [this](const QString& rotina, const std::function<void()>& corpo) {
@@ -158,6 +167,12 @@ void frmTerminal2::CarregaListaUtilizadores()
         codigos << l.texto(QStringLiteral("Codigo"));
     }
     PainelBotesUtilizadores->CarregarBotoes_Lista(nomes, codigos);
+    MarcarFuncionarioDoLogin();
+}
+
+void frmTerminal2::MarcarFuncionarioDoLogin()
+{
+    PainelBotesUtilizadores->setSeleccionados({ucLogin->Combo1->currentText().section(u'-', 0, 0).trimmed()});
 }
 
 void frmTerminal2::EscolheuUtilizadorPainel(const QString& Nome, const QString& Codigo)
@@ -233,6 +248,16 @@ void frmTerminal2::EscolheuObra(const QString&, const QString& Codigo)
             Obra = Codigo;
         MostraInfo();
     });
+}
+
+void frmTerminal2::MostraSeleccao()
+{
+    // The order's own button; "Obra" for an order typed on the keypad that has none.
+    QString obra = Obra;
+    if (!obra.isEmpty() && !PainelObra->temCodigo(obra)) obra = QStringLiteral("OB001");
+    PainelObra->setSeleccionados({obra});
+    PainelFuncoes->setSeleccionados({Funcao});
+    PainelOperacoes->setSeleccionados({Operacao});
 }
 
 void frmTerminal2::Limpar(bool MudaUser)

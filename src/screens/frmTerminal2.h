@@ -75,14 +75,18 @@ protected:
     Despacho Despachar(const QString& codigo, bool& resultado, QString& mensagem) override;
     void AntesDeDespachar() override;
     void AposMotor(const QString& codigo, bool resultado, const QString& mensagem) override;
+    void MostraSeleccao() override;
 
 private:
     Geometria geometria() const;
     void CentrarLogin();
+    void MarcarFuncionarioDoLogin();
 
     std::unique_ptr<LigacaoKova> m_ligKova;
     // Name of the employee logged in, shown on the user line while he is.
     QString m_nomeActual;
     // The information lines (user, order, function, machine) when the consumption panel opened.
     QStringList m_registoConsumo;
+    // The confirmation of a posting, shown once the panel has closed.
+    QString m_lancamento;
 };

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -17,15 +18,25 @@
 #include "app/mod_main.h"
 #include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
+#include "controls/AjudaModal.h"
+#include "controls/ConferirDialogo.h"
 #include "controls/GrelhaConsumo.h"
+#include "controls/ListaSelecao.h"
+#include "controls/NotaConfirmacao.h"
 #include "controls/PainelBotoes.h"
+#include "controls/TeclandoNumerico.h"
 #include "controls/Twips.h"
+#include "controls/frmAviso.h"
+#include "controls/frmMotSus.h"
+#include "controls/frmTeclado.h"
+#include "controls/frmTecladoAlfa.h"
 #include "controls/okaBotao.h"
 #include "controls/oka_input.h"
 #include "controls/ucLogin.h"
 #include "dataaccess/EsquemaBD.h"
 #include "screens/ConferirEcra.h"
 #include "screens/FixturaTerminal2.h"
+#include "screens/InteraccaoEcra.h"
 #include "screens/PainelConsumo.h"
 #include "screens/TocarPainel.h"
 #include "screens/frmTerminal.h"
@@ -223,6 +234,7 @@ void PastaDemo(const QTemporaryDir& pasta, const QString& oka)
     ASSERT_TRUE(QFile::copy(QDir::current().filePath(oka), pasta.filePath(oka)));
     DefinirPastaPrograma(pasta.path());
     LigacaoDados bd;
+    // Created here, as terminal-admin demo does: start-up never creates a SQLite file.
     ASSERT_EQ(Arranque::AbrirBaseDados(oka, bd, nullptr, nullptr, true), Arranque::Resultado::Aberta);
     EsquemaBD::Criar(bd);
     EsquemaBD::CarregarDemo(bd, QStringLiteral("1234"));
@@ -245,24 +257,71 @@ void ConferirFaixa(EcraTerminal* ecra)
     ConferirPecas(ecra->PainelInfo, {ecra->lbNome, ecra->lbObra, ecra->lbFuncao, ecra->lbOperacao, ecra->lbMaquina});
 }
 
+// The pictures of the documentation, saved when TERMINAL_CAPTURAS names a folder (ctest sets it
+// to capturas/<size> in the build folder; scripts/capturas.sh copies them to docs/ecras/<size>).
+class Capturas
+{
+public:
+    Capturas() : m_pasta(qEnvironmentVariable("TERMINAL_CAPTURAS"))
+    {
+        if (!m_pasta.isEmpty()) QDir().mkpath(m_pasta);
+    }
+    // The screen as shown, with `dialogo` over it where it is open.
+    void guardar(QWidget* ecra, const QString& nome, QWidget* dialogo = nullptr) const
+    {
+        if (m_pasta.isEmpty()) return;
+        QPixmap imagem = ecra->grab();
+        if (dialogo) {
+            QPainter pintor(&imagem);
+            pintor.drawPixmap(ecra->mapFromGlobal(dialogo->mapToGlobal(QPoint(0, 0))), dialogo->grab());
+        }
+        EXPECT_TRUE(imagem.save(QDir(m_pasta).filePath(nome + QStringLiteral(".png")))) << nome.toStdString();
+    }
+
+private:
+    QString m_pasta;
+};
+
+// A dialog as the operator sees it on this screen: its caption whole, its touch buttons whole
+// and on the screen, its text legible.
+void ConferirDialogo(QWidget* dialogo)
+{
+    ConferirTituloEMoldura(dialogo, dialogo->windowTitle());
+    // The keyboard's keys are keys, of their own design size; its way out is the caption's button.
+    if (!qobject_cast<frmTecladoAlfa*>(dialogo)) ConferirBotoesDeToque(dialogo);
+    if (auto* aviso = qobject_cast<frmAviso*>(dialogo)) {
+        ConferirLegivel(aviso->lista());
+        ConferirBotoesDeToque(dialogo, {aviso->btSair(), aviso->btConf(), aviso->btCancelar()});
+    }
+}
+
+// The confirmation shown over the screen ("" when none is).
+QString Confirmacao(EcraTerminal* ecra)
+{
+    NotaConfirmacao* n = ecra->notaConfirmacao();
+    return n && n->isVisible() ? n->texto() : QString();
+}
+
 } // namespace
 
 // frmTerminal as it starts in production, on the demo database with the shipped
 // Terminal_Obras.oka, on the screen of the run (ctest runs it at 1920 x 1080 and at 1024 x 768):
 // usable within a second (shown, panels loaded, the first touch answered), every panel where
-// its fractions of the screen put it, the bottom strip in place, nothing overlapping. With
-// TERMINAL_CAPTURA set, a picture of a selection about to be confirmed is saved there
-// (docs/frmTerminal.png), e.g. from the build folder:
+// its fractions of the screen put it, the bottom strip in place, nothing overlapping; then, by
+// touch and with the terminal's own dialogs, an operation started (keypad, marked selection,
+// confirmation), the running-operations list, a refusal and the reasons dialog, each dialog
+// whole on the screen. The pictures go to TERMINAL_CAPTURAS (see Capturas), e.g. from the build
+// folder:
 //   QT_QPA_PLATFORM=offscreen:configfile=../tests/screens/ecra-1920x1080.json
-//   TERMINAL_CAPTURA=../docs/frmTerminal.png tests/tests_app --gtest_filter=Captura.*
+//   TERMINAL_CAPTURAS=../docs/ecras/1920x1080 tests/tests_app --gtest_filter='Captura*'
 TEST(Captura, StartsWithinOneSecondAndSavesThePicture)
 {
     const QSize ecraTeste = EcraDoTeste();
     QTemporaryDir pasta;
     PastaDemo(pasta, QStringLiteral("Terminal_Obras.oka"));
     if (HasFatalFailure()) return;
+    const Capturas capturas;
     OperadorFalso op;
-    op.numerosDigitados << QStringLiteral("26002");
 
     QElapsedTimer relogio;
     relogio.start();
@@ -294,19 +353,80 @@ TEST(Captura, StartsWithinOneSecondAndSavesThePicture)
          {t0->PainelUtilizadores, t0->PainelObras, t0->PainelFuncoes, t0->PainelOperacoes, t0->PainelMaquinas})
         EXPECT_GT(p->numeroItens(), 0) << NomeWidget(p);
 
-    // A selection as an operator about to start an operation has it, all by touch.
+    // From here on the terminal's own dialogs, touched where a finger would.
+    InteraccaoEcra dialogos(t0);
+    t0->setOperador(&dialogos);
+
+    // A selection as an operator about to start an operation has it: the order on the keypad.
+    bool teclado = false;
+    QuandoModal<frmTeclado>([&](frmTeclado* f) {
+        teclado = true;
+        ConferirDialogo(f);
+        for (const QChar c : QStringLiteral("26002"))
+            Tocar(f->teclado()->tecla(QString(c)));
+        capturas.guardar(t0, QStringLiteral("frmTerminal-teclado"), f);
+        Tocar(f->teclado()->tecla(QStringLiteral("enter")));
+    });
     TocarBotao(t0->PainelObras, QStringLiteral("Obra"));
+    EXPECT_TRUE(teclado);
     EXPECT_EQ(t0->lbObra->text(), QStringLiteral("Obra:26002"));
-    TocarBotao(t0->PainelOperacoes, t0->PainelOperacoes->textos().value(1));
-    TocarBotao(t0->PainelMaquinas, t0->PainelMaquinas->textos().value(0));
+    const QString operacao = t0->PainelOperacoes->textos().value(1);
+    const QString maquina = t0->PainelMaquinas->textos().value(0);
+    TocarBotao(t0->PainelOperacoes, operacao);
+    TocarBotao(t0->PainelMaquinas, maquina);
     TocarBotao(t0->PainelFuncoes, QStringLiteral("Iniciar Operação"));
     EXPECT_EQ(t0->lbFuncao->text(), QStringLiteral("Função:Iniciar Operação"));
+    EXPECT_EQ(t0->PainelMaquinas->seleccionados(), QStringList{t0->PainelMaquinas->codigos().value(0)});
+    QTest::qWait(1100); // the clock shows a whole second
+    capturas.guardar(t0, QStringLiteral("frmTerminal-paineis"));
+
+    // Confirmar: the line started, and the confirmation over the panels says so.
+    Tocar(t0->btConfirmar);
+    EXPECT_TRUE(Confirmacao(t0).startsWith(QStringLiteral("Operação %1 iniciada às ").arg(operacao)))
+        << Confirmacao(t0).toStdString();
+    EXPECT_TRUE(Confirmacao(t0).contains(QStringLiteral("obra 26002, máquina ") + maquina));
+    EXPECT_TRUE(Confirmacao(t0).endsWith(QStringLiteral("\n") + primeiro));
+    ConferirPecas(t0, {t0->notaConfirmacao()});
+    capturas.guardar(t0, QStringLiteral("frmTerminal-confirmacao"));
+
+    // The running operations in the message dialog (a notice), then a refusal (an error).
+    TocarBotao(t0->PainelUtilizadores, primeiro);
+    EXPECT_EQ(Confirmacao(t0), QString());
+    QString lista;
+    QuandoModal<frmAviso>([&](frmAviso* f) {
+        lista = f->mensagem();
+        EXPECT_EQ(f->Imagem, 0);
+        ConferirDialogo(f);
+        capturas.guardar(t0, QStringLiteral("frmTerminal-lista"), f);
+        Tocar(f->btSair());
+    });
+    TocarBotao(t0->PainelFuncoes, QStringLiteral("Lista de Operações"));
+    EXPECT_EQ(lista, QStringLiteral("\r\nObra 26002 operação %1 ").arg(operacao));
+    QString recusa;
+    QuandoModal<frmAviso>([&](frmAviso* f) {
+        recusa = f->mensagem();
+        EXPECT_EQ(f->Imagem, 2);
+        ConferirDialogo(f);
+        capturas.guardar(t0, QStringLiteral("frmTerminal-aviso"), f);
+        Tocar(f->btSair());
+    });
+    Tocar(t0->btConfirmar);
+    EXPECT_EQ(recusa, QStringLiteral("Obra não indentificada !"));
+    EXPECT_EQ(Confirmacao(t0), QString());
+
+    // The reasons dialog, left with its caption's button.
+    bool motivos = false;
+    QuandoModal<frmMotSus>([&](frmMotSus* f) {
+        motivos = true;
+        ConferirDialogo(f);
+        capturas.guardar(t0, QStringLiteral("frmTerminal-motivos"), f);
+        Tocar(f->findChild<TituloDialogo*>()->botao());
+    });
+    TocarBotao(t0->PainelFuncoes, QStringLiteral("Suspender"));
+    EXPECT_TRUE(motivos);
+    EXPECT_EQ(t0->lbFuncao->text(), QString());
     EXPECT_TRUE(op.textos(QStringLiteral("MensagemSistema")).isEmpty());
-    const QString destino = qEnvironmentVariable("TERMINAL_CAPTURA");
-    if (!destino.isEmpty()) {
-        QTest::qWait(1100); // the clock shows a whole second
-        EXPECT_TRUE(r.ecra->grab().save(destino));
-    }
+    t0->setOperador(&op);
     r.ecra.reset();
     DefinirPastaPrograma(QString());
 }
@@ -314,22 +434,16 @@ TEST(Captura, StartsWithinOneSecondAndSavesThePicture)
 // frmTerminal2 as it starts in production, on the demo database with the shipped
 // Terminal_ERP.oka and its ERP stand-in, on the screen of the run (1920 x 1080 and 1024 x 768
 // under ctest): usable within a second, and in each state (identification, work, consumption)
-// every part where it belongs and nothing overlapping, reached by touch. With TERMINAL_CAPTURAS
-// naming a folder, the pictures of the documentation are saved there, e.g. from the build folder:
-//   QT_QPA_PLATFORM=offscreen:configfile=../tests/screens/ecra-1920x1080.json
-//   TERMINAL_CAPTURAS=../docs tests/tests_app --gtest_filter='*Capturas*'
+// every part where it belongs and nothing overlapping, reached by touch; a system message in the
+// touch dialog, and the posting's confirmation still in sight over the identification. The
+// pictures go to TERMINAL_CAPTURAS (see Capturas).
 TEST(CapturasTerminal2, LoginAndConsumption)
 {
     const QSize ecraTeste = EcraDoTeste();
     QTemporaryDir pasta;
     PastaDemo(pasta, QStringLiteral("Terminal_ERP.oka"));
     if (HasFatalFailure()) return;
-    const QString destino = qEnvironmentVariable("TERMINAL_CAPTURAS");
-    const auto guardar = [&](QWidget* ecra, const char* nome) {
-        if (!destino.isEmpty()) {
-            EXPECT_TRUE(ecra->grab().save(QDir(destino).filePath(QString::fromLatin1(nome))));
-        }
-    };
+    const Capturas capturas;
     OperadorFalso op;
     QElapsedTimer relogio;
     relogio.start();
@@ -355,7 +469,7 @@ TEST(CapturasTerminal2, LoginAndConsumption)
     EXPECT_FALSE(ecra->FrameBase->isVisible());
     for (int tecla : {1, 2, 3, 4})
         Tocar(ecra->ucLogin->btAlfa[std::size_t(tecla)]);
-    guardar(ecra, "frmTerminal2-login.png");
+    capturas.guardar(ecra, QStringLiteral("frmTerminal2-login"));
 
     // Work: three columns of 32 % at 0, a third and two thirds, the strip below.
     Tocar(ecra->ucLogin->btAlfa[ucLogin::TeclaEnter]);
@@ -372,7 +486,7 @@ TEST(CapturasTerminal2, LoginAndConsumption)
     TocarBotao(ecra->PainelObra, QStringLiteral("Obra 26002"));
     TocarBotao(ecra->PainelOperacoes, ecra->PainelOperacoes->textos().value(0));
     TocarBotao(ecra->PainelFuncoes, QStringLiteral("Consumo de Materiais"));
-    guardar(ecra, "frmTerminal2-trabalho.png");
+    capturas.guardar(ecra, QStringLiteral("frmTerminal2-trabalho"));
 
     // Consumption: the panel over the whole screen, its frames and fields in place, by touch.
     Tocar(ecra->btConfirmar);
@@ -383,6 +497,40 @@ TEST(CapturasTerminal2, LoginAndConsumption)
     ConferirPecas(p->CMFrameBotoes, {p->btCMConf, p->btCMCancelar, p->btCMSair});
     ConferirPecas(p->CMFrameIntroducao, {p->Campo[0], p->btLista, p->Campo[1], p->Campo[2], p->Campo[3], p->Campo[4],
                                          p->Campo[5], p->btAdd, p->CMGRmat});
+
+    // An article that does not exist, typed on the terminal's keyboard: the system message in
+    // the touch dialog.
+    InteraccaoEcra dialogos(ecra);
+    p->setOperador(&dialogos);
+    QuandoModal<frmTecladoAlfa>([](frmTecladoAlfa* f) {
+        ConferirDialogo(f);
+        for (const char* t : {"X", "9", "enter"})
+            Tocar(f->tecla(QString::fromLatin1(t)));
+    });
+    QString mensagem;
+    QuandoModal<frmAviso>([&](frmAviso* f) {
+        mensagem = f->mensagem();
+        EXPECT_EQ(f->windowTitle(), QStringLiteral("Terminal"));
+        ConferirDialogo(f);
+        capturas.guardar(ecra, QStringLiteral("frmTerminal2-mensagem"), f);
+        Tocar(f->btSair());
+    });
+    Tocar(p->Campo[0]);
+    EXPECT_EQ(mensagem, QStringLiteral("O Artigo indicado não existe !"));
+    // The article list, left with "Fechar".
+    ecra->setOperador(&dialogos);
+    bool lista = false;
+    QuandoModal<ListaSelecao>([&](ListaSelecao* l) {
+        lista = true;
+        ConferirDialogo(l);
+        ConferirLegivel(l->grelha());
+        Tocar(l->findChild<okaBotao*>(QStringLiteral("btFechar")));
+    });
+    Tocar(p->btLista);
+    EXPECT_TRUE(lista);
+    ecra->setOperador(&op);
+    p->setOperador(&op);
+
     op.textosDigitados << QStringLiteral("CHP03S235") << QStringLiteral("IPE100") << QStringLiteral("CHI2-304");
     op.numerosDigitados << QStringLiteral("1.5") << QStringLiteral("2") << QStringLiteral("12") << QStringLiteral("1.2")
                         << QStringLiteral("0.8");
@@ -390,7 +538,17 @@ TEST(CapturasTerminal2, LoginAndConsumption)
         Tocar(campo < 0 ? static_cast<QWidget*>(p->btAdd) : p->Campo[std::size_t(campo)]);
     EXPECT_EQ(p->CMGRmat->Linhas(), 2);
     EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")), QStringList());
-    guardar(ecra, "frmTerminal2-consumo.png");
+    capturas.guardar(ecra, QStringLiteral("frmTerminal2-consumo"));
+
+    // Posted: back at identification with the document in sight.
+    Tocar(p->btCMConf);
+    EXPECT_FALSE(p->isVisible());
+    EXPECT_TRUE(ecra->ucLogin->isVisible());
+    EXPECT_TRUE(Confirmacao(ecra).startsWith(QStringLiteral("Documento ")));
+    EXPECT_TRUE(Confirmacao(ecra).contains(QStringLiteral(" lançado — 2 artigos, obra 26002\nAntónio Silva")))
+        << Confirmacao(ecra).toStdString();
+    ConferirPecas(ecra, {ecra->notaConfirmacao()});
+    capturas.guardar(ecra, QStringLiteral("frmTerminal2-confirmacao"));
     r.ecra.reset();
     DefinirPastaPrograma(QString());
 }

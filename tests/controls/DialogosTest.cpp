@@ -1,5 +1,8 @@
+#include <QGuiApplication>
 #include <QLabel>
-#include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -58,7 +61,7 @@ TEST(frmAviso, AvisoFechaComSairEDisposicaoPelaAltura)
     EXPECT_TRUE(visto);
 
     // At any height the window is as high as the caller asked, its caption strip taking the
-    // place of a title bar; inside: buttons 954 above the bottom, the label 1192.5 shorter.
+    // place of a title bar; inside: buttons 954 above the bottom, the message area 1192.5 shorter.
     for (int altura : {3345, 6690}) {
         frmAviso f;
         f.ModoAviso = 1;
@@ -72,43 +75,91 @@ TEST(frmAviso, AvisoFechaComSairEDisposicaoPelaAltura)
         EXPECT_EQ(f.btConf()->y(), topo + Twips::Px(interior - 954));
         EXPECT_EQ(f.btCancelar()->y(), topo + Twips::Px(interior - 954));
         EXPECT_EQ(f.btConf()->x(), Twips::Px(240));
-        EXPECT_EQ(f.btCancelar()->x(), Twips::Px(1680));
-        EXPECT_EQ(f.lista()->y(), topo + Twips::Px(120));
-        EXPECT_EQ(f.lista()->height(), Twips::Px(interior - 1192.5));
+        // "Cancelar" where designed, or just right of a "Confirma" grown for its caption.
+        EXPECT_GE(f.btCancelar()->x(), Twips::Px(1680));
+        EXPECT_FALSE(f.btConf()->geometry().intersects(f.btCancelar()->geometry()));
+        EXPECT_EQ(f.areaMensagem()->y(), topo + Twips::Px(120));
+        EXPECT_EQ(f.areaMensagem()->height(), Twips::Px(interior - 1192.5));
         EXPECT_EQ(f.btConf()->text(), QStringLiteral("&Confirma"));
         EXPECT_EQ(f.btCancelar()->text(), QStringLiteral("C&ancelar"));
         EXPECT_EQ(f.Resposta, -1);
     }
 }
 
-TEST(MensagemSistema, CaixaDoSistemaPorTipo)
+// Read at arm's length: the message at 14 points or more of the layout's scale, the buttons at
+// least as large as the panel buttons with their captions whole, and a long message never cut:
+// the window grows within the screen, then the text scrolls.
+TEST(frmAviso, TextoLegivelEBotoesDeToqueMensagemLongaNaoCortada)
+{
+    const QRect ecra = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto linhas = [](int n) {
+        QStringList l;
+        for (int i = 1; i <= n; ++i)
+            l << QStringLiteral("Obra 26%1 operação Corte (ORDEM JÁ TERMINADA)").arg(i, 3, 10, QLatin1Char('0'));
+        return l.join(QStringLiteral("\r\n"));
+    };
+    for (const int n : {1, 8, 200}) {
+        SCOPED_TRACE(n);
+        for (int modo : {0, 1}) {
+            frmAviso f;
+            f.ModoAviso = modo;
+            f.setMensagem(linhas(n));
+            f.setAltura(3345);
+            f.show();
+            ConferirLegivel(f.lista());
+            ConferirBotoesDeToque(&f);
+            EXPECT_TRUE(ecra.contains(f.geometry()));
+            QScrollArea* area = f.areaMensagem();
+            EXPECT_GE(f.height(), Twips::Px(3345));
+            if (n < 100) {
+                // It fits once the window has grown: nothing to scroll.
+                EXPECT_EQ(area->verticalScrollBar()->maximum(), 0);
+                EXPECT_LE(f.lista()->heightForWidth(f.lista()->width()), area->viewport()->height());
+            } else {
+                // As tall as the screen allows, and the rest is reached by scrolling.
+                EXPECT_EQ(f.height(), ecra.height());
+                EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
+                EXPECT_TRUE(area->verticalScrollBar()->isVisible());
+            }
+        }
+    }
+    // At the asked height when the text fits it.
+    frmAviso f;
+    f.setMensagem(QStringLiteral("A Folha de Obra indicada não existe !"));
+    f.setAltura(3345);
+    f.show();
+    EXPECT_EQ(f.height(), Twips::Px(3345));
+}
+
+// The system messages in the touch dialog: the program's title, the picture of their kind, one
+// large "OK".
+TEST(MensagemSistema, DialogoDeToqueComImagemPorTipo)
 {
     InteraccaoTouch op;
-    QString titulo;
-    QMessageBox::Icon icone = QMessageBox::NoIcon;
-    QuandoModal<QMessageBox>([&](QMessageBox* m) {
-        titulo = m->windowTitle();
-        icone = m->icon();
-        ConferirTituloEMoldura(m, QStringLiteral("Terminal"));
-        // The message and its button below the caption strip.
-        const int faixa = m->findChild<TituloDialogo*>()->height();
-        EXPECT_GE(m->button(QMessageBox::Ok)->mapTo(m, QPoint(0, 0)).y(), faixa);
-        for (QLabel* l : m->findChildren<QLabel*>())
-            if (l->text() == QStringLiteral("Erro 5")) {
-                EXPECT_GE(l->mapTo(m, QPoint(0, 0)).y(), faixa);
-            }
-        QTest::mouseClick(m->button(QMessageBox::Ok), Qt::LeftButton);
-    });
-    EXPECT_EQ(op.MensagemSistema(QStringLiteral("Erro 5"), 2), 1);
-    EXPECT_EQ(titulo, QStringLiteral("Terminal"));
-    EXPECT_EQ(icone, QMessageBox::Critical);
-
-    QuandoModal<QMessageBox>([&](QMessageBox* m) {
-        icone = m->icon();
-        m->close();
-    });
-    EXPECT_EQ(op.MensagemSistema(QStringLiteral("x"), 0), 1);
-    EXPECT_EQ(icone, QMessageBox::Warning);
+    for (const auto& [tipo, imagem] : {std::pair{0, int(frmAviso::ImagemAlerta)}, std::pair{1, 0}, std::pair{2, 2}}) {
+        SCOPED_TRACE(tipo);
+        bool visto = false;
+        QuandoModal<frmAviso>([&, imagem = imagem](frmAviso* f) {
+            visto = true;
+            ConferirTituloEMoldura(f, QStringLiteral("Terminal"));
+            EXPECT_EQ(f->mensagem(), QStringLiteral("Erro 5\r\nNa função GravaSaidas do cl_GravaKova"));
+            EXPECT_EQ(f->picture()->pixmap().toImage(), frmAviso::Desenho(imagem, Twips::Px(720)).toImage());
+            EXPECT_FALSE(f->btConf()->isVisible());
+            EXPECT_EQ(f->btSair()->text(), QStringLiteral("OK"));
+            ConferirLegivel(f->lista());
+            ConferirBotoesDeToque(f);
+            QTest::mouseClick(f->btSair(), Qt::LeftButton);
+        });
+        EXPECT_EQ(op.MensagemSistema(QStringLiteral("Erro 5\r\nNa função GravaSaidas do cl_GravaKova"), tipo), 1);
+        EXPECT_TRUE(visto);
+    }
+    // The four pictures differ; a notice (the running-operations list) is not drawn as a warning.
+    QList<QImage> desenhos;
+    for (int k : {0, 1, 2, int(frmAviso::ImagemAlerta)})
+        desenhos << frmAviso::Desenho(k).toImage();
+    for (int a = 0; a < desenhos.size(); ++a)
+        for (int b = a + 1; b < desenhos.size(); ++b)
+            EXPECT_NE(desenhos[a], desenhos[b]) << a << " " << b;
 
     // Any other kind shows nothing.
     EXPECT_EQ(op.MensagemSistema(QStringLiteral("x"), 3), 0);

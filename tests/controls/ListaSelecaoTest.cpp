@@ -62,6 +62,11 @@ TEST(ListaSelecao, ToqueDevolveCodigoEFecharDevolveVazio)
     QuandoModal<ListaSelecao>([&](ListaSelecao* l) {
         titulo = l->windowTitle();
         ConferirTituloEMoldura(l, QStringLiteral("Lista de Artigos"));
+        // Rows, group titles and buttons legible at arm's length; the buttons touch-sized.
+        ConferirLegivel(l->grelha());
+        EXPECT_GE(QFontInfo(l->grelha()->model()->index(0, 0).data(Qt::FontRole).value<QFont>()).pixelSize(),
+                  QFontInfo(l->grelha()->font()).pixelSize());
+        ConferirBotoesDeToque(l);
         QTest::keyClicks(l->filtro(), QStringLiteral("porca"));
         EXPECT_TRUE(l->tocarCodigo(QStringLiteral("P-08")));
     });

@@ -151,6 +151,52 @@ TEST(PainelBotoes, ToqueDaNomeECodigoEUmaNovaCargaSubstitui)
     EXPECT_EQ(p.botaoDoItem(1), nullptr);
 }
 
+// The mark of a chosen item stays with the item: paged out of view, its button reused for other
+// items shows none of it, and paged back the item's button is marked again.
+TEST(PainelBotoes, MarcaDoEscolhidoSegueOItemAoPaginar)
+{
+    PainelBotoes p;
+    p.setTamanhoTwips(4400, PainelBotoes::BandaPaginas + 3 * 895);
+    p.show();
+    carregar(p, 60); // 20 rows of 3, a viewport of 3 rows
+    // The codes shown by marked buttons, and whether item 2's button (when shown) is marked.
+    const auto marcados = [&p] {
+        QStringList r;
+        for (okaBotao* b : p.contentor()->findChildren<okaBotao*>())
+            if (b->isVisible() && b->seleccionado()) r << b->tag();
+        return r;
+    };
+    const auto doisMarcado = [&p] { return !p.botaoDoItem(2) || p.botaoDoItem(2)->seleccionado(); };
+    p.setSeleccionados({QStringLiteral("C2"), QString()});
+    EXPECT_EQ(marcados(), QStringList{QStringLiteral("C2")});
+    okaBotao* botao = p.botaoDoItem(2);
+
+    bool reutilizado = false;
+    for (int i = 0; i < 10; ++i) {
+        QTest::mouseClick(p.btPageUp(), Qt::LeftButton);
+        reutilizado = reutilizado || (botao->isVisible() && botao->tag() != QStringLiteral("C2"));
+        EXPECT_TRUE(marcados().isEmpty() || marcados() == QStringList{QStringLiteral("C2")}) << i;
+        EXPECT_TRUE(doisMarcado()) << i;
+    }
+    EXPECT_TRUE(reutilizado);
+    for (int i = 0; i < 10; ++i)
+        QTest::mouseClick(p.btPageDown(), Qt::LeftButton);
+    ASSERT_NE(p.botaoDoItem(2), nullptr);
+    EXPECT_EQ(marcados(), QStringList{QStringLiteral("C2")});
+
+    // Another choice moves the mark; none, or a new list, clears it.
+    p.setSeleccionados({QStringLiteral("C4")});
+    EXPECT_EQ(marcados(), QStringList{QStringLiteral("C4")});
+    p.setSeleccionados({});
+    EXPECT_TRUE(marcados().isEmpty());
+    p.setSeleccionados({QStringLiteral("C5")});
+    p.ResetBotoes();
+    carregar(p, 60);
+    EXPECT_TRUE(marcados().isEmpty());
+    EXPECT_TRUE(p.temCodigo(QStringLiteral("C60")));
+    EXPECT_FALSE(p.temCodigo(QStringLiteral("C61")));
+}
+
 // Long single words on the 1335 x 795 twip buttons were drawn cut ("orneament").
 TEST(PainelBotoes, PalavrasLongasCabemNoBotao)
 {

@@ -229,4 +229,73 @@ TEST_P(EstadosDia, TerminaTodasOperacoes)
     EXPECT_EQ(msg, QStringLiteral("Não foi possivel terminar as operações da obra F2 !"));
 }
 
+// What each operation reports for the operator's confirmation is what its rows now hold: the
+// line started (a prepared one taken over and renumbered), the line ended and its time, the
+// lines each order change, day change and "end all" closed or resumed; a refusal reports nothing.
+TEST_P(EstadosDia, ResultadoNomeiaOQueFicouNaBaseDeDados)
+{
+    const QString f1 = QStringLiteral("F1"), f2 = QStringLiteral("F2");
+    Obra(bd(), f1);
+    Obra(bd(), f2);
+    Linha(bd(), f1, 1, QDate(2024, 3, 1), "8", "9", "1", 10, E2, 2);
+    Linha(bd(), f1, 7, QDate(2024, 3, 1), "0", "0", "0", 20, {}, 0); // prepared
+    ASSERT_TRUE(eqp.Operacao_Inicio(E1, f1, QStringLiteral("20"), M1, Em(4, "08:00:00"), msg, true));
+    ResultadoEQP r = eqp.Resultado();
+    Registos l = Linhas(bd(), f1);
+    ASSERT_EQ(l.RecordCount(), 2);
+    EXPECT_EQ(r.NoLinha, l[1].inteiro("NoLinha"));
+    EXPECT_EQ(r.NoLinha, 8); // the following free number, MAX + 1
+    EXPECT_EQ(r.Descritivo, l[1].texto("Descritivo"));
+    EXPECT_EQ(r.Descritivo, QStringLiteral("Solda"));
+    EXPECT_EQ(r.Obra, f1);
+    EXPECT_EQ(r.DataHora, Em(4, "08:00:00"));
+    EXPECT_EQ(r.Linhas, 1);
+
+    ASSERT_TRUE(eqp.Operacao_Inicio(E1, f1, QStringLiteral("10"), M1, Em(4, "08:30:00"), msg, true));
+    EXPECT_EQ(eqp.Resultado().NoLinha, 9);
+    ASSERT_TRUE(eqp.Operacao_fim(E1, f1, QStringLiteral("20"), M1, Em(4, "10:15:30"), msg));
+    r = eqp.Resultado();
+    l = Linhas(bd(), f1);
+    EXPECT_EQ(r.NoLinha, 8);
+    EXPECT_EQ(r.Total, l[1].moeda("Total"));
+    EXPECT_EQ(r.Total, C("2.153"));
+
+    // A refusal leaves nothing from the operation before.
+    EXPECT_FALSE(eqp.Operacao_fim(E1, f1, QStringLiteral("20"), M1, Em(4, "10:20:00"), msg));
+    EXPECT_EQ(eqp.Resultado().Linhas, 0);
+    EXPECT_EQ(eqp.Resultado().NoLinha, 0);
+
+    // Suspending closes both of the employee's lines of the order, not the other employee's.
+    ASSERT_TRUE(eqp.Operacao_Inicio(E1, f1, QStringLiteral("20"), M1, Em(4, "10:30:00"), msg, true));
+    ASSERT_TRUE(eqp.Operacao_Inicio(E2, f1, QStringLiteral("20"), M1, Em(4, "10:30:00"), msg, true));
+    ASSERT_TRUE(eqp.Obra_Suspender(E1, f1, Em(4, "11:00:00"), QStringLiteral("Avaria"), msg));
+    r = eqp.Resultado();
+    EXPECT_EQ(r.Linhas, 2);
+    EXPECT_EQ(r.Linhas, bd().consultar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE NoFo = 'F1' "
+                                                      "AND Estado = 9"))
+                            .primeira()
+                            .inteiro(0));
+    EXPECT_EQ(r.Obras, QStringList{f1});
+
+    // The day: ended on two orders, resumed on both, then all ended at once.
+    ASSERT_TRUE(eqp.Operacao_Inicio(E1, f1, QStringLiteral("10"), M1, Em(4, "12:00:00"), msg, true));
+    ASSERT_TRUE(eqp.Operacao_Inicio(E1, f2, QStringLiteral("10"), M1, Em(4, "12:00:00"), msg, true));
+    ASSERT_TRUE(eqp.Operacao_Inicio(E1, f2, QStringLiteral("20"), M1, Em(4, "12:00:00"), msg, true));
+    ASSERT_TRUE(eqp.Dia_Fim(E1, Em(4, "17:00:00"), msg));
+    EXPECT_EQ(eqp.Resultado().Linhas, 3);
+    EXPECT_EQ(eqp.Resultado().Obras, (QStringList{f1, f2}));
+    EXPECT_EQ(eqp.Resultado().DataHora, Em(4, "17:00:00"));
+    ASSERT_TRUE(eqp.Dia_Inicio(E1, Em(5, "08:00:00"), msg));
+    EXPECT_EQ(eqp.Resultado().Linhas, 3);
+    EXPECT_EQ(eqp.Resultado().Obras, (QStringList{f1, f2}));
+    EXPECT_EQ(eqp.Resultado().DataHora, Em(5, "08:00:00"));
+    ASSERT_TRUE(eqp.TerminaTodasOperacoes(E1, Em(5, "09:00:00"), msg));
+    EXPECT_EQ(eqp.Resultado().Linhas, 3);
+    EXPECT_EQ(eqp.Resultado().Obras, (QStringList{f1, f2}));
+    EXPECT_EQ(bd().consultar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Func = 'E1' AND Estado = 1"))
+                  .primeira()
+                  .inteiro(0),
+              0);
+}
+
 INSTANCIAR_BACKENDS(EstadosDia);
