@@ -223,7 +223,7 @@ void PastaDemo(const QTemporaryDir& pasta, const QString& oka)
     ASSERT_TRUE(QFile::copy(QDir::current().filePath(oka), pasta.filePath(oka)));
     DefinirPastaPrograma(pasta.path());
     LigacaoDados bd;
-    ASSERT_EQ(Arranque::AbrirBaseDados(oka, bd, nullptr, nullptr), Arranque::Resultado::Aberta);
+    ASSERT_EQ(Arranque::AbrirBaseDados(oka, bd, nullptr, nullptr, true), Arranque::Resultado::Aberta);
     EsquemaBD::Criar(bd);
     EsquemaBD::CarregarDemo(bd, QStringLiteral("1234"));
     bd.Fechar();
