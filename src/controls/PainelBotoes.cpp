@@ -284,8 +284,11 @@ void PainelBotoes::disporBotoes()
             b->setTag(codigoItem(i));
         }
         const QRectF g = geometriaItem(i + 1);
-        b->setGeometry(Twips::Rect(g.left(), g.top() + m_deslocamento, g.width(), g.height()));
-        if (b->isHidden()) b->show();
+        const QRect r = Twips::Rect(g.left(), g.top() + m_deslocamento, g.width(), g.height());
+        b->setGeometry(r);
+        // Only whole rows are shown: a button cut by the viewport's edge waits for its page.
+        const bool inteiro = m_contentor->rect().contains(r);
+        if (b->isHidden() == inteiro) b->setVisible(inteiro);
     }
     for (int s = 0; s < m_pool.size(); ++s) {
         if (usado[s]) continue;

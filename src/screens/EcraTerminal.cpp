@@ -17,6 +17,7 @@
 #include "base/Mod_log.h"
 #include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
+#include "controls/EtiquetaAjustada.h"
 #include "controls/Fontes.h"
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
@@ -38,9 +39,10 @@ constexpr double LarguraBase = 6015;
 constexpr double LarguraDataHora = 4455;
 constexpr double AlturaFaixa = 1815;
 
+// A label whose text shrinks rather than being cut.
 QLabel* novaEtiqueta(QWidget* pai, double pontos)
 {
-    auto* l = new QLabel(pai);
+    auto* l = new EtiquetaAjustada(pai);
     l->setFont(FonteTerminal(pontos, true));
     return l;
 }
@@ -81,9 +83,11 @@ EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
     lbData = novaEtiqueta(FrameDataHora, 12);
     lbHora->setAlignment(Qt::AlignCenter);
     lbData->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    for (QLabel* l : {lbNome, lbObra, lbFuncao, lbOperacao, lbMaquina})
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     btConfigurar = new okaBotao(FrameDataHora);
     btConfigurar->setText(QStringLiteral("&Configurar"));
-    btConfigurar->setFont(FonteTerminal(9, false));
+    btConfigurar->setFont(FonteTerminal(10, true));
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
@@ -102,9 +106,12 @@ EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
     int i = 0;
     for (okaBotao* b : {btConfirmar, btCancelar, btSair})
         b->setGeometry(Twips::Rect(120 + i++ * (larguraBotao + 120), 300, larguraBotao, AlturaFaixa - 420));
-    lbHora->setGeometry(Twips::Rect(60, 360, LarguraDataHora - 120, 975));
-    lbData->setGeometry(Twips::Rect(60, 1200, LarguraDataHora - 120, 560));
-    btConfigurar->setGeometry(Twips::Rect(LarguraDataHora - 1800, 60, 1740, 360));
+    // Configurar is a touch button of the panels' size, right of the time; the date below both.
+    btConfigurar->setGeometry(Twips::Rect(LarguraDataHora - 60 - PainelBotoes::LarguraBotao, 300,
+                                          PainelBotoes::LarguraBotao, PainelBotoes::AlturaBotao));
+    lbHora->setGeometry(
+        Twips::Rect(60, 300, LarguraDataHora - 240 - PainelBotoes::LarguraBotao, PainelBotoes::AlturaBotao));
+    lbData->setGeometry(Twips::Rect(60, 1200, LarguraDataHora - 120, 555));
 
     connect(btConfirmar, &QPushButton::clicked, this, [this] { Confirmar(); });
     connect(btCancelar, &QPushButton::clicked, this, [this] { Cancelar(); });
@@ -220,7 +227,7 @@ void EcraTerminal::CarregaPainelInfo()
     const int passo = qMin(Twips::Px(360), dentro.height() / 5);
     int i = 0;
     for (QLabel* l : {lbNome, lbObra, lbFuncao, lbOperacao, lbMaquina})
-        l->setGeometry(Twips::Px(60), dentro.top() + passo * i++, larguraLinha, qMin(passo, Twips::Px(300)));
+        l->setGeometry(Twips::Px(60), dentro.top() + passo * i++, larguraLinha, passo);
 }
 
 void EcraTerminal::DataHora()
@@ -478,16 +485,22 @@ void EcraTerminal::Cancelar()
     if (!m_porCarregar.isEmpty()) RecarregarPaineis(true);
 }
 
+bool EcraTerminal::PodeSair()
+{
+    return !m_definicoesEcra.ConfirmarSair ||
+           operador()->Confirmacao(QStringLiteral("Sair do terminal?"), 1, AlturaDialogo);
+}
+
 void EcraTerminal::Sair()
 {
     QApplication::beep();
-    close();
+    if (PodeSair()) close();
 }
 
 void EcraTerminal::SairMenu()
 {
     QApplication::beep();
-    close();
+    if (PodeSair()) close();
 }
 
 void EcraTerminal::AbrirDefinicoesBD()

@@ -54,7 +54,9 @@ frmTerminal2::frmTerminal2(QWidget* parent) : EcraTerminal(parent)
             [this](const QString& n, const QString& c) { EscolheuOperacao(n, c); });
     connect(ucLogin, &::ucLogin::EscolheuUtilizador, this,
             [this](const QString& c, const QString& n, qint16 nivel) { Login(c, n, nivel); });
-    connect(ucLogin, &::ucLogin::Sair, this, [this] { close(); });
+    connect(ucLogin, &::ucLogin::Sair, this, [this] {
+        if (PodeSair()) close();
+    });
     // Every refused login goes to the daily log, with the employee and the message.
     connect(ucLogin, &::ucLogin::Recusado, this, [this](const QString& funcionario, const QString& mensagem) {
         Registar(Agora(), QStringLiteral("Utilizador:") + funcionario, QString(), QString(), QString(), mensagem);
@@ -272,7 +274,7 @@ void frmTerminal2::Cancelar()
 
 void frmTerminal2::Sair()
 {
-    close();
+    if (PodeSair()) close();
 }
 
 void frmTerminal2::MostraConsumo()

@@ -17,6 +17,7 @@
 #include "app/mod_main.h"
 #include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
+#include "controls/ConferirDialogo.h"
 #include "controls/GrelhaConsumo.h"
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
@@ -48,7 +49,11 @@ protected:
         ASSERT_TRUE(bd.Abrir(p));
         EsquemaBD::Criar(bd);
     }
-    void TearDown() override { DefinirPastaPrograma(QString()); }
+    void TearDown() override
+    {
+        DefinirPastaPrograma(QString());
+        Twips::DefinirPorPixel(0);
+    }
 
     QString caminho(const QString& nome) const { return QDir(pasta.path()).filePath(nome); }
     void escrever(const QString& nome, const QString& texto)
@@ -204,6 +209,43 @@ TEST_F(ArranqueEcra, AMissingOrUnusableSqliteFileEndsStartUpWithAMessageNamingIt
     EXPECT_FALSE(QFile::exists(caminho(u"gralha.db"_s)));
 }
 
+// Section "Ecrã": the density sizes the screen (by default the design fills it), the exit
+// question and the supervisor level reach the screen; a bad value is reported and replaced.
+TEST_F(ArranqueEcra, ScreenSettingsSetTheDensityTheExitQuestionAndTheSupervisorLevel)
+{
+    const QSize ecra = QGuiApplication::primaryScreen()->size();
+    escrever(u"Terminal_Obras.oka"_s, configuracao(u"0"_s));
+    ResultadoMain r = Main({}, &op);
+    ASSERT_TRUE(r.ecra);
+    EXPECT_DOUBLE_EQ(Twips::PorPixel(), Twips::Automatico(ecra));
+    EXPECT_FALSE(r.ecra->definicoesEcra().ConfirmarSair);
+    EXPECT_EQ(r.ecra->definicoesEcra().NivelSupervisor, 9);
+    auto* t0 = dynamic_cast<frmTerminal*>(r.ecra.get());
+    ASSERT_NE(t0, nullptr);
+    // The bottom strip is as high as the design makes it at this density.
+    EXPECT_EQ(t0->FrameBase->height(), Twips::Px(1815));
+    r.ecra.reset();
+
+    escrever(u"Terminal_Obras.oka"_s,
+             configuracao(u"0"_s) + u"[Ecrã]\r\nConfirmar Sair=1\r\nNível Supervisor=3\r\nTwips por Pixel=12\r\n"_s);
+    r = Main({}, &op);
+    ASSERT_TRUE(r.ecra);
+    EXPECT_DOUBLE_EQ(Twips::PorPixel(), 12.0);
+    EXPECT_EQ(r.ecra->FrameBase->height(), qRound(1815 / 12.0));
+    EXPECT_TRUE(r.ecra->definicoesEcra().ConfirmarSair);
+    EXPECT_EQ(r.ecra->definicoesEcra().NivelSupervisor, 3);
+    EXPECT_TRUE(op.dialogos.isEmpty());
+    r.ecra.reset();
+
+    escrever(u"Terminal_Obras.oka"_s, configuracao(u"0"_s) + u"[Ecrã]\r\nTwips por Pixel=grande\r\n"_s);
+    r = Main({}, &op);
+    ASSERT_TRUE(r.ecra);
+    EXPECT_DOUBLE_EQ(Twips::PorPixel(), Twips::Automatico(ecra));
+    ASSERT_EQ(op.textos(u"MensagemSistema"_s).size(), 1);
+    EXPECT_TRUE(op.textos(u"MensagemSistema"_s)[0].contains(u"\"Twips por Pixel\""_s));
+    EXPECT_EQ(op.dialogos[0].imagem, 0);
+}
+
 // The screen the test runs on, checked against TERMINAL_ECRA ("1920x1080") when it is set, so
 // that each run checks the size it claims.
 QSize EcraDoTeste()
@@ -239,10 +281,15 @@ void ConferirFaixa(EcraTerminal* ecra)
     EXPECT_EQ(ecra->PainelInfo->geometry().bottomLeft(), QPoint(0, ecra->height() - 1));
     EXPECT_NEAR(ecra->PainelInfo->width(), ecra->FrameBase->x() - Twips::Px(140), 1.0);
     ConferirPecas(ecra->FrameBase, {ecra->btConfirmar, ecra->btCancelar, ecra->btSair});
-    // The clock's labels overlap by design (the time is 975 twips high from 360, the date starts at
-    // 1200); they only need to be inside their frame.
-    ConferirPecas(ecra->FrameDataHora, {ecra->lbHora, ecra->lbData, ecra->btConfigurar}, true);
+    ConferirPecas(ecra->FrameDataHora, {ecra->lbHora, ecra->lbData, ecra->btConfigurar});
     ConferirPecas(ecra->PainelInfo, {ecra->lbNome, ecra->lbObra, ecra->lbFuncao, ecra->lbOperacao, ecra->lbMaquina});
+    // Configurar is touched like a panel button, and as large.
+    const QSize botao = Twips::Rect(0, 0, PainelBotoes::LarguraBotao, PainelBotoes::AlturaBotao).size();
+    EXPECT_GE(ecra->btConfigurar->height(), botao.height());
+    EXPECT_GE(ecra->btConfigurar->width(), botao.width());
+    for (QLabel* l :
+         {ecra->lbNome, ecra->lbObra, ecra->lbFuncao, ecra->lbOperacao, ecra->lbMaquina, ecra->lbHora, ecra->lbData})
+        ConferirTextoInteiro(l);
 }
 
 } // namespace
@@ -302,6 +349,16 @@ TEST(Captura, StartsWithinOneSecondAndSavesThePicture)
     TocarBotao(t0->PainelFuncoes, QStringLiteral("Iniciar Operação"));
     EXPECT_EQ(t0->lbFuncao->text(), QStringLiteral("Função:Iniciar Operação"));
     EXPECT_TRUE(op.textos(QStringLiteral("MensagemSistema")).isEmpty());
+    // Every panel shows whole rows only, and the information lines their whole text, also the
+    // longest function line (a suspension with the longest reason).
+    for (PainelBotoes* p :
+         {t0->PainelUtilizadores, t0->PainelObras, t0->PainelFuncoes, t0->PainelOperacoes, t0->PainelMaquinas})
+        ConferirPainelInteiro(p);
+    op.motivoEscolhido = QStringLiteral("Aguarda aprovação do cliente");
+    TocarBotao(t0->PainelFuncoes, QStringLiteral("Suspender"));
+    EXPECT_EQ(t0->lbFuncao->text(), QStringLiteral("Função:Suspender(Aguarda aprovação do cliente)"));
+    ConferirFaixa(t0);
+    TocarBotao(t0->PainelFuncoes, QStringLiteral("Iniciar Operação"));
     const QString destino = qEnvironmentVariable("TERMINAL_CAPTURA");
     if (!destino.isEmpty()) {
         QTest::qWait(1100); // the clock shows a whole second
@@ -309,6 +366,7 @@ TEST(Captura, StartsWithinOneSecondAndSavesThePicture)
     }
     r.ecra.reset();
     DefinirPastaPrograma(QString());
+    Twips::DefinirPorPixel(0);
 }
 
 // frmTerminal2 as it starts in production, on the demo database with the shipped
@@ -352,6 +410,7 @@ TEST(CapturasTerminal2, LoginAndConsumption)
               QRect(ecra->ucLogin->x(), 0, ecra->ucLogin->width(), ecra->ucLogin->y()));
     EXPECT_EQ(ecra->FrameDataHora->geometry().bottomRight(), QPoint(ecra->width() - 1, ecra->height() - 1));
     ConferirPecas(ecra, {ecra->PainelBotesUtilizadores, ecra->ucLogin, ecra->FrameDataHora});
+    ConferirPainelInteiro(ecra->PainelBotesUtilizadores);
     EXPECT_FALSE(ecra->FrameBase->isVisible());
     for (int tecla : {1, 2, 3, 4})
         Tocar(ecra->ucLogin->btAlfa[std::size_t(tecla)]);
@@ -372,6 +431,9 @@ TEST(CapturasTerminal2, LoginAndConsumption)
     TocarBotao(ecra->PainelObra, QStringLiteral("Obra 26002"));
     TocarBotao(ecra->PainelOperacoes, ecra->PainelOperacoes->textos().value(0));
     TocarBotao(ecra->PainelFuncoes, QStringLiteral("Consumo de Materiais"));
+    for (PainelBotoes* painel : {ecra->PainelObra, ecra->PainelFuncoes, ecra->PainelOperacoes})
+        ConferirPainelInteiro(painel);
+    ConferirFaixa(ecra);
     guardar(ecra, "frmTerminal2-trabalho.png");
 
     // Consumption: the panel over the whole screen, its frames and fields in place, by touch.
@@ -390,7 +452,15 @@ TEST(CapturasTerminal2, LoginAndConsumption)
         Tocar(campo < 0 ? static_cast<QWidget*>(p->btAdd) : p->Campo[std::size_t(campo)]);
     EXPECT_EQ(p->CMGRmat->Linhas(), 2);
     EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")), QStringList());
+    // The fields show their whole text: the longest description, the measures.
+    EXPECT_EQ(p->Campo[1]->text(), QStringLiteral("Chapa inox AISI 304 2 mm"));
+    for (oka_input* campo : p->Campo)
+        EXPECT_TRUE(campo->cabe()) << NomeWidget(campo) << " cuts \"" << campo->text().toStdString() << "\"";
+    ConferirBotoesInteiros<okaBotao>(p->CMFrameIntroducao);
+    for (QLabel* titulo : p->Titulo)
+        ConferirTextoInteiro(titulo);
     guardar(ecra, "frmTerminal2-consumo.png");
     r.ecra.reset();
     DefinirPastaPrograma(QString());
+    Twips::DefinirPorPixel(0);
 }
