@@ -117,7 +117,8 @@ EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
     connect(btCancelar, &QPushButton::clicked, this, [this] { Cancelar(); });
     connect(btSair, &QPushButton::clicked, this, [this] { Sair(); });
     connect(btConfigurar, &QPushButton::clicked, this, [this] { Menu->popup(QCursor::pos()); });
-    connect(Menu_SQL, &QAction::triggered, this, [this] { AbrirDefinicoesBD(); });
+    connect(Menu_SQL, &QAction::triggered, this,
+            [this] { Proteger(QStringLiteral("Menu_SQL"), [this] { AbrirDefinicoesBD(); }); });
     connect(Menu_exit, &QAction::triggered, this, [this] { SairMenu(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
 
@@ -503,8 +504,25 @@ void EcraTerminal::SairMenu()
     if (PodeSair()) close();
 }
 
+bool EcraTerminal::AutorizarDefinicoes(const QString& titulo)
+{
+    // Every refusal and the opening go to the daily log, under the employee who tried.
+    const QString funcao = QStringLiteral("Função:") + titulo;
+    QString supervisor;
+    const bool autorizado = operador()->AutorizarSupervisor(
+        titulo, Ligacao, m_definicoesEcra.NivelSupervisor, supervisor,
+        [&](const QString& quem, const QString& mensagem) {
+            Registar(Agora(), QStringLiteral("Utilizador:") + quem, QString(), funcao, QString(), mensagem);
+        });
+    if (autorizado)
+        Registar(Agora(), QStringLiteral("Utilizador:") + supervisor, QString(), funcao, QString(),
+                 QStringLiteral("Definições abertas com a palavra passe do supervisor."));
+    return autorizado;
+}
+
 void EcraTerminal::AbrirDefinicoesBD()
 {
+    if (!AutorizarDefinicoes(Menu_SQL->text())) return;
     // New settings take effect at the next start; the open connection is left alone. A file that
     // cannot be read is reported instead: saving would put one section in place of all it holds.
     DefinicoesBD definicoes(CaminhoConfiguracao(m_ficheiroConfiguracao));

@@ -70,6 +70,7 @@ public:
     void Confirmar();
     virtual void Cancelar();
     virtual void Sair();
+    // The database settings, once a supervisor gave his password.
     void AbrirDefinicoesBD();
     virtual void SairMenu();
     // True when the terminal may close: at once, or with "Confirmar Sair" once the operator
@@ -125,6 +126,10 @@ public:
     static constexpr int AlturaDialogoLista = 6690;
 
 protected:
+    // Asks for a supervisor's password before the settings `titulo` open; refusals and the
+    // opening are written to the daily log. True when they may open.
+    bool AutorizarDefinicoes(const QString& titulo);
+
     enum class Despacho {
         Nenhum,       // nothing to run (empty code, or the screen handled it without the engine)
         Motor,        // an engine operation ran: its result and message are filled

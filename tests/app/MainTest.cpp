@@ -186,6 +186,7 @@ TEST_F(ArranqueEcra, UnreadableConfigurationIsReportedAndNeverOverwritten)
     r = Main({}, &op);
     ASSERT_TRUE(r.ecra);
     escrever(u"Terminal_Obras.oka"_s, ilegivel);
+    op.supervisor = u"9-Chefe"_s;
     r.ecra->Menu_SQL->trigger();
     EXPECT_TRUE(op.textos(u"BD"_s).isEmpty());
     ASSERT_EQ(op.textos(u"MensagemSistema"_s).size(), 1);
