@@ -19,6 +19,7 @@
 #include "base/Rotinas.h"
 #include "controls/EtiquetaAjustada.h"
 #include "controls/Fontes.h"
+#include "controls/Ocupado.h"
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
 #include "controls/okaBotao.h"
@@ -114,7 +115,10 @@ EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
     lbData->setGeometry(Twips::Rect(60, 1200, LarguraDataHora - 120, 555));
 
     connect(btConfirmar, &QPushButton::clicked, this, [this] { Confirmar(); });
-    connect(btCancelar, &QPushButton::clicked, this, [this] { Cancelar(); });
+    connect(btCancelar, &QPushButton::clicked, this, [this] {
+        Ocupado ocupado(this);
+        Cancelar();
+    });
     connect(btSair, &QPushButton::clicked, this, [this] { Sair(); });
     connect(btConfigurar, &QPushButton::clicked, this, [this] { Menu->popup(QCursor::pos()); });
     connect(Menu_SQL, &QAction::triggered, this,
@@ -335,6 +339,8 @@ QString EcraTerminal::Agora()
 
 void EcraTerminal::Confirmar()
 {
+    // Touches made while the engine works are dropped: a second Confirmar records nothing.
+    Ocupado ocupado(this);
     QApplication::beep();
     const QString quando = Agora();
     const QString nome = lbNome->text();
@@ -552,6 +558,7 @@ QString EcraTerminal::textoErro(const QString& rotina, const std::exception& e) 
 
 void EcraTerminal::Proteger(const QString& rotina, const std::function<void()>& corpo)
 {
+    Ocupado ocupado(this);
     try {
         corpo();
     } catch (const std::exception& e) {
