@@ -128,7 +128,10 @@ void PainelBotoes::aplicarTamanho()
     const double largPagina = arredondarPar(w * 0.5);
     m_contentor->setGeometry(Twips::Rect(0, BandaPaginas, w, h - BandaPaginas));
     m_btPageDown->setGeometry(Twips::Rect(0, 0, largPagina, AlturaBotao));
-    m_btPageUp->setGeometry(Twips::Rect(w - largPagina, 0, largPagina, AlturaBotao));
+    // An odd width makes the two halves, each rounded up, share a twip: btPageUp starts where
+    // btPageDown ends, so that they never overlap.
+    const double esquerdaUp = qMax(w - largPagina, largPagina);
+    m_btPageUp->setGeometry(Twips::Rect(esquerdaUp, 0, w - esquerdaUp, AlturaBotao));
 
     m_deslocamento = 0;
     // The strip keeps the height of the loaded list, so its last rows stay within reach after

@@ -1,6 +1,8 @@
 // Start-up: configuration file, database settings and connection, terminal type, screen choice.
 #include <iostream>
 
+#include <QAbstractButton>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,6 +19,7 @@
 #include "app/mod_main.h"
 #include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
+#include "controls/AjudaModal.h"
 #include "controls/ConferirDialogo.h"
 #include "controls/GrelhaConsumo.h"
 #include "controls/PainelBotoes.h"
@@ -25,8 +28,11 @@
 #include "controls/oka_input.h"
 #include "controls/ucLogin.h"
 #include "dataaccess/EsquemaBD.h"
+#include "engine/Cl_EQP.h"
+#include "engine/cl_Motivos.h"
 #include "screens/ConferirEcra.h"
 #include "screens/FixturaTerminal2.h"
+#include "screens/InteraccaoEcra.h"
 #include "screens/PainelConsumo.h"
 #include "screens/TocarPainel.h"
 #include "screens/frmTerminal.h"
@@ -462,6 +468,103 @@ TEST(CapturasTerminal2, LoginAndConsumption)
         ConferirTextoInteiro(titulo);
     guardar(ecra, "frmTerminal2-consumo.png");
     r.ecra.reset();
+    DefinirPastaPrograma(QString());
+    Twips::DefinirPorPixel(0);
+}
+
+namespace {
+
+// A dialog as the operator meets it: whole on the screen, every button it shows whole inside
+// the dialog and inside whatever holds it (a panel's viewport, a frame), no button over another.
+void ConferirDialogoNoEcra(QDialog* d, const QString& nome)
+{
+    const std::string n = nome.toStdString();
+    ASSERT_TRUE(d->isVisible()) << n;
+    const QRect ecra = d->screen()->geometry();
+    EXPECT_TRUE(ecra.contains(d->frameGeometry()))
+        << n << " (" << d->frameGeometry().width() << "x" << d->frameGeometry().height() << ") off the screen";
+    QList<QAbstractButton*> botoes;
+    for (QAbstractButton* b : d->findChildren<QAbstractButton*>()) {
+        if (!b->isVisible()) continue;
+        botoes << b;
+        const QRect r(b->mapTo(d, QPoint(0, 0)), b->size());
+        for (QWidget* pai = b->parentWidget(); pai; pai = pai->parentWidget()) {
+            const QRect area(pai->mapTo(d, QPoint(0, 0)), pai->size());
+            EXPECT_TRUE(area.contains(r)) << n << ": " << NomeWidget(b) << " cut by " << NomeWidget(pai);
+            if (pai == d) break;
+        }
+    }
+    for (int i = 0; i < botoes.size(); ++i)
+        for (int j = i + 1; j < botoes.size(); ++j)
+            EXPECT_FALSE(QRect(botoes[i]->mapTo(d, QPoint(0, 0)), botoes[i]->size())
+                             .intersects(QRect(botoes[j]->mapTo(d, QPoint(0, 0)), botoes[j]->size())))
+                << n << ": " << NomeWidget(botoes[i]) << " over " << NomeWidget(botoes[j]);
+}
+
+} // namespace
+
+// Every dialog of the terminal at the density start-up gives the screen of the run (ctest runs
+// it at 1920 x 1080 and at 1024 x 768): whole on the screen, its buttons whole and apart.
+TEST(CapturasDialogos, EveryDialogLiesOnTheScreenWithItsButtonsWholeAndApart)
+{
+    const QSize ecraTeste = EcraDoTeste();
+    QTemporaryDir pasta;
+    PastaDemo(pasta, QStringLiteral("Terminal_ERP.oka"));
+    if (HasFatalFailure()) return;
+    Twips::DefinirPorPixel(Twips::Automatico(ecraTeste));
+    LigacaoDados bd;
+    ASSERT_EQ(Arranque::AbrirBaseDados(QStringLiteral("Terminal_ERP.oka"), bd, nullptr, nullptr),
+              Arranque::Resultado::Aberta);
+    QWidget fundo;
+    fundo.setGeometry(QRect(QPoint(0, 0), ecraTeste));
+    fundo.show();
+    InteraccaoEcra op(&fundo);
+    QStringList vistos;
+    const auto conferir = [&](const QString& nome) {
+        QuandoModal<QDialog>([&vistos, nome](QDialog* d) {
+            ConferirDialogoNoEcra(d, nome);
+            vistos << nome;
+            d->done(QDialog::Rejected);
+        });
+    };
+
+    conferir(u"Aviso"_s);
+    op.Aviso(u"A Folha de Obra não está em Fabrico !"_s, 0, 3345);
+    conferir(u"Confirmacao"_s);
+    op.Confirmacao(u"Sair do terminal?"_s, 1, 3345);
+    QString lista;
+    for (int i = 0; i < 12; ++i)
+        lista += u"\r\nObra 260%1 operação Controlo de Qualidade (ORDEM JÁ TERMINADA)"_s.arg(i + 10);
+    conferir(u"Lista"_s);
+    op.Aviso(lista, 0, 6690);
+    conferir(u"MensagemSistema"_s);
+    op.MensagemSistema(u"Erro 5 (database is locked)\r\nNa função Confirmar do frmTerminal"_s, 2);
+    conferir(u"Teclado"_s);
+    op.PedirNumero(u"INTRODUZA O NUMERO DA ORDEM"_s);
+    conferir(u"TecladoAlfa"_s);
+    op.PedirTexto(u"Cód. Artigo"_s);
+    cl_Motivos motivos;
+    motivos.setBid_lig(&bd);
+    conferir(u"Motivos"_s);
+    op.EscolherMotivo(motivos.Lista_Motivos(), u"MOTIVO DA SUSPENSÃO"_s);
+    Cl_EQP eqp;
+    eqp.setBd_lig(&bd);
+    eqp.setOperador(&op);
+    conferir(u"ListaSelecao"_s);
+    eqp.cm_ListaArtigos();
+    QString supervisor;
+    conferir(u"Supervisor"_s);
+    op.AutorizarSupervisor(u"Ligação ao Servidor SQL"_s, &bd, 9, supervisor, {});
+    DefinicoesBD definicoes(pasta.filePath(u"Terminal_ERP.oka"_s));
+    ASSERT_TRUE(definicoes.Ler());
+    conferir(u"DefinicoesBD"_s);
+    op.EditarDefinicoesBD(definicoes, pasta.filePath(u"Catalogos/bd.sql"_s));
+    ValoresKova kova;
+    conferir(u"DefinicoesKova"_s);
+    op.EditarDefinicoesKova(kova);
+
+    EXPECT_EQ(vistos.size(), 11) << vistos.join(u' ').toStdString();
+    bd.Fechar();
     DefinirPastaPrograma(QString());
     Twips::DefinirPorPixel(0);
 }
