@@ -11,7 +11,8 @@ namespace {
 class AbrirTeclado : public QObject
 {
 public:
-    AbrirTeclado(QLineEdit* campo, const QString& titulo) : QObject(campo), m_campo(campo), m_titulo(titulo)
+    AbrirTeclado(QLineEdit* campo, std::function<QString()> titulo)
+        : QObject(campo), m_campo(campo), m_titulo(std::move(titulo))
     {
         campo->installEventFilter(this);
     }
@@ -27,7 +28,7 @@ protected:
             return false;
         QPointer<QLineEdit> campo = m_campo;
         frmTecladoAlfa teclado(m_campo->window());
-        teclado.setWindowTitle(m_titulo);
+        teclado.setWindowTitle(m_titulo());
         teclado.setSenha(m_campo->echoMode() != QLineEdit::Normal);
         teclado.setTextoInicial(m_campo->text());
         const bool entrou = teclado.exec() == QDialog::Accepted;
@@ -40,12 +41,17 @@ protected:
 
 private:
     QLineEdit* m_campo;
-    QString m_titulo;
+    std::function<QString()> m_titulo;
 };
 
 } // namespace
 
 void TecladoNoCampo(QLineEdit* campo, const QString& titulo)
 {
-    new AbrirTeclado(campo, titulo);
+    new AbrirTeclado(campo, [titulo] { return titulo; });
+}
+
+void TecladoNoCampo(QLineEdit* campo, std::function<QString()> titulo)
+{
+    new AbrirTeclado(campo, std::move(titulo));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QString>
 
 class QLineEdit;
@@ -9,3 +11,5 @@ class QLineEdit;
 // replaces the text, "Cancelar" leaves it as it was. A password field stays hidden on the
 // keyboard too. A physical keyboard still types into the field as ever.
 void TecladoNoCampo(QLineEdit* campo, const QString& titulo);
+// The same, with the caption read at each touch (a field whose label changes).
+void TecladoNoCampo(QLineEdit* campo, std::function<QString()> titulo);

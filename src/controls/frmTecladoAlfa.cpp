@@ -113,4 +113,7 @@ void frmTecladoAlfa::showEvent(QShowEvent* e)
     adjustSize();
     CentrarNoEcra(this);
     m_visor->setFocus();
+    // A text to go on from: the keys add at its end rather than replace it.
+    m_visor->deselect();
+    m_visor->end(false);
 }

@@ -94,7 +94,9 @@ EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
     Timer1->setInterval(1000);
 
     Menu = new QMenu(QStringLiteral("Configuração"), this);
-    Menu->setFont(FonteTerminal(12, false));
+    // Entries as high as a panel button, to be touched.
+    Menu->setFont(FonteTerminal(14, true));
+    Menu->setStyleSheet(QStringLiteral("QMenu::item { padding: %1px %2px; }").arg(Twips::Px(240)).arg(Twips::Px(360)));
     Menu_SQL = Menu->addAction(QStringLiteral("Ligação ao Servidor SQL"));
     Menu->addSeparator();
     Menu_exit = Menu->addAction(QStringLiteral("&Sair"));

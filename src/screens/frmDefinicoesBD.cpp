@@ -61,13 +61,15 @@ frmDefinicoesBD::frmDefinicoesBD(const DefinicoesBD& definicoes, const QString& 
     cbDriver->setMinimumHeight(Twips::Px(600));
     for (auto [campo, titulo] :
          {std::pair{txtServidor, QStringLiteral("Servidor")}, std::pair{txtPorta, QStringLiteral("Porta")},
-          std::pair{txtBaseDados, QStringLiteral("Base de Dados")},
           std::pair{txtUtilizador, QStringLiteral("Utilizador")},
           std::pair{txtPassword, QStringLiteral("Palavra Passe")},
           std::pair{txtDriverOdbc, QStringLiteral("Driver ODBC")}}) {
         campo->setMinimumHeight(Twips::Px(600));
         TecladoNoCampo(campo, titulo);
     }
+    // "Ficheiro" for SQLite, "Base de Dados" for the servers, as its label says.
+    txtBaseDados->setMinimumHeight(Twips::Px(600));
+    TecladoNoCampo(txtBaseDados, [this] { return lbBaseDados->text(); });
 
     lbEstado = new QLabel(this);
     lbEstado->setWordWrap(true);
@@ -82,6 +84,7 @@ frmDefinicoesBD::frmDefinicoesBD(const DefinicoesBD& definicoes, const QString& 
         b->setAutoDefault(false);
     }
     auto* botoes = new QHBoxLayout;
+    botoes->setSpacing(Twips::Px(120));
     botoes->addWidget(btTestar);
     botoes->addWidget(btCriar);
     botoes->addStretch();

@@ -45,6 +45,7 @@ frmDefinicoesKova::frmDefinicoesKova(const ValoresKova& valores, QWidget* parent
     btGravar = new QPushButton(QStringLiteral("Gravar"), this);
     btCancelar = new QPushButton(QStringLiteral("Cancelar"), this);
     auto* botoes = new QHBoxLayout;
+    botoes->setSpacing(Twips::Px(120));
     botoes->addStretch();
     for (QPushButton* b : {btGravar, btCancelar}) {
         b->setMinimumSize(Twips::Px(1335), Twips::Px(795));

@@ -14,7 +14,9 @@
 #include "base/PastaPrograma.h"
 #include "controls/AjudaModal.h"
 #include "controls/ConferirDialogo.h"
+#include "controls/PainelBotoes.h"
 #include "controls/TituloDialogo.h"
+#include "controls/Twips.h"
 #include "controls/frmAviso.h"
 #include "controls/frmSupervisor.h"
 #include "controls/frmTecladoAlfa.h"
@@ -112,6 +114,8 @@ protected:
         Tocar(ecra->btConfigurar);
         QMenu* menu = ecra->Menu;
         ASSERT_TRUE(menu->isVisible());
+        // Its entries are touched like the panel buttons, and about as high.
+        EXPECT_GE(menu->actionGeometry(accao).height(), Twips::Px(PainelBotoes::AlturaBotao) * 9 / 10);
         QTest::mouseClick(menu->windowHandle(), Qt::LeftButton, {}, menu->actionGeometry(accao).center());
     }
     // Types `texto` on the login control's keyboard and touches enter.
@@ -217,6 +221,14 @@ TEST_F(Guarda, DatabaseSettingsOpenOnlyWithASupervisorPassword)
         EXPECT_TRUE(ecraRect.contains(d->frameGeometry()));
         EXPECT_NEAR(d->frameGeometry().center().x(), ecraRect.center().x(), 2);
         ConferirBotoesInteiros<QPushButton>(d);
+        // The SQLite file, typed on from where it stands.
+        QuandoModal<frmTecladoAlfa>([](frmTecladoAlfa* k) {
+            EXPECT_EQ(k->windowTitle(), QStringLiteral("Ficheiro"));
+            Tocar(k->tecla(QStringLiteral("X")));
+            Tocar(k->tecla(QStringLiteral("enter")));
+        });
+        Tocar(d->txtBaseDados);
+        EXPECT_EQ(d->txtBaseDados->text(), QStringLiteral("t.dbX"));
         d->cbDriver->setCurrentText(QStringLiteral("PostgreSQL"));
         QuandoModal<frmTecladoAlfa>([](frmTecladoAlfa* k) {
             EXPECT_EQ(k->windowTitle(), QStringLiteral("Servidor"));
