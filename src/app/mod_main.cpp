@@ -8,6 +8,7 @@
 #include "base/InteraccaoOperador.h"
 #include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
+#include "controls/Fontes.h"
 #include "controls/Twips.h"
 #include "dataaccess/DefinicoesBD.h"
 #include "dataaccess/DefinicoesEcra.h"
@@ -63,6 +64,8 @@ DefinicoesEcra LerDefinicoesEcra(const QString& ficheiro, InteraccaoOperador* op
     if (leitor.carregar() && !definicoes.Ler(leitor, &erro)) operador->MensagemSistema(erro, 0);
     const QScreen* ecra = QGuiApplication::primaryScreen();
     Twips::DefinirPorPixel(Twips::Escolher(definicoes.TwipsPorPixel, ecra ? ecra->size() : QSize()));
+    // What has no font of its own (frame captions, lists, system boxes) grows with the rest.
+    QGuiApplication::setFont(FonteTerminal(9));
     return definicoes;
 }
 
