@@ -82,26 +82,53 @@ private:
     int m_segundos = 0;
 };
 
-bool eToque(QEvent::Type t)
+// What to do with an input event on the busy screen. A touch that begins while the screen is
+// busy (a press, a touch's start) is dropped, and so is the rest of it (its moves, its
+// release); the end of a touch that began before (the release of the very touch that started
+// the work, still queued) goes through, so that no widget is left holding a press.
+class Toques
 {
-    switch (t) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TouchCancel:
-    case QEvent::Wheel:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-    case QEvent::TabletMove:
-        return true;
-    default:
-        return false;
+public:
+    bool engolir(QEvent::Type t, Qt::MouseButtons botoes)
+    {
+        switch (t) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            m_rato = true;
+            return true;
+        case QEvent::MouseMove:
+            return m_rato;
+        case QEvent::MouseButtonRelease: {
+            const bool engolido = m_rato;
+            if (botoes == Qt::NoButton) m_rato = false;
+            return engolido;
+        }
+        case QEvent::TouchBegin:
+            m_toque = true;
+            return true;
+        case QEvent::TouchUpdate:
+            return m_toque;
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel: {
+            const bool engolido = m_toque;
+            m_toque = false;
+            return engolido;
+        }
+        case QEvent::Wheel:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::TabletMove:
+            return true;
+        default:
+            return false;
+        }
     }
-}
+    void limpar() { m_rato = m_toque = false; }
+
+private:
+    bool m_rato = false;
+    bool m_toque = false;
+};
 
 // The busy state of the one screen, shared by nested guards.
 class Estado : public QObject
@@ -115,12 +142,14 @@ public:
     QElapsedTimer desde;
     QElapsedTimer ultimaPintura;
     QSet<QObject*> janelas;
+    Toques toques;
 
     void comecar(QWidget* e)
     {
         ecra = e;
         if (!veu || veu->parentWidget() != e) veu = new Veu(e);
         janelas.clear();
+        toques.limpar();
         desde.start();
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         qApp->installEventFilter(this);
@@ -160,7 +189,12 @@ public:
 protected:
     bool eventFilter(QObject* o, QEvent* e) override
     {
-        if (eToque(e->type())) return daEcra(o);
+        // Input reaches the window first and its widgets after: decide once, at the window.
+        if (auto* janela = qobject_cast<QWindow*>(o); janela && ecra && janela == ecra->windowHandle()) {
+            Qt::MouseButtons botoes = Qt::NoButton;
+            if (e->type() == QEvent::MouseButtonRelease) botoes = static_cast<QMouseEvent*>(e)->buttons();
+            return toques.engolir(e->type(), botoes);
+        }
         if (e->type() == QEvent::Show || e->type() == QEvent::Hide || e->type() == QEvent::Destroy) {
             auto* w = qobject_cast<QWidget*>(o);
             if (!w || !w->isWindow() || w == ecra || w->windowType() == Qt::ToolTip) return false;
@@ -178,16 +212,6 @@ protected:
                 desde.start();
             }
         }
-        return false;
-    }
-
-private:
-    // True for an event on the busy screen's window or one of its widgets.
-    bool daEcra(QObject* o) const
-    {
-        if (!ecra) return false;
-        if (auto* janela = qobject_cast<QWindow*>(o)) return janela == ecra->windowHandle();
-        if (auto* w = qobject_cast<QWidget*>(o)) return w->window() == ecra;
         return false;
     }
 };

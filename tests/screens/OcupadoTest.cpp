@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QThread>
+#include <QTimer>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -47,15 +48,19 @@ private:
     int m_numero = 0;
 };
 
-// A touch queued while the thread is busy, delivered only when the event loop runs again.
+// A touch queued while the thread is busy: the window gets it (press and release, as the window
+// system hands them over) only when the event loop runs again.
 void TocarMaisTarde(QWidget* alvo)
 {
-    const QPointF p = alvo->rect().center();
-    const QPointF g = alvo->mapToGlobal(p);
-    QCoreApplication::postEvent(alvo,
-                                new QMouseEvent(QEvent::MouseButtonPress, p, g, g, Qt::LeftButton, Qt::LeftButton, {}));
-    QCoreApplication::postEvent(alvo,
-                                new QMouseEvent(QEvent::MouseButtonRelease, p, g, g, Qt::LeftButton, Qt::NoButton, {}));
+    QTimer::singleShot(0, alvo, [alvo] {
+        QWidget* janela = alvo->window();
+        const QPointF p = alvo->mapTo(janela, alvo->rect().center());
+        const QPointF g = janela->mapToGlobal(p);
+        QMouseEvent prima(QEvent::MouseButtonPress, p, p, g, Qt::LeftButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(janela->windowHandle(), &prima);
+        QMouseEvent larga(QEvent::MouseButtonRelease, p, p, g, Qt::LeftButton, Qt::NoButton, {});
+        QCoreApplication::sendEvent(janela->windowHandle(), &larga);
+    });
 }
 
 class EcraOcupado : public ::testing::Test
