@@ -464,6 +464,15 @@ TEST(CapturasTerminal2, LoginAndConsumption)
     for (oka_input* campo : p->Campo)
         EXPECT_TRUE(campo->cabe()) << NomeWidget(campo) << " cuts \"" << campo->text().toStdString() << "\"";
     ConferirBotoesInteiros<okaBotao>(p->CMFrameIntroducao);
+    // The grid's cells too, the descriptions on two lines where they need them.
+    for (int r = 0; r < p->CMGRmat->rowCount(); ++r)
+        for (int c = 0; c < p->CMGRmat->columnCount(); ++c) {
+            const QTableWidgetItem* celula = p->CMGRmat->item(r, c);
+            if (!celula) continue;
+            const QRect area = p->CMGRmat->visualItemRect(celula).adjusted(4, 1, -4, -1);
+            EXPECT_TRUE(TextoCabe(p->CMGRmat->font(), celula->text(), area, Qt::AlignVCenter | Qt::TextWordWrap))
+                << "cell " << r << "," << c << " cuts \"" << celula->text().toStdString() << "\"";
+        }
     for (QLabel* titulo : p->Titulo)
         ConferirTextoInteiro(titulo);
     guardar(ecra, "frmTerminal2-consumo.png");
