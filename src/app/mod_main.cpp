@@ -2,12 +2,16 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QScreen>
 
 #include "app/Arranque.h"
 #include "base/InteraccaoOperador.h"
 #include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
+#include "controls/Fontes.h"
+#include "controls/Twips.h"
 #include "dataaccess/DefinicoesBD.h"
+#include "dataaccess/DefinicoesEcra.h"
 #include "dataaccess/LeitorConfiguracao.h"
 #include "dataaccess/LigacaoDados.h"
 #include "erp/AbrirLigacaoKova.h"
@@ -49,12 +53,29 @@ bool AbrirBaseDados(const QString& ficheiro, LigacaoDados& ligacao, InteraccaoOp
     }
 }
 
+// The screen settings, read before any window is made: the density sizes every widget from then
+// on. A value that is not valid is reported and replaced; a file that cannot be read is left to
+// the database step, which says why.
+DefinicoesEcra LerDefinicoesEcra(const QString& ficheiro, InteraccaoOperador* operador)
+{
+    DefinicoesEcra definicoes(CaminhoConfiguracao(ficheiro));
+    LeitorConfiguracao leitor(definicoes.Ficheiro);
+    QString erro;
+    if (leitor.carregar() && !definicoes.Ler(leitor, &erro)) operador->MensagemSistema(erro, 0);
+    const QScreen* ecra = QGuiApplication::primaryScreen();
+    Twips::DefinirPorPixel(Twips::Escolher(definicoes.TwipsPorPixel, ecra ? ecra->size() : QSize()));
+    // What has no font of its own (frame captions, lists, system boxes) grows with the rest.
+    QGuiApplication::setFont(FonteTerminal(9));
+    return definicoes;
+}
+
 } // namespace
 
 ResultadoMain Main(const QStringList& argumentos, InteraccaoOperador* operador)
 {
     ResultadoMain resultado;
     const QString ficheiro = Arranque::FicheiroConfiguracao(argumentos);
+    const DefinicoesEcra definicoesEcra = LerDefinicoesEcra(ficheiro, operador);
     auto ligacao = std::make_unique<LigacaoDados>();
     if (!AbrirBaseDados(ficheiro, *ligacao, operador)) {
         resultado.codigoSaida = 1;
@@ -67,6 +88,7 @@ ResultadoMain Main(const QStringList& argumentos, InteraccaoOperador* operador)
         AbrirLigacaoKova(link, ficheiro, operador, ligacao.get());
         auto ecra = std::make_unique<frmTerminal2>();
         ecra->setFicheiroConfiguracao(ficheiro);
+        ecra->setDefinicoesEcra(definicoesEcra);
         ecra->setOperador(operador);
         ecra->setLigacao(std::move(ligacao));
         ecra->setLigKova(std::move(link));
@@ -75,6 +97,7 @@ ResultadoMain Main(const QStringList& argumentos, InteraccaoOperador* operador)
     } else {
         auto ecra = std::make_unique<frmTerminal>();
         ecra->setFicheiroConfiguracao(ficheiro);
+        ecra->setDefinicoesEcra(definicoesEcra);
         ecra->setOperador(operador);
         ecra->setLigacao(std::move(ligacao));
         ecra->Mostra();

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <functional>
+
 #include <QList>
 #include <QString>
 
 class DefinicoesBD;
+class LigacaoDados;
 class Registos;
 
 // The five ERP link settings, as the settings dialog edits them.
@@ -46,4 +49,15 @@ public:
     // Database settings dialog; `bdSql` is the schema used to create a new database. True when
     // the operator saved new settings: they are in `definicoes` and written to its file.
     virtual bool EditarDefinicoesBD(DefinicoesBD& definicoes, const QString& bdSql) = 0;
+    // Asks, before `titulo` opens, for the password of an employee of level `nivelMinimo` or
+    // above (the employees and passwords of `ligacao`, with the login's lock after wrong
+    // passwords). True once one was given, with "code-name" in `funcionario`; each refusal goes
+    // to `recusado` (employee, message) as it happens. Without a way to ask, the answer is no.
+    virtual bool AutorizarSupervisor(const QString& titulo, LigacaoDados* ligacao, qint16 nivelMinimo,
+                                     QString& funcionario,
+                                     const std::function<void(const QString&, const QString&)>& recusado)
+    {
+        (void)titulo, (void)ligacao, (void)nivelMinimo, (void)funcionario, (void)recusado;
+        return false;
+    }
 };

@@ -24,9 +24,11 @@ GrelhaConsumo::GrelhaConsumo(QWidget* parent) : QTableWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setAlternatingRowColors(true);
     verticalHeader()->setVisible(false);
-    // Rows tall enough to be touched one by one.
+    // Rows tall enough to be touched one by one, and for a long description on two lines.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(Twips::Px(600));
+    verticalHeader()->setDefaultSectionSize(Twips::Px(795));
+    setWordWrap(true);
+    setTextElideMode(Qt::ElideNone);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     connect(this, &QTableWidget::cellClicked, this, [this](int linha, int) { emit LinhaTocada(linha); });
     Configurar();

@@ -3,6 +3,7 @@
 #include "controls/ListaSelecao.h"
 #include "controls/frmAviso.h"
 #include "controls/frmMotSus.h"
+#include "controls/frmSupervisor.h"
 #include "controls/frmTeclado.h"
 #include "controls/frmTecladoAlfa.h"
 
@@ -61,4 +62,17 @@ bool InteraccaoTouch::EditarDefinicoesKova(ValoresKova&)
 bool InteraccaoTouch::EditarDefinicoesBD(DefinicoesBD&, const QString&)
 {
     return false;
+}
+
+bool InteraccaoTouch::AutorizarSupervisor(const QString& titulo, LigacaoDados* ligacao, qint16 nivelMinimo,
+                                          QString& funcionario,
+                                          const std::function<void(const QString&, const QString&)>& recusado)
+{
+    frmSupervisor f(ligacao, this, nivelMinimo, m_pai);
+    f.setWindowTitle(titulo + QStringLiteral(": palavra passe do supervisor"));
+    if (recusado) QObject::connect(&f, &frmSupervisor::Recusado, recusado);
+    f.Carregar();
+    if (f.exec() != QDialog::Accepted) return false;
+    funcionario = f.Funcionario;
+    return true;
 }

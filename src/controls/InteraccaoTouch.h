@@ -24,6 +24,8 @@ public:
     QString EscolherMotivo(const Registos& motivos, const QString& titulo) override;
     bool EditarDefinicoesKova(ValoresKova& valores) override;
     bool EditarDefinicoesBD(DefinicoesBD& definicoes, const QString& bdSql) override;
+    bool AutorizarSupervisor(const QString& titulo, LigacaoDados* ligacao, qint16 nivelMinimo, QString& funcionario,
+                             const std::function<void(const QString&, const QString&)>& recusado) override;
 
 private:
     QWidget* m_pai;

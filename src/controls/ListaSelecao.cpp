@@ -137,7 +137,7 @@ public:
             }
             return m_linhas[v].texto(i.column());
         }
-        if (papel == Qt::FontRole && titulo) return FonteEscalada(14, true);
+        if (papel == Qt::FontRole && titulo) return FonteTerminal(14, true);
         if (papel == Qt::BackgroundRole && titulo) return QColor(0xdd, 0xe6, 0xf3);
         return {};
     }
@@ -181,7 +181,7 @@ ListaSelecao::ListaSelecao(QWidget* pai) : QDialog(pai)
 {
     setModal(true);
     // Rows read at arm's length.
-    setFont(FonteEscalada(14));
+    setFont(FonteTerminal(14));
     // The caption strip along the top edge; the filter and the list below it.
     auto* coluna = TituloDialogo::Disposicao(this);
 
@@ -197,7 +197,7 @@ ListaSelecao::ListaSelecao(QWidget* pai) : QDialog(pai)
     auto* btFechar = new okaBotao(QStringLiteral("Fechar"), this);
     btFechar->setObjectName(QStringLiteral("btFechar"));
     for (okaBotao* b : {m_btTeclado, btFechar}) {
-        b->setFont(FonteEscalada(14, true));
+        b->setFont(FonteTerminal(14, true));
         b->setFixedSize(okaBotao::LarguraParaLegenda(b->font(), b->text(), Twips::Px(1335)), Twips::Px(795));
         b->setBeep(true);
         linhaFiltro->addWidget(b);

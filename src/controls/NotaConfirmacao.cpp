@@ -35,8 +35,8 @@ NotaConfirmacao::NotaConfirmacao(QWidget* pai) : QWidget(pai)
         p.setColor(QPalette::WindowText, Qt::white);
         l->setPalette(p);
     }
-    m_titulo->setFont(FonteEscalada(20, true));
-    m_detalhe->setFont(FonteEscalada(14, true));
+    m_titulo->setFont(FonteTerminal(20, true));
+    m_detalhe->setFont(FonteTerminal(14, true));
     m_relogio = new QTimer(this);
     m_relogio->setSingleShot(true);
     m_relogio->setInterval(Duracao);

@@ -128,7 +128,10 @@ void PainelBotoes::aplicarTamanho()
     const double largPagina = arredondarPar(w * 0.5);
     m_contentor->setGeometry(Twips::Rect(0, BandaPaginas, w, h - BandaPaginas));
     m_btPageDown->setGeometry(Twips::Rect(0, 0, largPagina, AlturaBotao));
-    m_btPageUp->setGeometry(Twips::Rect(w - largPagina, 0, largPagina, AlturaBotao));
+    // An odd width makes the two halves, each rounded up, share a twip: btPageUp starts where
+    // btPageDown ends, so that they never overlap.
+    const double esquerdaUp = qMax(w - largPagina, largPagina);
+    m_btPageUp->setGeometry(Twips::Rect(esquerdaUp, 0, w - esquerdaUp, AlturaBotao));
 
     m_deslocamento = 0;
     // The strip keeps the height of the loaded list, so its last rows stay within reach after
@@ -286,8 +289,11 @@ void PainelBotoes::disporBotoes()
         }
         b->setSeleccionado(!m_seleccionados.isEmpty() && m_seleccionados.contains(b->tag()));
         const QRectF g = geometriaItem(i + 1);
-        b->setGeometry(Twips::Rect(g.left(), g.top() + m_deslocamento, g.width(), g.height()));
-        if (b->isHidden()) b->show();
+        const QRect r = Twips::Rect(g.left(), g.top() + m_deslocamento, g.width(), g.height());
+        b->setGeometry(r);
+        // Only whole rows are shown: a button cut by the viewport's edge waits for its page.
+        const bool inteiro = m_contentor->rect().contains(r);
+        if (b->isHidden() == inteiro) b->setVisible(inteiro);
     }
     for (int s = 0; s < m_pool.size(); ++s) {
         if (usado[s]) continue;

@@ -29,7 +29,7 @@ TituloDialogo::TituloDialogo(QWidget* janela, const QString& legendaBotao) : QWi
 
     m_legenda = new QLabel(janela->windowTitle(), this);
     m_legenda->setObjectName(QStringLiteral("lbTitulo"));
-    m_legenda->setFont(FonteEscalada(14, true));
+    m_legenda->setFont(FonteTerminal(14, true));
     m_legenda->setWordWrap(true);
     m_legenda->setTextFormat(Qt::PlainText);
     m_legenda->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -37,7 +37,7 @@ TituloDialogo::TituloDialogo(QWidget* janela, const QString& legendaBotao) : QWi
     if (!legendaBotao.isEmpty()) {
         m_botao = new okaBotao(legendaBotao, this);
         m_botao->setObjectName(QStringLiteral("btCancelarDialogo"));
-        m_botao->setFont(FonteEscalada(14, true));
+        m_botao->setFont(FonteTerminal(14, true));
         m_botao->setBeep(true);
         m_botao->resize(okaBotao::LarguraParaLegenda(m_botao->font(), legendaBotao, Twips::Px(LarguraBotao)),
                         Twips::Px(AlturaBotao));

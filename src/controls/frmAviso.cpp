@@ -50,7 +50,7 @@ frmAviso::frmAviso(QWidget* pai) : QDialog(pai)
     QScroller::grabGesture(m_rolo->viewport(), QScroller::LeftMouseButtonGesture);
     m_lista = new QLabel;
     m_lista->setObjectName(QStringLiteral("lista"));
-    m_lista->setFont(FonteEscalada(PontosMensagem, true));
+    m_lista->setFont(FonteTerminal(PontosMensagem, true));
     m_lista->setWordWrap(true);
     m_lista->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_lista->setTextFormat(Qt::PlainText);
@@ -61,7 +61,7 @@ frmAviso::frmAviso(QWidget* pai) : QDialog(pai)
     m_btConf = new okaBotao(QStringLiteral("&Confirma"), this);
     m_btCancelar = new okaBotao(QStringLiteral("C&ancelar"), this);
     for (okaBotao* b : {m_btSair, m_btConf, m_btCancelar}) {
-        b->setFont(FonteEscalada(PontosMensagem, true));
+        b->setFont(FonteTerminal(PontosMensagem, true));
         b->resize(Twips::Px(LarguraBt), Twips::Px(AlturaBt));
         b->hide();
     }

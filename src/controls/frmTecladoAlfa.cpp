@@ -46,7 +46,7 @@ frmTecladoAlfa::frmTecladoAlfa(QWidget* pai) : QDialog(pai)
     };
 
     const QStringList linhas = {QStringLiteral("1234567890-"), QStringLiteral("QWERTYUIOP/"),
-                                QStringLiteral("ASDFGHJKLÇ."), QStringLiteral("ZXCVBNM_")};
+                                QStringLiteral("ASDFGHJKLÇ."), QStringLiteral("ZXCVBNM_:\\@")};
     for (int l = 0; l < linhas.size(); ++l)
         for (int c = 0; c < linhas[l].size(); ++c) {
             const QString ch = linhas[l].mid(c, 1);
@@ -59,7 +59,26 @@ frmTecladoAlfa::frmTecladoAlfa(QWidget* pai) : QDialog(pai)
     m_teclas.last()->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     grelha->removeWidget(m_teclas.last());
     grelha->addWidget(m_teclas.last(), 1, 11, 3, 1);
+    criar(QStringLiteral("abc"), QStringLiteral("minusculas"), 4, 0, 2);
     criar(QStringLiteral("Espaço"), QStringLiteral(" "), 4, 2, 7);
+    criar(QStringLiteral("#"), QStringLiteral("#"), 4, 9);
+    criar(QStringLiteral("!"), QStringLiteral("!"), 4, 10);
+}
+
+void frmTecladoAlfa::setSenha(bool sim)
+{
+    m_visor->setEchoMode(sim ? QLineEdit::Password : QLineEdit::Normal);
+}
+
+void frmTecladoAlfa::mudarCaixa()
+{
+    m_minusculas = !m_minusculas;
+    for (okaBotao* b : std::as_const(m_teclas)) {
+        if (b->tag().size() == 1 && b->tag()[0].isLetter())
+            b->setText(m_minusculas ? b->tag().toLower() : b->tag());
+        else if (b->tag() == QLatin1String("minusculas"))
+            b->setText(m_minusculas ? QStringLiteral("ABC") : QStringLiteral("abc"));
+    }
 }
 
 void frmTecladoAlfa::setTextoInicial(const QString& t)
@@ -81,8 +100,10 @@ void frmTecladoAlfa::tocar(const QString& tag)
         accept();
     } else if (tag == QLatin1String("backspace")) {
         m_visor->backspace();
+    } else if (tag == QLatin1String("minusculas")) {
+        mudarCaixa();
     } else {
-        m_visor->insert(tag);
+        m_visor->insert(m_minusculas ? tag.toLower() : tag);
     }
 }
 
@@ -92,4 +113,7 @@ void frmTecladoAlfa::showEvent(QShowEvent* e)
     adjustSize();
     CentrarNoEcra(this);
     m_visor->setFocus();
+    // A text to go on from: the keys add at its end rather than replace it.
+    m_visor->deselect();
+    m_visor->end(false);
 }

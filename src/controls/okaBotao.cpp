@@ -1,7 +1,6 @@
 #include "controls/okaBotao.h"
 
 #include <QApplication>
-#include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -10,24 +9,8 @@
 
 namespace {
 
-// The button's font, made smaller when needed so that no word of the caption is cut and the
-// wrapped caption fits the area: long names ("Torneamento") stay whole on a small button.
-QFont FonteQueCabe(QFont fonte, const QString& texto, const QRect& area)
-{
-    constexpr int Flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
-    QString semMarca = texto;
-    semMarca.remove(QLatin1Char('&'));
-    const QStringList palavras = semMarca.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    for (double pontos = fonte.pointSizeF(); pontos > 5.5; pontos -= 0.5) {
-        fonte.setPointSizeF(pontos);
-        const QFontMetrics m(fonte);
-        bool cabe = m.boundingRect(area, Flags, texto).height() <= area.height();
-        for (const QString& p : palavras)
-            cabe = cabe && m.horizontalAdvance(p) <= area.width();
-        if (cabe) break;
-    }
-    return fonte;
-}
+// The caption's flags: centred, wrapped at word ends, "&" marking the access key.
+constexpr int FlagsLegenda = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
 
 } // namespace
 
@@ -67,7 +50,7 @@ QRect okaBotao::areaDaLegenda() const
 
 QFont okaBotao::fonteDaLegenda() const
 {
-    return FonteQueCabe(font(), text(), areaDaLegenda());
+    return FonteQueCabe(font(), text(), areaDaLegenda(), FlagsLegenda);
 }
 
 void okaBotao::paintEvent(QPaintEvent*)
@@ -113,5 +96,5 @@ void okaBotao::paintEvent(QPaintEvent*)
     }
     p.setFont(fonteDaLegenda());
     p.setPen(!activo ? QColor(0x90, 0x90, 0x90) : premido ? Qt::white : QColor(0x10, 0x10, 0x10));
-    p.drawText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
+    p.drawText(area, FlagsLegenda, text());
 }

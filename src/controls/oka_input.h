@@ -31,6 +31,15 @@ public:
     void setNumero(Currency valor, const QString& mostrado);
     std::optional<Currency> numero() const { return m_numero; }
 
+    // A field that shows its whole text while it is not being typed into: wrapped onto a second
+    // line and made smaller as far as needed, never scrolled out of sight (a description or a
+    // measure filled by the program).
+    void setMostrarInteiro(bool sim);
+    bool mostrarInteiro() const { return m_mostrarInteiro; }
+    // The font the text is drawn with, and whether the whole text fits the field with it.
+    QFont fonteMostrada() const;
+    bool cabe() const;
+
 signals:
     // About to lose the focus: set `Cancel` to true to refuse the value and keep the focus.
     void Validate(bool& Cancel);
@@ -40,9 +49,14 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
+    QRect areaTexto() const;
+    int flagsInteiro() const;
+
     bool m_entradaPorToque = false;
+    bool m_mostrarInteiro = false;
     bool m_aValidar = false;
     bool m_comFoco = false;
     std::optional<Currency> m_numero;

@@ -2,6 +2,8 @@
 
 #include <sodium.h>
 
+#include "base/Actividade.h"
+
 namespace {
 
 QByteArray canonica(const QString& senha)
@@ -19,8 +21,7 @@ bool iniciar()
 
 QString CifraSenha::Cifrar(const QString& senha)
 {
-    if (!iniciar())
-        return {};
+    if (!iniciar()) return {};
     const QByteArray texto = canonica(senha);
     char saida[crypto_pwhash_STRBYTES];
     if (crypto_pwhash_str(saida, texto.constData(), quint64(texto.size()), crypto_pwhash_OPSLIMIT_INTERACTIVE,
@@ -31,11 +32,13 @@ QString CifraSenha::Cifrar(const QString& senha)
 
 bool CifraSenha::Verificar(const QString& digitada, const QString& guardada)
 {
-    if (!iniciar() || guardada.isEmpty())
-        return false;
+    if (!iniciar() || guardada.isEmpty()) return false;
     const QByteArray texto = canonica(digitada);
     const QByteArray hash = guardada.toLatin1();
-    if (hash.size() >= crypto_pwhash_STRBYTES)
-        return false;
-    return crypto_pwhash_str_verify(hash.constData(), texto.constData(), quint64(texto.size())) == 0;
+    if (hash.size() >= crypto_pwhash_STRBYTES) return false;
+    // The check takes a noticeable moment by design: one for the busy indicator before and after.
+    Actividade::Pulsar();
+    const bool certa = crypto_pwhash_str_verify(hash.constData(), texto.constData(), quint64(texto.size())) == 0;
+    Actividade::Pulsar();
+    return certa;
 }

@@ -17,6 +17,8 @@
 #include <QThread>
 #include <QUrl>
 
+#include "base/Actividade.h"
+
 namespace {
 
 QAtomicInt contadorLigacoes;
@@ -364,6 +366,8 @@ ErroBD LigacaoDados::semLigacao() const
 
 LigacaoDados::Execucao LigacaoDados::correr(const QString& sql, const QVariantList& valores, bool lerLinhas)
 {
+    // A moment between statements for the busy indicator of a screen waiting on this one.
+    Actividade::Pulsar();
     QSqlQuery q(bd());
     q.setForwardOnly(true);
     q.setNumericalPrecisionPolicy(QSql::HighPrecision);

@@ -17,8 +17,10 @@
 #include "base/Mod_log.h"
 #include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
+#include "controls/EtiquetaAjustada.h"
 #include "controls/Fontes.h"
 #include "controls/NotaConfirmacao.h"
+#include "controls/Ocupado.h"
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
 #include "controls/okaBotao.h"
@@ -40,9 +42,10 @@ constexpr double LarguraBase = 6015;
 constexpr double LarguraDataHora = 4455;
 constexpr double AlturaFaixa = 1815;
 
+// A label whose text shrinks rather than being cut.
 QLabel* novaEtiqueta(QWidget* pai, double pontos)
 {
-    auto* l = new QLabel(pai);
+    auto* l = new EtiquetaAjustada(pai);
     l->setFont(FonteTerminal(pontos, true));
     return l;
 }
@@ -83,15 +86,19 @@ EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
     lbData = novaEtiqueta(FrameDataHora, 12);
     lbHora->setAlignment(Qt::AlignCenter);
     lbData->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    for (QLabel* l : {lbNome, lbObra, lbFuncao, lbOperacao, lbMaquina})
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     btConfigurar = new okaBotao(FrameDataHora);
     btConfigurar->setText(QStringLiteral("&Configurar"));
-    btConfigurar->setFont(FonteTerminal(9, false));
+    btConfigurar->setFont(FonteTerminal(10, true));
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
 
     Menu = new QMenu(QStringLiteral("Configuração"), this);
-    Menu->setFont(FonteTerminal(12, false));
+    // Entries as high as a panel button, to be touched.
+    Menu->setFont(FonteTerminal(14, true));
+    Menu->setStyleSheet(QStringLiteral("QMenu::item { padding: %1px %2px; }").arg(Twips::Px(240)).arg(Twips::Px(360)));
     Menu_SQL = Menu->addAction(QStringLiteral("Ligação ao Servidor SQL"));
     Menu->addSeparator();
     Menu_exit = Menu->addAction(QStringLiteral("&Sair"));
@@ -104,15 +111,22 @@ EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
     int i = 0;
     for (okaBotao* b : {btConfirmar, btCancelar, btSair})
         b->setGeometry(Twips::Rect(120 + i++ * (larguraBotao + 120), 300, larguraBotao, AlturaFaixa - 420));
-    lbHora->setGeometry(Twips::Rect(60, 360, LarguraDataHora - 120, 975));
-    lbData->setGeometry(Twips::Rect(60, 1200, LarguraDataHora - 120, 560));
-    btConfigurar->setGeometry(Twips::Rect(LarguraDataHora - 1800, 60, 1740, 360));
+    // Configurar is a touch button of the panels' size, right of the time; the date below both.
+    btConfigurar->setGeometry(Twips::Rect(LarguraDataHora - 60 - PainelBotoes::LarguraBotao, 300,
+                                          PainelBotoes::LarguraBotao, PainelBotoes::AlturaBotao));
+    lbHora->setGeometry(
+        Twips::Rect(60, 300, LarguraDataHora - 240 - PainelBotoes::LarguraBotao, PainelBotoes::AlturaBotao));
+    lbData->setGeometry(Twips::Rect(60, 1200, LarguraDataHora - 120, 555));
 
     connect(btConfirmar, &QPushButton::clicked, this, [this] { Confirmar(); });
-    connect(btCancelar, &QPushButton::clicked, this, [this] { Cancelar(); });
+    connect(btCancelar, &QPushButton::clicked, this, [this] {
+        Ocupado ocupado(this);
+        Cancelar();
+    });
     connect(btSair, &QPushButton::clicked, this, [this] { Sair(); });
     connect(btConfigurar, &QPushButton::clicked, this, [this] { Menu->popup(QCursor::pos()); });
-    connect(Menu_SQL, &QAction::triggered, this, [this] { AbrirDefinicoesBD(); });
+    connect(Menu_SQL, &QAction::triggered, this,
+            [this] { Proteger(QStringLiteral("Menu_SQL"), [this] { AbrirDefinicoesBD(); }); });
     connect(Menu_exit, &QAction::triggered, this, [this] { SairMenu(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
 
@@ -222,7 +236,7 @@ void EcraTerminal::CarregaPainelInfo()
     const int passo = qMin(Twips::Px(360), dentro.height() / 5);
     int i = 0;
     for (QLabel* l : {lbNome, lbObra, lbFuncao, lbOperacao, lbMaquina})
-        l->setGeometry(Twips::Px(60), dentro.top() + passo * i++, larguraLinha, qMin(passo, Twips::Px(300)));
+        l->setGeometry(Twips::Px(60), dentro.top() + passo * i++, larguraLinha, passo);
 }
 
 void EcraTerminal::DataHora()
@@ -330,6 +344,8 @@ QString EcraTerminal::Agora()
 
 void EcraTerminal::Confirmar()
 {
+    // Touches made while the engine works are dropped: a second Confirmar records nothing.
+    Ocupado ocupado(this);
     QApplication::beep();
     const QString quando = Agora();
     const QString nome = lbNome->text();
@@ -491,20 +507,43 @@ void EcraTerminal::Cancelar()
     if (!m_porCarregar.isEmpty()) RecarregarPaineis(true);
 }
 
+bool EcraTerminal::PodeSair()
+{
+    return !m_definicoesEcra.ConfirmarSair ||
+           operador()->Confirmacao(QStringLiteral("Sair do terminal?"), 1, AlturaDialogo);
+}
+
 void EcraTerminal::Sair()
 {
     QApplication::beep();
-    close();
+    if (PodeSair()) close();
 }
 
 void EcraTerminal::SairMenu()
 {
     QApplication::beep();
-    close();
+    if (PodeSair()) close();
+}
+
+bool EcraTerminal::AutorizarDefinicoes(const QString& titulo)
+{
+    // Every refusal and the opening go to the daily log, under the employee who tried.
+    const QString funcao = QStringLiteral("Função:") + titulo;
+    QString supervisor;
+    const bool autorizado = operador()->AutorizarSupervisor(
+        titulo, Ligacao, m_definicoesEcra.NivelSupervisor, supervisor,
+        [&](const QString& quem, const QString& mensagem) {
+            Registar(Agora(), QStringLiteral("Utilizador:") + quem, QString(), funcao, QString(), mensagem);
+        });
+    if (autorizado)
+        Registar(Agora(), QStringLiteral("Utilizador:") + supervisor, QString(), funcao, QString(),
+                 QStringLiteral("Definições abertas com a palavra passe do supervisor."));
+    return autorizado;
 }
 
 void EcraTerminal::AbrirDefinicoesBD()
 {
+    if (!AutorizarDefinicoes(Menu_SQL->text())) return;
     // New settings take effect at the next start; the open connection is left alone. A file that
     // cannot be read is reported instead: saving would put one section in place of all it holds.
     DefinicoesBD definicoes(CaminhoConfiguracao(m_ficheiroConfiguracao));
@@ -534,6 +573,7 @@ QString EcraTerminal::textoErro(const QString& rotina, const std::exception& e) 
 
 void EcraTerminal::Proteger(const QString& rotina, const std::function<void()>& corpo)
 {
+    Ocupado ocupado(this);
     try {
         corpo();
     } catch (const std::exception& e) {

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "dataaccess/DefinicoesEcra.h"
+
 class Cl_EQP;
 class InteraccaoOperador;
 class LigacaoDados;
@@ -42,6 +44,9 @@ public:
     // Configuration file name as given on the command line (for the settings menu entry).
     void setFicheiroConfiguracao(const QString& ficheiro) { m_ficheiroConfiguracao = ficheiro; }
     const QString& ficheiroConfiguracao() const { return m_ficheiroConfiguracao; }
+    // The settings of section "Ecrã" (exit confirmation, supervisor level), read by start-up.
+    void setDefinicoesEcra(const DefinicoesEcra& definicoes) { m_definicoesEcra = definicoes; }
+    const DefinicoesEcra& definicoesEcra() const { return m_definicoesEcra; }
 
     // Creates the engine on the connection and shows the screen full-screen; the first resize
     // of the maximised window lays out and loads the panels.
@@ -66,8 +71,12 @@ public:
     void Confirmar();
     virtual void Cancelar();
     virtual void Sair();
+    // The database settings, once a supervisor gave his password.
     void AbrirDefinicoesBD();
     virtual void SairMenu();
+    // True when the terminal may close: at once, or with "Confirmar Sair" once the operator
+    // answered yes to "Sair do terminal?".
+    bool PodeSair();
     // A touch on the function panel: selects a function (reasons dialog for a suspension).
     void EscolheuFuncao(const QString& Nome, const QString& Codigo);
     // A touch on the operations panel.
@@ -124,6 +133,10 @@ public:
     static constexpr int AlturaDialogoLista = 6690;
 
 protected:
+    // Asks for a supervisor's password before the settings `titulo` open; refusals and the
+    // opening are written to the daily log. True when they may open.
+    bool AutorizarDefinicoes(const QString& titulo);
+
     enum class Despacho {
         Nenhum,       // nothing to run (empty code, or the screen handled it without the engine)
         Motor,        // an engine operation ran: its result and message are filled
@@ -184,6 +197,7 @@ private:
     InteraccaoOperador* m_operador = nullptr;
     std::unique_ptr<InteraccaoOperador> m_operadorProprio;
     QString m_ficheiroConfiguracao = QStringLiteral("Terminal_Obras.oka");
+    DefinicoesEcra m_definicoesEcra;
     QDate m_diaAvisoLog;
     struct PainelPendente
     {

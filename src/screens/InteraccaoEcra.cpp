@@ -20,7 +20,7 @@ public:
 bool InteraccaoEcra::EditarDefinicoesKova(ValoresKova& valores)
 {
     PonteiroNormal ponteiro;
-    frmDefinicoesKova dialogo(valores);
+    frmDefinicoesKova dialogo(valores, pai());
     if (dialogo.exec() != QDialog::Accepted) return false;
     valores = dialogo.valores();
     return true;
@@ -29,7 +29,7 @@ bool InteraccaoEcra::EditarDefinicoesKova(ValoresKova& valores)
 bool InteraccaoEcra::EditarDefinicoesBD(DefinicoesBD& definicoes, const QString& bdSql)
 {
     PonteiroNormal ponteiro;
-    frmDefinicoesBD dialogo(definicoes, bdSql);
+    frmDefinicoesBD dialogo(definicoes, bdSql, pai());
     if (dialogo.exec() != QDialog::Accepted) return false;
     definicoes = dialogo.definicoes();
     return true;

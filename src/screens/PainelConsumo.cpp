@@ -19,7 +19,10 @@ namespace {
 
 const char* const Titulos[] = {"Cód. Artigo", "Descrição", "Comp.", "Largura", "Qtd.", "Lote"};
 // Widths of the entry fields in twips; the description takes what is left.
-const int LargurasCampos[] = {2400, 0, 1800, 1800, 1800, 1800};
+const int LargurasCampos[] = {2000, 0, 1800, 1800, 1800, 1200};
+// The list button and "Adicionar Artigo" (its caption on two lines), in twips.
+constexpr int LarguraLista = 1100;
+constexpr int LarguraAdd = 1800;
 const char* const PedidosNumero[] = {"", "", "INTRODUZA O COMPRIMENTO", "INTRODUZA A LARGURA", "INTRODUZA A QUANTIDADE",
                                      ""};
 
@@ -153,6 +156,9 @@ PainelConsumo::PainelConsumo(QWidget* parent) : QGroupBox(parent)
     Campo[Descricao]->setFocusPolicy(Qt::NoFocus);
     for (int c : {CodArtigo, Comprimento, Largura, Quantidade})
         Campo[std::size_t(c)]->setEntradaPorToque(true);
+    // Filled by the program or from the keypad: every field shows its whole text.
+    for (oka_input* c : Campo)
+        c->setMostrarInteiro(true);
     for (int c : {Comprimento, Largura, Quantidade})
         Campo[std::size_t(c)]->setAlignment(Qt::AlignRight);
 
@@ -204,13 +210,13 @@ void PainelConsumo::Dispor(int largura, int altura)
     // for all of them at their widths every piece narrows alike, so that the strip ends inside
     // the frame.
     const int disponivel = larguraIntro - margem * (NumCampos + 3);
-    int fixos = Twips::Px(1200) + Twips::Px(2400);
+    int fixos = Twips::Px(LarguraLista) + Twips::Px(LarguraAdd);
     for (int c = 0; c < NumCampos; ++c)
         fixos += Twips::Px(LargurasCampos[c]);
     const double escala = qMin(1.0, double(disponivel) / (fixos + Twips::Px(1500)));
     const auto estreitado = [escala](double twips) { return int(Twips::Px(twips) * escala); };
-    const int larguraLista = estreitado(1200);
-    const int larguraAdd = estreitado(2400);
+    const int larguraLista = estreitado(LarguraLista);
+    const int larguraAdd = estreitado(LarguraAdd);
     int larguraDescricao = disponivel - larguraLista - larguraAdd;
     for (int c = 0; c < NumCampos; ++c)
         if (c != Descricao) larguraDescricao -= estreitado(LargurasCampos[c]);

@@ -10,7 +10,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/Ecra.h"
+#include "controls/Fontes.h"
+#include "controls/TecladoNoCampo.h"
 #include "controls/TituloDialogo.h"
+#include "controls/Twips.h"
 #include "dataaccess/EsquemaBD.h"
 #include "dataaccess/LigacaoDados.h"
 
@@ -25,8 +29,7 @@ frmDefinicoesBD::frmDefinicoesBD(const DefinicoesBD& definicoes, const QString& 
 {
     setWindowTitle(QStringLiteral("Ligação ao Servidor SQL"));
     setModal(true);
-    QFont fonte(QStringLiteral("Verdana"), 12);
-    setFont(fonte);
+    setFont(FonteTerminal(12));
 
     cbDriver = new QComboBox(this);
     cbDriver->addItems(Drivers);
@@ -46,6 +49,7 @@ frmDefinicoesBD::frmDefinicoesBD(const DefinicoesBD& definicoes, const QString& 
     cbDriver->setCurrentIndex(indice);
 
     auto* form = new QFormLayout;
+    form->setVerticalSpacing(Twips::Px(90));
     form->addRow(QStringLiteral("Driver"), cbDriver);
     form->addRow(QStringLiteral("Servidor"), txtServidor);
     form->addRow(QStringLiteral("Porta"), txtPorta);
@@ -53,20 +57,34 @@ frmDefinicoesBD::frmDefinicoesBD(const DefinicoesBD& definicoes, const QString& 
     form->addRow(QStringLiteral("Utilizador"), txtUtilizador);
     form->addRow(QStringLiteral("Palavra Passe"), txtPassword);
     form->addRow(QStringLiteral("Driver ODBC"), txtDriverOdbc);
+    // Touch-sized rows; a touch on a field opens the on-screen keyboard, captioned with its label.
+    cbDriver->setMinimumHeight(Twips::Px(600));
+    for (auto [campo, titulo] :
+         {std::pair{txtServidor, QStringLiteral("Servidor")}, std::pair{txtPorta, QStringLiteral("Porta")},
+          std::pair{txtUtilizador, QStringLiteral("Utilizador")},
+          std::pair{txtPassword, QStringLiteral("Palavra Passe")},
+          std::pair{txtDriverOdbc, QStringLiteral("Driver ODBC")}}) {
+        campo->setMinimumHeight(Twips::Px(600));
+        TecladoNoCampo(campo, titulo);
+    }
+    // "Ficheiro" for SQLite, "Base de Dados" for the servers, as its label says.
+    txtBaseDados->setMinimumHeight(Twips::Px(600));
+    TecladoNoCampo(txtBaseDados, [this] { return lbBaseDados->text(); });
 
     lbEstado = new QLabel(this);
     lbEstado->setWordWrap(true);
-    lbEstado->setMinimumHeight(80);
+    lbEstado->setMinimumHeight(Twips::Px(1200));
 
     btTestar = new QPushButton(QStringLiteral("Testar Ligação"), this);
     btCriar = new QPushButton(QStringLiteral("Criar Base de Dados"), this);
     btGravar = new QPushButton(QStringLiteral("Gravar"), this);
     btCancelar = new QPushButton(QStringLiteral("Cancelar"), this);
     for (QPushButton* b : {btTestar, btCriar, btGravar, btCancelar}) {
-        b->setMinimumHeight(56);
+        b->setMinimumSize(Twips::Px(1335), Twips::Px(795));
         b->setAutoDefault(false);
     }
     auto* botoes = new QHBoxLayout;
+    botoes->setSpacing(Twips::Px(120));
     botoes->addWidget(btTestar);
     botoes->addWidget(btCriar);
     botoes->addStretch();
@@ -78,7 +96,7 @@ frmDefinicoesBD::frmDefinicoesBD(const DefinicoesBD& definicoes, const QString& 
     layout->addLayout(form);
     layout->addWidget(lbEstado);
     layout->addLayout(botoes);
-    setMinimumWidth(720);
+    setMinimumWidth(Twips::Px(10800));
 
     connect(cbDriver, &QComboBox::currentIndexChanged, this, [this] { mudouDriver(); });
     connect(btTestar, &QPushButton::clicked, this, [this] { TestarLigacao(); });
@@ -86,6 +104,12 @@ frmDefinicoesBD::frmDefinicoesBD(const DefinicoesBD& definicoes, const QString& 
     connect(btGravar, &QPushButton::clicked, this, [this] { Gravar(); });
     connect(btCancelar, &QPushButton::clicked, this, &QDialog::reject);
     mudouDriver();
+}
+
+void frmDefinicoesBD::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    CentrarNoEcra(this);
 }
 
 DefinicoesBD frmDefinicoesBD::definicoes() const

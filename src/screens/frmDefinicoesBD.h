@@ -11,7 +11,8 @@ class QPushButton;
 
 // Database-settings dialog: driver, server, port, database, user and password; tests the
 // connection, creates the tables of a new database and stores the settings in the
-// configuration file. What it reports never contains the password.
+// configuration file. What it reports never contains the password. Every field can be typed on
+// the on-screen keyboard, which a touch on it opens.
 class frmDefinicoesBD : public QDialog
 {
     Q_OBJECT
@@ -40,6 +41,9 @@ public:
     QPushButton* btCriar;
     QPushButton* btGravar;
     QPushButton* btCancelar;
+
+protected:
+    void showEvent(QShowEvent* e) override;
 
 private:
     void mudouDriver();

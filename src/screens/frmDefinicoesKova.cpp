@@ -6,13 +6,17 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/Ecra.h"
+#include "controls/Fontes.h"
+#include "controls/TecladoNoCampo.h"
 #include "controls/TituloDialogo.h"
+#include "controls/Twips.h"
 
 frmDefinicoesKova::frmDefinicoesKova(const ValoresKova& valores, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Ligação ao ERP"));
     setModal(true);
-    setFont(QFont(QStringLiteral("Verdana"), 12));
+    setFont(FonteTerminal(12));
 
     txtPercursoWindows = new QLineEdit(valores.PercursoWindows, this);
     txtPercursoLog = new QLineEdit(valores.PercursoLog, this);
@@ -27,13 +31,24 @@ frmDefinicoesKova::frmDefinicoesKova(const ValoresKova& valores, QWidget* parent
     form->addRow(QStringLiteral("Empresa"), txtEmpresa);
     form->addRow(QStringLiteral("Utilizador"), txtUtilizador);
     form->addRow(QStringLiteral("Palavra Passe"), txtPassword);
+    form->setVerticalSpacing(Twips::Px(90));
+    // Touch-sized rows; a touch on a field opens the on-screen keyboard, captioned with its label.
+    for (auto [campo, titulo] :
+         {std::pair{txtPercursoWindows, QStringLiteral("Percurso Windows")},
+          std::pair{txtPercursoLog, QStringLiteral("Percurso Log")}, std::pair{txtEmpresa, QStringLiteral("Empresa")},
+          std::pair{txtUtilizador, QStringLiteral("Utilizador")},
+          std::pair{txtPassword, QStringLiteral("Palavra Passe")}}) {
+        campo->setMinimumHeight(Twips::Px(600));
+        TecladoNoCampo(campo, titulo);
+    }
 
     btGravar = new QPushButton(QStringLiteral("Gravar"), this);
     btCancelar = new QPushButton(QStringLiteral("Cancelar"), this);
     auto* botoes = new QHBoxLayout;
+    botoes->setSpacing(Twips::Px(120));
     botoes->addStretch();
     for (QPushButton* b : {btGravar, btCancelar}) {
-        b->setMinimumHeight(56);
+        b->setMinimumSize(Twips::Px(1335), Twips::Px(795));
         b->setAutoDefault(false);
         botoes->addWidget(b);
     }
@@ -41,10 +56,16 @@ frmDefinicoesKova::frmDefinicoesKova(const ValoresKova& valores, QWidget* parent
     auto* layout = TituloDialogo::Disposicao(this);
     layout->addLayout(form);
     layout->addLayout(botoes);
-    setMinimumWidth(640);
+    setMinimumWidth(Twips::Px(9600));
 
     connect(btGravar, &QPushButton::clicked, this, &QDialog::accept);
     connect(btCancelar, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void frmDefinicoesKova::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    CentrarNoEcra(this);
 }
 
 ValoresKova frmDefinicoesKova::valores() const

@@ -7,7 +7,8 @@
 class QLineEdit;
 class QPushButton;
 
-// ERP link settings dialog: the five settings, the password hidden.
+// ERP link settings dialog: the five settings, the password hidden; a touch on a field opens the
+// on-screen keyboard.
 class frmDefinicoesKova : public QDialog
 {
     Q_OBJECT
@@ -23,4 +24,7 @@ public:
     QLineEdit* txtPassword;
     QPushButton* btGravar;
     QPushButton* btCancelar;
+
+protected:
+    void showEvent(QShowEvent* e) override;
 };

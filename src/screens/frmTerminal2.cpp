@@ -3,16 +3,21 @@
 #include <cmath>
 #include <utility>
 
+#include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 
 #include "base/InteraccaoOperador.h"
+#include "base/PastaPrograma.h"
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
 #include "controls/ucLogin.h"
+#include "dataaccess/LeitorConfiguracao.h"
 #include "engine/Cl_EQP.h"
 #include "engine/cl_Funcionarios.h"
+#include "erp/DefinicoesKova.h"
 #include "erp/LigacaoKova.h"
 #include "screens/PainelConsumo.h"
 
@@ -39,6 +44,11 @@ frmTerminal2::frmTerminal2(QWidget* parent) : EcraTerminal(parent)
     PainelOperacoes->setObjectName(QStringLiteral("PainelOperacoes"));
 
     Menu_exit->setText(QStringLiteral("Sair"));
+    // The ERP link's settings beside the database's, before the separator.
+    Menu_ERP = new QAction(QStringLiteral("Ligação ao ERP"), Menu);
+    Menu->insertAction(Menu->actions().value(1), Menu_ERP);
+    connect(Menu_ERP, &QAction::triggered, this,
+            [this] { Proteger(QStringLiteral("Menu_ERP"), [this] { AbrirDefinicoesKova(); }); });
 
     // Design state: the work panels, the information frame and the consumption panel hidden.
     for (QWidget* w : {static_cast<QWidget*>(PainelObra), static_cast<QWidget*>(PainelFuncoes),
@@ -56,7 +66,9 @@ frmTerminal2::frmTerminal2(QWidget* parent) : EcraTerminal(parent)
             [this](const QString& n, const QString& c) { EscolheuOperacao(n, c); });
     connect(ucLogin, &::ucLogin::EscolheuUtilizador, this,
             [this](const QString& c, const QString& n, qint16 nivel) { Login(c, n, nivel); });
-    connect(ucLogin, &::ucLogin::Sair, this, [this] { close(); });
+    connect(ucLogin, &::ucLogin::Sair, this, [this] {
+        if (PodeSair()) close();
+    });
     // The employee the login control holds, however he was chosen, is marked among the buttons.
     connect(ucLogin->Combo1, &QComboBox::currentTextChanged, this, [this] { MarcarFuncionarioDoLogin(); });
     // Every refused login goes to the daily log, with the employee and the message.
@@ -297,7 +309,21 @@ void frmTerminal2::Cancelar()
 
 void frmTerminal2::Sair()
 {
-    close();
+    if (PodeSair()) close();
+}
+
+void frmTerminal2::AbrirDefinicoesKova()
+{
+    if (!AutorizarDefinicoes(Menu_ERP->text())) return;
+    DefinicoesKova definicoes(CaminhoConfiguracao(ficheiroConfiguracao()));
+    QString erro;
+    if (!LeitorConfiguracao::Gravavel(definicoes.Ficheiro, &erro)) {
+        operador()->MensagemSistema(erro + QStringLiteral("\r\nCorrija o ficheiro num editor de texto antes de alterar "
+                                                          "as definições do ERP."),
+                                    2);
+        return;
+    }
+    definicoes.EditarDefinicoes(operador());
 }
 
 void frmTerminal2::MostraConsumo()

@@ -51,6 +51,9 @@ public:
     void Limpar(bool MudaUser);
     void Cancelar() override;
     void Sair() override;
+    // The ERP link settings (menu "Ligação ao ERP"), once a supervisor gave his password; they
+    // take effect at the next start.
+    void AbrirDefinicoesKova();
 
     // Touches and the login control's events.
     void EscolheuUtilizadorPainel(const QString& Nome, const QString& Codigo);
@@ -69,6 +72,7 @@ public:
     PainelBotoes* PainelFuncoes;
     PainelBotoes* PainelOperacoes;
     PainelConsumo* PainelDonsumo;
+    QAction* Menu_ERP;
 
 protected:
     void CarregaEcra() override;

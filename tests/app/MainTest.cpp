@@ -1,6 +1,8 @@
 // Start-up: configuration file, database settings and connection, terminal type, screen choice.
 #include <iostream>
 
+#include <QAbstractButton>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -34,6 +36,8 @@
 #include "controls/oka_input.h"
 #include "controls/ucLogin.h"
 #include "dataaccess/EsquemaBD.h"
+#include "engine/Cl_EQP.h"
+#include "engine/cl_Motivos.h"
 #include "screens/ConferirEcra.h"
 #include "screens/FixturaTerminal2.h"
 #include "screens/InteraccaoEcra.h"
@@ -59,7 +63,11 @@ protected:
         ASSERT_TRUE(bd.Abrir(p));
         EsquemaBD::Criar(bd);
     }
-    void TearDown() override { DefinirPastaPrograma(QString()); }
+    void TearDown() override
+    {
+        DefinirPastaPrograma(QString());
+        Twips::DefinirPorPixel(0);
+    }
 
     QString caminho(const QString& nome) const { return QDir(pasta.path()).filePath(nome); }
     void escrever(const QString& nome, const QString& texto)
@@ -192,6 +200,7 @@ TEST_F(ArranqueEcra, UnreadableConfigurationIsReportedAndNeverOverwritten)
     r = Main({}, &op);
     ASSERT_TRUE(r.ecra);
     escrever(u"Terminal_Obras.oka"_s, ilegivel);
+    op.supervisor = u"9-Chefe"_s;
     r.ecra->Menu_SQL->trigger();
     EXPECT_TRUE(op.textos(u"BD"_s).isEmpty());
     ASSERT_EQ(op.textos(u"MensagemSistema"_s).size(), 1);
@@ -213,6 +222,43 @@ TEST_F(ArranqueEcra, AMissingOrUnusableSqliteFileEndsStartUpWithAMessageNamingIt
         EXPECT_TRUE(op.dialogos[0].texto.contains(ficheiro)) << op.dialogos[0].texto.toStdString();
     }
     EXPECT_FALSE(QFile::exists(caminho(u"gralha.db"_s)));
+}
+
+// Section "Ecrã": the density sizes the screen (by default the design fills it), the exit
+// question and the supervisor level reach the screen; a bad value is reported and replaced.
+TEST_F(ArranqueEcra, ScreenSettingsSetTheDensityTheExitQuestionAndTheSupervisorLevel)
+{
+    const QSize ecra = QGuiApplication::primaryScreen()->size();
+    escrever(u"Terminal_Obras.oka"_s, configuracao(u"0"_s));
+    ResultadoMain r = Main({}, &op);
+    ASSERT_TRUE(r.ecra);
+    EXPECT_DOUBLE_EQ(Twips::PorPixel(), Twips::Automatico(ecra));
+    EXPECT_FALSE(r.ecra->definicoesEcra().ConfirmarSair);
+    EXPECT_EQ(r.ecra->definicoesEcra().NivelSupervisor, 9);
+    auto* t0 = dynamic_cast<frmTerminal*>(r.ecra.get());
+    ASSERT_NE(t0, nullptr);
+    // The bottom strip is as high as the design makes it at this density.
+    EXPECT_EQ(t0->FrameBase->height(), Twips::Px(1815));
+    r.ecra.reset();
+
+    escrever(u"Terminal_Obras.oka"_s,
+             configuracao(u"0"_s) + u"[Ecrã]\r\nConfirmar Sair=1\r\nNível Supervisor=3\r\nTwips por Pixel=12\r\n"_s);
+    r = Main({}, &op);
+    ASSERT_TRUE(r.ecra);
+    EXPECT_DOUBLE_EQ(Twips::PorPixel(), 12.0);
+    EXPECT_EQ(r.ecra->FrameBase->height(), qRound(1815 / 12.0));
+    EXPECT_TRUE(r.ecra->definicoesEcra().ConfirmarSair);
+    EXPECT_EQ(r.ecra->definicoesEcra().NivelSupervisor, 3);
+    EXPECT_TRUE(op.dialogos.isEmpty());
+    r.ecra.reset();
+
+    escrever(u"Terminal_Obras.oka"_s, configuracao(u"0"_s) + u"[Ecrã]\r\nTwips por Pixel=grande\r\n"_s);
+    r = Main({}, &op);
+    ASSERT_TRUE(r.ecra);
+    EXPECT_DOUBLE_EQ(Twips::PorPixel(), Twips::Automatico(ecra));
+    ASSERT_EQ(op.textos(u"MensagemSistema"_s).size(), 1);
+    EXPECT_TRUE(op.textos(u"MensagemSistema"_s)[0].contains(u"\"Twips por Pixel\""_s));
+    EXPECT_EQ(op.dialogos[0].imagem, 0);
 }
 
 // The screen the test runs on, checked against TERMINAL_ECRA ("1920x1080") when it is set, so
@@ -251,10 +297,15 @@ void ConferirFaixa(EcraTerminal* ecra)
     EXPECT_EQ(ecra->PainelInfo->geometry().bottomLeft(), QPoint(0, ecra->height() - 1));
     EXPECT_NEAR(ecra->PainelInfo->width(), ecra->FrameBase->x() - Twips::Px(140), 1.0);
     ConferirPecas(ecra->FrameBase, {ecra->btConfirmar, ecra->btCancelar, ecra->btSair});
-    // The clock's labels overlap by design (the time is 975 twips high from 360, the date starts at
-    // 1200); they only need to be inside their frame.
-    ConferirPecas(ecra->FrameDataHora, {ecra->lbHora, ecra->lbData, ecra->btConfigurar}, true);
+    ConferirPecas(ecra->FrameDataHora, {ecra->lbHora, ecra->lbData, ecra->btConfigurar});
     ConferirPecas(ecra->PainelInfo, {ecra->lbNome, ecra->lbObra, ecra->lbFuncao, ecra->lbOperacao, ecra->lbMaquina});
+    // Configurar is touched like a panel button, and as large.
+    const QSize botao = Twips::Rect(0, 0, PainelBotoes::LarguraBotao, PainelBotoes::AlturaBotao).size();
+    EXPECT_GE(ecra->btConfigurar->height(), botao.height());
+    EXPECT_GE(ecra->btConfigurar->width(), botao.width());
+    for (QLabel* l :
+         {ecra->lbNome, ecra->lbObra, ecra->lbFuncao, ecra->lbOperacao, ecra->lbMaquina, ecra->lbHora, ecra->lbData})
+        ConferirTextoInteiro(l);
 }
 
 // The pictures of the documentation, saved when TERMINAL_CAPTURAS names a folder (ctest sets it
@@ -427,8 +478,19 @@ TEST(Captura, StartsWithinOneSecondAndSavesThePicture)
     EXPECT_EQ(t0->lbFuncao->text(), QString());
     EXPECT_TRUE(op.textos(QStringLiteral("MensagemSistema")).isEmpty());
     t0->setOperador(&op);
+    // Every panel shows whole rows only, and the information lines their whole text, also the
+    // longest function line (a suspension with the longest reason).
+    for (PainelBotoes* p :
+         {t0->PainelUtilizadores, t0->PainelObras, t0->PainelFuncoes, t0->PainelOperacoes, t0->PainelMaquinas})
+        ConferirPainelInteiro(p);
+    op.motivoEscolhido = QStringLiteral("Aguarda aprovação do cliente");
+    TocarBotao(t0->PainelFuncoes, QStringLiteral("Suspender"));
+    EXPECT_EQ(t0->lbFuncao->text(), QStringLiteral("Função:Suspender(Aguarda aprovação do cliente)"));
+    ConferirFaixa(t0);
+    TocarBotao(t0->PainelFuncoes, QStringLiteral("Iniciar Operação"));
     r.ecra.reset();
     DefinirPastaPrograma(QString());
+    Twips::DefinirPorPixel(0);
 }
 
 // frmTerminal2 as it starts in production, on the demo database with the shipped
@@ -466,6 +528,7 @@ TEST(CapturasTerminal2, LoginAndConsumption)
               QRect(ecra->ucLogin->x(), 0, ecra->ucLogin->width(), ecra->ucLogin->y()));
     EXPECT_EQ(ecra->FrameDataHora->geometry().bottomRight(), QPoint(ecra->width() - 1, ecra->height() - 1));
     ConferirPecas(ecra, {ecra->PainelBotesUtilizadores, ecra->ucLogin, ecra->FrameDataHora});
+    ConferirPainelInteiro(ecra->PainelBotesUtilizadores);
     EXPECT_FALSE(ecra->FrameBase->isVisible());
     for (int tecla : {1, 2, 3, 4})
         Tocar(ecra->ucLogin->btAlfa[std::size_t(tecla)]);
@@ -486,6 +549,9 @@ TEST(CapturasTerminal2, LoginAndConsumption)
     TocarBotao(ecra->PainelObra, QStringLiteral("Obra 26002"));
     TocarBotao(ecra->PainelOperacoes, ecra->PainelOperacoes->textos().value(0));
     TocarBotao(ecra->PainelFuncoes, QStringLiteral("Consumo de Materiais"));
+    for (PainelBotoes* painel : {ecra->PainelObra, ecra->PainelFuncoes, ecra->PainelOperacoes})
+        ConferirPainelInteiro(painel);
+    ConferirFaixa(ecra);
     capturas.guardar(ecra, QStringLiteral("frmTerminal2-trabalho"));
 
     // Consumption: the panel over the whole screen, its frames and fields in place, by touch.
@@ -538,6 +604,22 @@ TEST(CapturasTerminal2, LoginAndConsumption)
         Tocar(campo < 0 ? static_cast<QWidget*>(p->btAdd) : p->Campo[std::size_t(campo)]);
     EXPECT_EQ(p->CMGRmat->Linhas(), 2);
     EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")), QStringList());
+    // The fields show their whole text: the longest description, the measures.
+    EXPECT_EQ(p->Campo[1]->text(), QStringLiteral("Chapa inox AISI 304 2 mm"));
+    for (oka_input* campo : p->Campo)
+        EXPECT_TRUE(campo->cabe()) << NomeWidget(campo) << " cuts \"" << campo->text().toStdString() << "\"";
+    ConferirBotoesInteiros<okaBotao>(p->CMFrameIntroducao);
+    // The grid's cells too, the descriptions on two lines where they need them.
+    for (int r = 0; r < p->CMGRmat->rowCount(); ++r)
+        for (int c = 0; c < p->CMGRmat->columnCount(); ++c) {
+            const QTableWidgetItem* celula = p->CMGRmat->item(r, c);
+            if (!celula) continue;
+            const QRect area = p->CMGRmat->visualItemRect(celula).adjusted(4, 1, -4, -1);
+            EXPECT_TRUE(TextoCabe(p->CMGRmat->font(), celula->text(), area, Qt::AlignVCenter | Qt::TextWordWrap))
+                << "cell " << r << "," << c << " cuts \"" << celula->text().toStdString() << "\"";
+        }
+    for (QLabel* titulo : p->Titulo)
+        ConferirTextoInteiro(titulo);
     capturas.guardar(ecra, QStringLiteral("frmTerminal2-consumo"));
 
     // Posted: back at identification with the document in sight.
@@ -551,4 +633,102 @@ TEST(CapturasTerminal2, LoginAndConsumption)
     capturas.guardar(ecra, QStringLiteral("frmTerminal2-confirmacao"));
     r.ecra.reset();
     DefinirPastaPrograma(QString());
+    Twips::DefinirPorPixel(0);
+}
+
+namespace {
+
+// A dialog as the operator meets it: whole on the screen, every button it shows whole inside
+// the dialog and inside whatever holds it (a panel's viewport, a frame), no button over another.
+void ConferirDialogoNoEcra(QDialog* d, const QString& nome)
+{
+    const std::string n = nome.toStdString();
+    ASSERT_TRUE(d->isVisible()) << n;
+    const QRect ecra = d->screen()->geometry();
+    EXPECT_TRUE(ecra.contains(d->frameGeometry()))
+        << n << " (" << d->frameGeometry().width() << "x" << d->frameGeometry().height() << ") off the screen";
+    QList<QAbstractButton*> botoes;
+    for (QAbstractButton* b : d->findChildren<QAbstractButton*>()) {
+        if (!b->isVisible()) continue;
+        botoes << b;
+        const QRect r(b->mapTo(d, QPoint(0, 0)), b->size());
+        for (QWidget* pai = b->parentWidget(); pai; pai = pai->parentWidget()) {
+            const QRect area(pai->mapTo(d, QPoint(0, 0)), pai->size());
+            EXPECT_TRUE(area.contains(r)) << n << ": " << NomeWidget(b) << " cut by " << NomeWidget(pai);
+            if (pai == d) break;
+        }
+    }
+    for (int i = 0; i < botoes.size(); ++i)
+        for (int j = i + 1; j < botoes.size(); ++j)
+            EXPECT_FALSE(QRect(botoes[i]->mapTo(d, QPoint(0, 0)), botoes[i]->size())
+                             .intersects(QRect(botoes[j]->mapTo(d, QPoint(0, 0)), botoes[j]->size())))
+                << n << ": " << NomeWidget(botoes[i]) << " over " << NomeWidget(botoes[j]);
+}
+
+} // namespace
+
+// Every dialog of the terminal at the density start-up gives the screen of the run (ctest runs
+// it at 1920 x 1080 and at 1024 x 768): whole on the screen, its buttons whole and apart.
+TEST(CapturasDialogos, EveryDialogLiesOnTheScreenWithItsButtonsWholeAndApart)
+{
+    const QSize ecraTeste = EcraDoTeste();
+    QTemporaryDir pasta;
+    PastaDemo(pasta, QStringLiteral("Terminal_ERP.oka"));
+    if (HasFatalFailure()) return;
+    Twips::DefinirPorPixel(Twips::Automatico(ecraTeste));
+    LigacaoDados bd;
+    ASSERT_EQ(Arranque::AbrirBaseDados(QStringLiteral("Terminal_ERP.oka"), bd, nullptr, nullptr),
+              Arranque::Resultado::Aberta);
+    QWidget fundo;
+    fundo.setGeometry(QRect(QPoint(0, 0), ecraTeste));
+    fundo.show();
+    InteraccaoEcra op(&fundo);
+    QStringList vistos;
+    const auto conferir = [&](const QString& nome) {
+        QuandoModal<QDialog>([&vistos, nome](QDialog* d) {
+            ConferirDialogoNoEcra(d, nome);
+            vistos << nome;
+            d->done(QDialog::Rejected);
+        });
+    };
+
+    conferir(u"Aviso"_s);
+    op.Aviso(u"A Folha de Obra não está em Fabrico !"_s, 0, 3345);
+    conferir(u"Confirmacao"_s);
+    op.Confirmacao(u"Sair do terminal?"_s, 1, 3345);
+    QString lista;
+    for (int i = 0; i < 12; ++i)
+        lista += u"\r\nObra 260%1 operação Controlo de Qualidade (ORDEM JÁ TERMINADA)"_s.arg(i + 10);
+    conferir(u"Lista"_s);
+    op.Aviso(lista, 0, 6690);
+    conferir(u"MensagemSistema"_s);
+    op.MensagemSistema(u"Erro 5 (database is locked)\r\nNa função Confirmar do frmTerminal"_s, 2);
+    conferir(u"Teclado"_s);
+    op.PedirNumero(u"INTRODUZA O NUMERO DA ORDEM"_s);
+    conferir(u"TecladoAlfa"_s);
+    op.PedirTexto(u"Cód. Artigo"_s);
+    cl_Motivos motivos;
+    motivos.setBid_lig(&bd);
+    conferir(u"Motivos"_s);
+    op.EscolherMotivo(motivos.Lista_Motivos(), u"MOTIVO DA SUSPENSÃO"_s);
+    Cl_EQP eqp;
+    eqp.setBd_lig(&bd);
+    eqp.setOperador(&op);
+    conferir(u"ListaSelecao"_s);
+    eqp.cm_ListaArtigos();
+    QString supervisor;
+    conferir(u"Supervisor"_s);
+    op.AutorizarSupervisor(u"Ligação ao Servidor SQL"_s, &bd, 9, supervisor, {});
+    DefinicoesBD definicoes(pasta.filePath(u"Terminal_ERP.oka"_s));
+    ASSERT_TRUE(definicoes.Ler());
+    conferir(u"DefinicoesBD"_s);
+    op.EditarDefinicoesBD(definicoes, pasta.filePath(u"Catalogos/bd.sql"_s));
+    ValoresKova kova;
+    conferir(u"DefinicoesKova"_s);
+    op.EditarDefinicoesKova(kova);
+
+    EXPECT_EQ(vistos.size(), 11) << vistos.join(u' ').toStdString();
+    bd.Fechar();
+    DefinirPastaPrograma(QString());
+    Twips::DefinirPorPixel(0);
 }

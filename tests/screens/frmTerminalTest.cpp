@@ -320,7 +320,12 @@ TEST_P(EcraT0, CancelClearsAndOrderKeypadClosedEmptyKeepsTheFunctionCode)
     EXPECT_EQ(ecra->Utilizador, QString());
     EXPECT_TRUE(registo().isEmpty());
 
-    // The SQL menu entry opens the settings dialog with the catalogue script; Sair closes.
+    // The SQL menu entry opens the settings dialog with the catalogue script once a supervisor
+    // gave his password (refused: nothing opens); Sair closes.
+    ecra->Menu_SQL->trigger();
+    EXPECT_EQ(op.textos(QStringLiteral("Supervisor")), QStringList{QStringLiteral("Ligação ao Servidor SQL")});
+    EXPECT_TRUE(op.textos(QStringLiteral("BD")).isEmpty());
+    op.supervisor = QStringLiteral("F9-Chefe");
     ecra->Menu_SQL->trigger();
     EXPECT_EQ(op.textos(QStringLiteral("BD")),
               QStringList{QDir(base().pasta()).filePath(QStringLiteral("Catalogos/bd.sql"))});

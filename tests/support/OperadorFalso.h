@@ -16,7 +16,7 @@ class OperadorFalso : public InteraccaoOperador
 public:
     struct Dialogo
     {
-        QString tipo; // "Aviso", "Confirmacao", "MensagemSistema", "ListaSelecao", "Kova", "BD"
+        QString tipo; // "Aviso", "Confirmacao", "MensagemSistema", "ListaSelecao", "Kova", "BD", "Supervisor"
         QString texto;
         int imagem = 0;
         int altura = 0;
@@ -79,6 +79,15 @@ public:
         return true;
     }
 
+    bool AutorizarSupervisor(const QString& titulo, LigacaoDados*, qint16 nivelMinimo, QString& funcionario,
+                             const std::function<void(const QString&, const QString&)>&) override
+    {
+        dialogos << Dialogo{QStringLiteral("Supervisor"), titulo, nivelMinimo, 0};
+        if (!supervisor) return false;
+        funcionario = *supervisor;
+        return true;
+    }
+
     QStringList textos(const QString& tipo) const
     {
         QStringList r;
@@ -98,4 +107,6 @@ public:
     QList<int> ultimasLarguras;
     std::optional<ValoresKova> novosValoresKova;
     std::optional<DefinicoesBD> novasDefinicoesBD;
+    // The supervisor who gives his password ("code-name"); none: the settings stay closed.
+    std::optional<QString> supervisor;
 };

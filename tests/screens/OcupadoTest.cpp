@@ -1,0 +1,218 @@
+// A screen at work: an operation made slow on purpose (every statement waits, as over a slow
+// network) shows the busy veil and the hourglass, and the touches made meanwhile never fire.
+#include "controls/Ocupado.h"
+
+#include <memory>
+
+#include <QCursor>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QThread>
+#include <QTimer>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include "base/Actividade.h"
+#include "base/PastaPrograma.h"
+#include "controls/AjudaModal.h"
+#include "controls/TeclandoNumerico.h"
+#include "controls/frmAviso.h"
+#include "controls/frmTeclado.h"
+#include "screens/RegistoDiario.h"
+#include "screens/ToqueReal.h"
+#include "screens/frmTerminal.h"
+#include "support/BaseDadosTeste.h"
+#include "support/OperadorFalso.h"
+
+namespace {
+
+// While it lives, every statement of the user-interface thread takes `ms` longer; `aCada` runs
+// at each of them.
+class Lentidao
+{
+public:
+    Lentidao(int ms, std::function<void()> aCada = {})
+    {
+        m_numero = Actividade::Juntar([ms, aCada] {
+            if (QThread::currentThread() != qApp->thread()) return;
+            QThread::msleep(ulong(ms));
+            if (aCada) aCada();
+        });
+    }
+    ~Lentidao() { Actividade::Retirar(m_numero); }
+
+private:
+    int m_numero = 0;
+};
+
+// A touch queued while the thread is busy: the window gets it (press and release, as the window
+// system hands them over) only when the event loop runs again.
+void TocarMaisTarde(QWidget* alvo)
+{
+    QTimer::singleShot(0, alvo, [alvo] {
+        QWidget* janela = alvo->window();
+        const QPointF p = alvo->mapTo(janela, alvo->rect().center());
+        const QPointF g = janela->mapToGlobal(p);
+        QMouseEvent prima(QEvent::MouseButtonPress, p, p, g, Qt::LeftButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(janela->windowHandle(), &prima);
+        QMouseEvent larga(QEvent::MouseButtonRelease, p, p, g, Qt::LeftButton, Qt::NoButton, {});
+        QCoreApplication::sendEvent(janela->windowHandle(), &larga);
+    });
+}
+
+class EcraOcupado : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        base = std::make_unique<BaseDadosTeste>(Backend::SQLite);
+        DefinirPastaPrograma(base->pasta());
+        LigacaoDados& bd = base->bd();
+        bd.executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI) VALUES (1, 5)"));
+        for (const char* nome : {"Ana Silva", "Bruno Costa"})
+            bd.executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome, Nivel, CustoHora) "
+                                       "VALUES (?, ?, 0, '12')"),
+                        {QString::fromUtf8(nome).left(1), QString::fromUtf8(nome)});
+        bd.executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"));
+        bd.executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (20, 'Soldadura')"));
+        bd.executar(QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M1', 'Serra', 20)"));
+        bd.executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES ('1001', 1, 0)"));
+    }
+    void TearDown() override
+    {
+        ecra.reset();
+        DefinirPastaPrograma(QString());
+    }
+    void mostrar(bool falso)
+    {
+        ecra = std::make_unique<frmTerminal>();
+        ecra->setLigacao(&base->bd());
+        if (falso) ecra->setOperador(&op);
+        ecra->Mostra();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(ecra->EcraCarregado);
+    }
+    // Employee, order 1001, operation and machine, and "Iniciar Operação", all by touch.
+    void selecionar(const QString& funcionario, const QString& operacao)
+    {
+        TocarBotao(ecra->PainelUtilizadores, funcionario);
+        TocarBotao(ecra->PainelObras, QStringLiteral("Obra"));
+        TocarBotao(ecra->PainelOperacoes, operacao);
+        TocarBotao(ecra->PainelMaquinas, QStringLiteral("Serra"));
+        TocarBotao(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    }
+    qint64 linhas()
+    {
+        return base->bd().consultar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope")).primeira().inteiro(0);
+    }
+
+    std::unique_ptr<BaseDadosTeste> base;
+    std::unique_ptr<frmTerminal> ecra;
+    OperadorFalso op;
+};
+
+TEST_F(EcraOcupado, ASlowConfirmarShowsTheVeilAndTheTouchesMadeMeanwhileNeverFire)
+{
+    mostrar(true);
+    // A quick touch shows nothing and leaves the pointer alone.
+    const int antes = Ocupado::vezesMostrado();
+    Tocar(ecra->btConfirmar);
+    EXPECT_EQ(Ocupado::vezesMostrado(), antes);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    op.numerosDigitados << QStringLiteral("1001");
+    selecionar(QStringLiteral("Ana Silva"), QStringLiteral("Corte"));
+    const qsizetype registadas = LinhasRegisto(base->pasta()).size();
+
+    // Every statement 80 ms: the start takes about a second. Meanwhile the operator touches
+    // Confirmar again and another employee; the veil and the hourglass are up after 300 ms.
+    bool tocou = false, veu = false, ampulheta = false;
+    QElapsedTimer relogio;
+    relogio.start();
+    {
+        Lentidao lenta(80, [&] {
+            if (!tocou) {
+                TocarMaisTarde(ecra->btConfirmar);
+                TocarMaisTarde(ecra->PainelUtilizadores->botaoDoItem(2));
+                tocou = true;
+            }
+            if (relogio.elapsed() > Ocupado::Limiar + 100) {
+                veu = veu || (Ocupado::indicador() && Ocupado::indicador()->isVisible());
+                ampulheta = ampulheta || (QGuiApplication::overrideCursor() &&
+                                          QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor);
+            }
+        });
+        Tocar(ecra->btConfirmar);
+    }
+    EXPECT_GT(relogio.elapsed(), 500);
+    EXPECT_TRUE(tocou);
+    EXPECT_TRUE(veu);
+    EXPECT_TRUE(ampulheta);
+    EXPECT_EQ(Ocupado::vezesMostrado(), antes + 1);
+    QCoreApplication::processEvents();
+
+    // One start, one log line; the queued touches did nothing (the selection stays cleared).
+    EXPECT_EQ(linhas(), 1);
+    EXPECT_EQ(LinhasRegisto(base->pasta()).size(), registadas + 1);
+    EXPECT_EQ(ecra->lbNome->text(), QString());
+    EXPECT_TRUE(op.textos(QStringLiteral("Aviso")).isEmpty());
+    // Over: the veil gone, the pointer as before, touches reach the screen again.
+    EXPECT_FALSE(Ocupado::activo());
+    EXPECT_FALSE(Ocupado::indicador()->isVisible());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    Tocar(ecra->PainelUtilizadores->botaoDoItem(2));
+    EXPECT_EQ(ecra->lbNome->text(), QStringLiteral("Utilizador:Bruno Costa"));
+}
+
+// A question and a refusal in the middle of a slow operation are the operator's turn: the
+// usual pointer, no veil, and their buttons answer the touch.
+TEST_F(EcraOcupado, DialogsOpenedDuringTheWorkAreAnsweredAsUsual)
+{
+    mostrar(false);
+    QuandoModal<frmTeclado>([](frmTeclado* f) {
+        for (const char* t : {"1", "0", "0", "1", "enter"})
+            Tocar(f->teclado()->tecla(QString::fromLatin1(t)));
+    });
+    TocarBotao(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
+    TocarBotao(ecra->PainelObras, QStringLiteral("Obra"));
+    TocarBotao(ecra->PainelOperacoes, QStringLiteral("Corte"));
+    TocarBotao(ecra->PainelMaquinas, QStringLiteral("Serra"));
+    TocarBotao(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    Tocar(ecra->btConfirmar);
+    ASSERT_EQ(linhas(), 1);
+
+    // A second operation for her: the engine asks first (she has one running); declined, it
+    // refuses. Both dialogs come up while the work is slow.
+    QuandoModal<frmTeclado>([](frmTeclado* f) {
+        for (const char* t : {"1", "0", "0", "1", "enter"})
+            Tocar(f->teclado()->tecla(QString::fromLatin1(t)));
+    });
+    TocarBotao(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
+    TocarBotao(ecra->PainelObras, QStringLiteral("Obra"));
+    TocarBotao(ecra->PainelOperacoes, QStringLiteral("Soldadura"));
+    TocarBotao(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    int dialogos = 0;
+    const auto responder = [&dialogos](frmAviso* f) {
+        ++dialogos;
+        EXPECT_FALSE(QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        EXPECT_FALSE(Ocupado::indicador() && Ocupado::indicador()->isVisible());
+        Tocar(f->ModoAviso == 0 ? f->btSair() : f->btCancelar());
+    };
+    {
+        Lentidao lenta(150);
+        QuandoModal<frmAviso>([&](frmAviso* f) {
+            responder(f);
+            QuandoModal<frmAviso>(responder);
+        });
+        Tocar(ecra->btConfirmar);
+    }
+    EXPECT_GE(dialogos, 1);
+    EXPECT_EQ(linhas(), 1);
+    EXPECT_FALSE(Ocupado::activo());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+} // namespace
