@@ -22,13 +22,11 @@ bool Cl_EQP::MudarEstadoObra(const QString* operador, const QString& obra, const
         const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(sql + QStringLiteral(" ORDER BY NoLinha"), valores));
         // Lines another terminal closed since they were read are not this call's: with none left,
         // there was nothing to close.
-        houve = false;
-        for (const LinhaAberta& l : linhas)
-            houve = FecharLinha(l, dataHora, estadoLinha) || houve;
+        houve = !linhas.isEmpty() && FecharLinhas(linhas, dataHora, estadoLinha) > 0;
         if (!houve) return;
-        ActualizaSubEstado(obra, subEstado, dataHora);
-        if (notas) GravaNotasObra(obra, *notas);
-        CalculaCustosObra(obra);
+        // Writing the header holds the order for the roll-up.
+        ActualizaSubEstado(obra, subEstado, dataHora, notas);
+        CalculaCustosObra(obra, true);
     });
     if (houve)
         outMensagem.clear();
