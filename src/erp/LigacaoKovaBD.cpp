@@ -206,6 +206,9 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
                                      .arg(artigo, cab.Armazem, existe.toString(), pedido[artigo].toString())};
             }
 
+            // The stock first: numbering holds the series, which every other posting waits for.
+            baixarStock(ordem, pedido, cab.Armazem);
+
             // Number after the series' last document while holding it: lock the last one seen, and
             // when another posting added one meanwhile, lock that one too. A second posting then
             // waits here instead of clashing on the key (only the series' first document can clash,
@@ -251,7 +254,6 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
                                    tuplos.join(QStringLiteral(", ")),
                                valores);
             }
-            baixarStock(ordem, pedido, cab.Armazem);
             res.TipoDoc = cab.TipoDoc;
             res.Serie = cab.Serie;
             res.Ano = cab.Ano;

@@ -197,19 +197,22 @@ bool cl_GravaKova::ExecutaGravacao(const QStringList& ARTIGOS, const QList<doubl
         LigKova->UltimoErro(numero, texto);
         if (m_operador) m_operador->MensagemSistema(QStringLiteral("Erro: %1\r\n%2").arg(numero).arg(texto), 2);
     };
-    auto gravar = [&] {
-        gravarLinhasECustos(artigosErp, qtd, preco, comp, larg, Nome, Armazens, fo,
+    auto gravar = [&](const Preparacao& preparacao) {
+        gravarLinhasECustos(artigosErp, qtd, preco, comp, larg, Nome, Armazens, fo, preparacao,
                             QString::number(m_documento.NumeroDocumento));
     };
 
     if (LigKova->PartilhaTransacao(m_bd)) {
-        // The document, the stock, the lines and the costs commit together, or none of them.
+        // The document, the stock, the lines and the costs commit together, or none of them. What
+        // the lines need besides the document's number is read first: the ERP numbers documents
+        // while holding its series, and every other terminal's posting waits for that.
         int tentativa = 0;
         try {
             m_bd->transacao([&] {
                 if (tentativa++ > 0) LigKova->TransacaoTerminada(false);
+                const Preparacao preparacao = PrepararLinhas(fo, artigosErp);
                 if (!lancar()) throw RecusaErp{};
-                gravar();
+                gravar(preparacao);
             });
         } catch (const RecusaErp&) {
             LigKova->TransacaoTerminada(false);
@@ -231,29 +234,35 @@ bool cl_GravaKova::ExecutaGravacao(const QStringList& ARTIGOS, const QList<doubl
         return false;
     }
     m_documentoPorRegistar = m_documento.NumeroDocumento;
-    m_bd->transacao(gravar);
+    m_bd->transacao([&] { gravar(PrepararLinhas(fo, artigosErp)); });
     m_documentoPorRegistar = 0;
     return true;
+}
+
+cl_GravaKova::Preparacao cl_GravaKova::PrepararLinhas(const QString& fo, const QStringList& ARTIGOS)
+{
+    // Hold the order before its last line number is read, so that two terminals cannot take the
+    // same number.
+    if (m_bd->executar(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = SubEstado WHERE Fo = ?"), {fo}) < 1)
+        throw ErroBD(QStringLiteral("A ordem \"%1\" não existe.").arg(fo));
+    Preparacao p;
+    p.ultima = PesquisarUltimoNumeroLinha(fo);
+    p.artigos = DadosArtigos(ARTIGOS);
+    return p;
 }
 
 void cl_GravaKova::gravarLinhasECustos(const QStringList& ARTIGOS, const QList<Currency>& quantidades,
                                        const QList<Currency>& precos, const QList<Currency>& comprimentos,
                                        const QList<Currency>& larguras, const QStringList& Nome,
                                        const QStringList& Armazens, const QString& NumeroFolhaObra,
-                                       const QString& documento)
+                                       const Preparacao& preparacao, const QString& documento)
 {
     const QString& fo = NumeroFolhaObra;
-    // Hold the order before its last line number is read, so that two terminals cannot take the
-    // same number.
-    if (m_bd->executar(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = SubEstado WHERE Fo = ?"), {fo}) < 1)
-        throw ErroBD(QStringLiteral("A ordem \"%1\" não existe.").arg(fo));
-    const qint32 ultima = PesquisarUltimoNumeroLinha(fo);
-    const QHash<QString, DadosArtigo> dados = DadosArtigos(ARTIGOS);
-
+    const qint32 ultima = preparacao.ultima;
     m_porGravar.clear();
     const int n = int(ARTIGOS.size() - 1);
     for (int i = 1; i <= n; ++i) {
-        const DadosArtigo a = dados.value(ARTIGOS[i]);
+        const DadosArtigo a = preparacao.artigos.value(ARTIGOS[i]);
         LinhaMaterial l;
         l.NoFo = fo;
         l.Artigo = ARTIGOS[i];

@@ -88,18 +88,26 @@ private:
                          const QList<double>& PrecoUnitario, const QString& processo, const QString& NumeroFolhaObra,
                          const QStringList& Comprimeno, const QStringList& Largura, const QStringList& Nome,
                          const QStringList& Armazens);
-    void gravarLinhasECustos(const QStringList& ARTIGOS, const QList<Currency>& quantidades,
-                             const QList<Currency>& precos, const QList<Currency>& comprimentos,
-                             const QList<Currency>& larguras, const QStringList& Nome, const QStringList& Armazens,
-                             const QString& NumeroFolhaObra, const QString& documento);
-    // Writes the lines GravaLinhaMaterial was given, many to a statement.
-    void gravarLinhasMaterial();
-    qint32 PesquisarUltimoNumeroLinha(const QString& fo);
     struct DadosArtigo
     {
         QString unidade;
         QString fornecedor;
     };
+    // What the material lines take from the database besides the document: read (with the order
+    // held) before the ERP posts.
+    struct Preparacao
+    {
+        qint32 ultima = 0;
+        QHash<QString, DadosArtigo> artigos;
+    };
+    Preparacao PrepararLinhas(const QString& fo, const QStringList& ARTIGOS);
+    void gravarLinhasECustos(const QStringList& ARTIGOS, const QList<Currency>& quantidades,
+                             const QList<Currency>& precos, const QList<Currency>& comprimentos,
+                             const QList<Currency>& larguras, const QStringList& Nome, const QStringList& Armazens,
+                             const QString& NumeroFolhaObra, const Preparacao& preparacao, const QString& documento);
+    // Writes the lines GravaLinhaMaterial was given, many to a statement.
+    void gravarLinhasMaterial();
+    qint32 PesquisarUltimoNumeroLinha(const QString& fo);
     QHash<QString, DadosArtigo> DadosArtigos(const QStringList& ARTIGOS);
 
     void recusar(const QString& texto);
