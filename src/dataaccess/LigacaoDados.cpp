@@ -540,6 +540,13 @@ int LigacaoDados::executar(const QString& sql, const QVariantList& valores)
 
 void LigacaoDados::executarScript(const QString& script)
 {
+    // Each statement of a script runs once: none is kept prepared.
+    auto executar = [this](const QString& sql) {
+        comReligacao([&] {
+            if (m_profundidade == 0) verificarFicheiro();
+            return correr(sql, {}, false, false).alteradas;
+        });
+    };
     // Splits on ";" outside quotes and comments; blank statements are skipped.
     QString actual;
     bool emAspas = false;
