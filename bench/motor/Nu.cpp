@@ -422,36 +422,26 @@ bool Nu::GravaSaidas(const QString& obra, const QStringList& artigos, Currency q
         return r.join(QStringLiteral(" UNION ALL "));
     };
     transacao([&] {
+        // The material lines' look-ups with the order held, before the ERP's part.
+        exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = SubEstado WHERE Fo = ?"), {obra});
+        const Linhas u = sel(QStringLiteral("SELECT MAX(NoLinha) FROM oka_LinFo_Apr WHERE NoFo = ?"), {obra});
+        const int ultima = u.isEmpty() ? 0 : u[0][0].toInt();
         QVariantList v;
         for (const QString& a : artigos)
-            v << a << arm << a;
-        sel(ramos(QStringLiteral("SELECT %1 AS Pos, ARTOUDES, (SELECT EXISTENC FROM ARTARM WHERE ARTIGO = ? AND"
-                                 " ARMAZEM = ?) AS EXISTENC FROM ARTIGOS WHERE CODIGO = ?")),
-            v);
-        const QString maximo =
-            QStringLiteral("SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?");
-        Linhas m = sel(maximo, {tipo, serie, ano});
-        const int ultimo = m.isEmpty() ? 0 : m[0][0].toInt();
-        if (ultimo > 0) {
-            exec(QStringLiteral(
-                     "UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ? AND NUMDOC = ?"),
-                 {tipo, serie, ano, ultimo});
-            m = sel(maximo, {tipo, serie, ano});
-        }
-        const int numero = (m.isEmpty() ? 0 : m[0][0].toInt()) + 1;
-        exec(
-            QStringLiteral("INSERT INTO STKDOC (TIPODOC, SERIE, ANO, NUMDOC, ARMAZEM, SECTOR, DATA, "
-                           "MOEDA, PROCESSO, EMPRESA, UTILIZADOR, CRIADO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-            {tipo, serie, ano, numero, arm, sector, hoje, moeda, QStringLiteral("PR1"), QStringLiteral("BENCH"),
-             QStringLiteral("bench"), QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))});
+            v << a;
+        std::map<int, QVariantList> dados;
+        if (!artigos.isEmpty())
+            for (const QVariantList& l :
+                 sel(ramos(QStringLiteral("SELECT %1 AS Pos, UNBASE, Fornec FROM ARTIGOS WHERE CODIGO = ?")), v))
+                dados[l[0].toInt()] = l;
+        // The ERP: checks, stock, then the number while holding the series' first document.
         v.clear();
-        int i = 0;
         for (const QString& a : artigos)
-            v << tipo << serie << ano << numero << ++i << a << arm << q.paraBD() << preco.paraBD();
-        exec(QStringLiteral("INSERT INTO STKDOCLIN (TIPODOC, SERIE, ANO, NUMDOC, LINHA, ARTIGO, ARMAZEM, QUANT, PRECO)"
-                            " VALUES ") +
-                 marcas(artigos.size(), QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?)")),
-             v);
+            v << a << arm << a;
+        if (!artigos.isEmpty())
+            sel(ramos(QStringLiteral("SELECT %1 AS Pos, ARTOUDES, (SELECT EXISTENC FROM ARTARM WHERE ARTIGO = ? AND"
+                                     " ARMAZEM = ?) AS EXISTENC FROM ARTIGOS WHERE CODIGO = ?")),
+                v);
         if (artigos.size() == 1) {
             exec(QStringLiteral("UPDATE ARTARM SET EXISTENC = ROUND(EXISTENC - ?, 4) WHERE ARTIGO = ? AND ARMAZEM = ?"
                                 " AND EXISTENC >= ?"),
@@ -469,16 +459,28 @@ bool Nu::GravaSaidas(const QString& obra, const QStringList& artigos, Currency q
                      QStringLiteral(") AND EXISTENC >= CASE ARTIGO") + casos + QStringLiteral(" END"),
                  porArtigo + QVariantList{arm} + lista + porArtigo);
         }
-        exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = SubEstado WHERE Fo = ?"), {obra});
-        const Linhas u = sel(QStringLiteral("SELECT MAX(NoLinha) FROM oka_LinFo_Apr WHERE NoFo = ?"), {obra});
-        const int ultima = u.isEmpty() ? 0 : u[0][0].toInt();
+        exec(QStringLiteral(
+                 "UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"
+                 " AND NUMDOC = (SELECT MIN(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?)"),
+             {tipo, serie, ano, tipo, serie, ano});
+        const Linhas m =
+            sel(QStringLiteral("SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"),
+                {tipo, serie, ano});
+        const int numero = (m.isEmpty() ? 0 : m[0][0].toInt()) + 1;
+        exec(
+            QStringLiteral("INSERT INTO STKDOC (TIPODOC, SERIE, ANO, NUMDOC, ARMAZEM, SECTOR, DATA, "
+                           "MOEDA, PROCESSO, EMPRESA, UTILIZADOR, CRIADO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {tipo, serie, ano, numero, arm, sector, hoje, moeda, QStringLiteral("PR1"), QStringLiteral("BENCH"),
+             QStringLiteral("bench"), QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))});
         v.clear();
+        int i = 0;
         for (const QString& a : artigos)
-            v << a;
-        std::map<int, QVariantList> dados;
-        for (const QVariantList& l :
-             sel(ramos(QStringLiteral("SELECT %1 AS Pos, UNBASE, Fornec FROM ARTIGOS WHERE CODIGO = ?")), v))
-            dados[l[0].toInt()] = l;
+            v << tipo << serie << ano << numero << ++i << a << arm << q.paraBD() << preco.paraBD();
+        if (!artigos.isEmpty())
+            exec(QStringLiteral("INSERT INTO STKDOCLIN (TIPODOC, SERIE, ANO, NUMDOC, LINHA, ARTIGO, ARMAZEM, QUANT,"
+                                " PRECO) VALUES ") +
+                     marcas(artigos.size(), QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?)")),
+                 v);
         v.clear();
         i = 0;
         for (const QString& a : artigos) {

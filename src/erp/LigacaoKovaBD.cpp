@@ -209,29 +209,20 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
             // The stock first: numbering holds the series, which every other posting waits for.
             baixarStock(ordem, pedido, cab.Armazem);
 
-            // Number after the series' last document while holding it: lock the last one seen, and
-            // when another posting added one meanwhile, lock that one too. A second posting then
-            // waits here instead of clashing on the key (only the series' first document can clash,
-            // and the transaction runs again).
-            auto ultimoDocumento = [&] {
-                const Registos m = m_bd->consultar(
-                    QStringLiteral("SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"),
-                    {cab.TipoDoc, int(cab.Serie), int(cab.Ano)});
-                return m.vazio() ? qint64(0) : m.primeira().inteiro(0);
-            };
-            qint64 ultimo = ultimoDocumento();
-            for (int volta = 0; ultimo > 0; ++volta) {
-                m_bd->executar(
-                    QStringLiteral("UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"
-                                   " AND NUMDOC = ?"),
-                    {cab.TipoDoc, int(cab.Serie), int(cab.Ano), ultimo});
-                const qint64 agora = ultimoDocumento();
-                if (agora == ultimo) break;
-                if (volta > 100)
-                    throw ErroBD(QStringLiteral("Numeração de documentos muito disputada."), {},
-                                 ErroBD::Tipo::Repetivel);
-                ultimo = agora;
-            }
+            // Number after the series' last document while holding the series: every posting holds
+            // the series' first document (which never changes) before it reads the last number, so
+            // a second posting waits here and then reads the number this one wrote, instead of
+            // clashing on the key (only the series' first document can clash, and the transaction
+            // runs again).
+            m_bd->executar(
+                QStringLiteral("UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"
+                               " AND NUMDOC = (SELECT MIN(NUMDOC) FROM STKDOC"
+                               " WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?)"),
+                {cab.TipoDoc, int(cab.Serie), int(cab.Ano), cab.TipoDoc, int(cab.Serie), int(cab.Ano)});
+            const Registos m = m_bd->consultar(
+                QStringLiteral("SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"),
+                {cab.TipoDoc, int(cab.Serie), int(cab.Ano)});
+            const qint64 ultimo = m.vazio() ? qint64(0) : m.primeira().inteiro(0);
             const qint32 numero = qint32(ultimo + 1);
             m_bd->executar(QStringLiteral("INSERT INTO STKDOC (TIPODOC, SERIE, ANO, NUMDOC, ARMAZEM, SECTOR, DATA, "
                                           "MOEDA, PROCESSO, EMPRESA, UTILIZADOR, CRIADO) "
