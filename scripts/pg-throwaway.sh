@@ -81,6 +81,8 @@ iniciar() {
 Description = PostgreSQL ODBC driver (Unicode)
 Driver = $DRIVER_ODBC
 INI
+    # The data source keeps psqlODBC's defaults, as an installation's would: the terminal adds the
+    # per-statement settings it needs to its own connection string.
     cat >"$pasta/odbc/odbc.ini" <<INI
 [$BASE_TESTE]
 Driver = PostgreSQL Unicode

@@ -249,6 +249,7 @@ struct ResultadoCarga
     int falhasLog = 0;
     QString primeiraFalhaLog;
     double segundos = 0;
+    bool diaEsgotado = false; // every terminal stopped before the run's seconds: the day was used up
     std::map<QString, Amostras> latencias;
     std::map<QString, std::array<int, 3>> contagens; // done, refused, error
     // What the check compares against: the test employees (those every terminal serves among them)
@@ -281,6 +282,7 @@ struct ResultadoCarga
                  .arg(segundos, 0, 'f', 1)
                  .arg(segundos > 0 ? eventos.size() / segundos : 0, 0, 'f', 1)
                  .arg(us(todas.mediana()), us(todas.p99()));
+        if (diaEsgotado) r += QStringLiteral("(os terminais esgotaram os segundos do dia da corrida antes do fim)\n");
         r += QStringLiteral("Violações de invariantes: %1\n").arg(violacoes.size());
         for (int i = 0; i < violacoes.size() && i < 20; ++i)
             r += QStringLiteral("  ") + violacoes[i] + QLatin1Char('\n');
@@ -899,7 +901,13 @@ inline ResultadoCarga correrCarga(const ParametrosLigacao& par, ParametrosCarga 
         fios.push_back(std::make_unique<FioTerminal>(terminais[k].get(), &parar, t0));
         fios.back()->start();
     }
-    QThread::msleep(quint64(p.segundos * 1000));
+    // The run's seconds, or less when every terminal has used up the run's day (each second of it
+    // stamps one step): the rate is then that of the steps actually run.
+    const auto limite = t0 + std::chrono::milliseconds(qint64(p.segundos * 1000));
+    while (Relogio::now() < limite &&
+           !std::all_of(fios.begin(), fios.end(), [](const auto& f) { return f->isFinished(); }))
+        QThread::msleep(20);
+    r.diaEsgotado = std::all_of(fios.begin(), fios.end(), [](const auto& f) { return f->isFinished(); });
     parar = true;
     for (auto& f : fios)
         f->wait();

@@ -35,16 +35,50 @@ const QString kIniciadas =
 // A started line still open.
 const QString kAberta = QStringLiteral("HoraFim = 0 AND Total = 0 AND HoraInicio <> 0");
 
+// The employee's running operations on open orders (1) and lines interrupted at day end (2).
+const QString kAntesDoInicio =
+    QStringLiteral("SELECT 1 AS Tipo, oka_CabOrc.Fo AS NoFo, oka_LinFo_Ope.NoLinha, oka_Operacoes.OperNome,"
+                   " oka_LinFo_Ope.Opera, oka_LinFo_Ope.Maquina FROM oka_CabOrc INNER JOIN"
+                   " oka_LinFo_Ope ON oka_CabOrc.Fo = oka_LinFo_Ope.NoFo INNER JOIN"
+                   " oka_Operacoes ON oka_LinFo_Ope.Opera = oka_Operacoes.OperId"
+                   " WHERE (oka_LinFo_Ope.Func = ?) AND (oka_LinFo_Ope.Estado = 1)"
+                   " AND NOT (oka_LinFo_Ope.HoraInicio = 0 AND oka_LinFo_Ope.Total = 0)"
+                   " AND (oka_CabOrc.EstadoFo <> 4)"
+                   " UNION ALL SELECT 2, NoFo, NoLinha, NULL, Opera, Maquina FROM oka_LinFo_Ope"
+                   " WHERE (Estado = 8) AND (Func = ?) ORDER BY Tipo, NoFo, NoLinha");
+
+// "?, ?, ..." with n marks.
+QString marcas(qsizetype n, const QString& uma = QStringLiteral("?"))
+{
+    QStringList l;
+    for (qsizetype i = 0; i < n; ++i)
+        l << uma;
+    return l.join(QStringLiteral(", "));
+}
+
 } // namespace
+
+QSqlQuery& Nu::preparada(const QString& sql)
+{
+    auto& q = m_preparadas[sql];
+    if (!q) {
+        auto nova = std::make_unique<QSqlQuery>(m_l.bd());
+        nova->setForwardOnly(true);
+        nova->setNumericalPrecisionPolicy(QSql::HighPrecision);
+        if (!nova->prepare(sql)) {
+            m_preparadas.erase(sql);
+            throw ErroBD(nova->lastError().text());
+        }
+        q = std::move(nova);
+    }
+    return *q;
+}
 
 Nu::Linhas Nu::sel(const QString& sql, const QVariantList& v)
 {
-    QSqlQuery q(m_l.bd());
-    q.setForwardOnly(true);
-    q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!q.prepare(sql)) throw ErroBD(q.lastError().text());
-    for (const QVariant& x : v)
-        q.addBindValue(x);
+    QSqlQuery& q = preparada(sql);
+    for (int i = 0; i < v.size(); ++i)
+        q.bindValue(i, v[i]);
     if (!q.exec()) throw ErroBD(q.lastError().text());
     Linhas r;
     const int n = q.record().count();
@@ -55,17 +89,19 @@ Nu::Linhas Nu::sel(const QString& sql, const QVariantList& v)
             l << q.value(i);
         r << l;
     }
+    q.finish();
     return r;
 }
 
 int Nu::exec(const QString& sql, const QVariantList& v)
 {
-    QSqlQuery q(m_l.bd());
-    if (!q.prepare(sql)) throw ErroBD(q.lastError().text());
-    for (const QVariant& x : v)
-        q.addBindValue(x);
+    QSqlQuery& q = preparada(sql);
+    for (int i = 0; i < v.size(); ++i)
+        q.bindValue(i, v[i]);
     if (!q.exec()) throw ErroBD(q.lastError().text());
-    return q.numRowsAffected();
+    const int n = q.numRowsAffected();
+    q.finish();
+    return n;
 }
 
 void Nu::comecar()
@@ -100,31 +136,30 @@ void Nu::inicioSemTestes(const QString& f, const QString& obra, const QString& o
     if (m_l.dialecto() != Dialecto::SQLite) exec(QStringLiteral("UPDATE oka_CabOrc SET Fo = Fo WHERE Fo = ?"), {obra});
     const Currency hora = HoraEmNumero(t) == Currency() ? Currency::fromRaw(1) : HoraEmNumero(t);
     for (;;) {
-        const Linhas prep = sel(QStringLiteral("SELECT NoLinha FROM oka_LinFo_Ope WHERE NoFo = ? AND Opera = ?"
-                                               " AND HoraInicio = 0 AND Total = 0 ORDER BY NoLinha"),
-                                {obra, op});
-        if (prep.isEmpty() &&
-            !sel(QStringLiteral("SELECT NoLinha FROM oka_LinFo_Ope WHERE NoFo = ? AND Data = ? AND Opera = ?"
-                                " AND Func = ? AND Estado = 1"),
-                 {obra, DataBD(t.date()), op, f})
-                 .isEmpty())
-            return;
-        const Linhas nome = sel(QStringLiteral("SELECT OperNome, OperId FROM oka_Operacoes WHERE OperId = ?"), {op});
-        const Linhas mx = sel(QStringLiteral("SELECT MAX(NoLinha) FROM oka_LinFo_Ope WHERE NoFo = ?"), {obra});
-        const Linhas cm = sel(QStringLiteral("SELECT CustoHora FROM oka_Maquinas WHERE MaqId = ?"), {maq});
-        const Linhas cf =
-            sel(QStringLiteral("SELECT CustoHora, FuncNome, Senha, Nivel FROM oka_Funcionarios WHERE FuncId = ?"), {f});
+        const QVariantList d =
+            sel(QStringLiteral("SELECT (SELECT MIN(NoLinha) FROM oka_LinFo_Ope"
+                               " WHERE NoFo = ? AND Opera = ? AND HoraInicio = 0 AND Total = 0) AS Preparada,"
+                               " (SELECT COUNT(*) FROM oka_LinFo_Ope"
+                               " WHERE NoFo = ? AND Data = ? AND Opera = ? AND Func = ? AND Estado = 1) AS Duplicadas,"
+                               " (SELECT OperNome FROM oka_Operacoes WHERE OperId = ?) AS OperNome,"
+                               " (SELECT CustoHora FROM oka_Maquinas WHERE MaqId = ?) AS CustoMaquina,"
+                               " (SELECT CustoHora FROM oka_Funcionarios WHERE FuncId = ?) AS CustoHomem,"
+                               " (SELECT MAX(NoLinha) FROM oka_LinFo_Ope WHERE NoFo = ?) AS Ultima"),
+                {obra, op, obra, DataBD(t.date()), op, f, op, maq, f, obra})
+                .value(0);
+        const bool preparada = !d[0].isNull();
+        if (!preparada && d[1].toInt() > 0) return;
         const QVariantList valores{DataBD(t.date()),
                                    hora.paraBD(),
                                    op,
-                                   nome.isEmpty() ? QString() : nome[0][0].toString(),
+                                   d[2].isNull() ? QString() : d[2].toString(),
                                    maq,
                                    f,
-                                   (mx.isEmpty() ? 0 : mx[0][0].toInt()) + 1,
-                                   (cm.isEmpty() ? Currency() : Currency::fromVariant(cm[0][0])).paraBD(),
-                                   (cf.isEmpty() ? Currency() : Currency::fromVariant(cf[0][0])).paraBD(),
+                                   d[5].toInt() + 1,
+                                   Currency::fromVariant(d[3]).paraBD(),
+                                   Currency::fromVariant(d[4]).paraBD(),
                                    obra};
-        if (prep.isEmpty()) {
+        if (!preparada) {
             exec(QStringLiteral("INSERT INTO oka_LinFo_Ope (Data, HoraInicio, Opera, Descritivo, Maquina,"
                                 " Func, NoLinha, CustoMaquina, CustoHomem, NoFo, Estado, HoraFim, Total)"
                                 " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, 0, 0)"),
@@ -135,7 +170,7 @@ void Nu::inicioSemTestes(const QString& f, const QString& obra, const QString& o
                                 " Maquina = ?, Func = ?, NoLinha = ?, CustoMaquina = ?, CustoHomem = ?,"
                                 " Estado = 1, HoraFim = 0, Total = 0"
                                 " WHERE NoFo = ? AND NoLinha = ? AND HoraInicio = 0 AND Total = 0"),
-                 valores + QVariantList{prep[0][0]}) > 0)
+                 valores + QVariantList{d[0]}) > 0)
             break;
     }
     exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = ?, DataActual = ? WHERE Fo = ?"), {1, DataHoraBD(t), obra});
@@ -146,12 +181,10 @@ bool Nu::Inicio(const QString& f, const QString& obra, const QString& oper, cons
                 bool testes)
 {
     if (testes) {
-        sel(kIniciadas, {f});
-        if (!sel(QStringLiteral("SELECT Estado, NoFo, NoLinha, Opera, Maquina, Func FROM oka_LinFo_Ope"
-                                " WHERE (Estado = 8) AND (Func = ?) ORDER BY NoFo, NoLinha"),
-                 {f})
-                 .isEmpty())
-            return false;
+        bool fimDia = false;
+        for (const QVariantList& l : sel(kAntesDoInicio, {f, f}))
+            fimDia = fimDia || l[0].toInt() == 2;
+        if (fimDia) return false;
     }
     bool iniciou = false;
     transacao([&] { inicioSemTestes(f, obra, oper, maq, t, iniciou); });
@@ -168,17 +201,44 @@ bool Nu::fechar(const QVariantList& l, const QDateTime& t, int estado)
                  l[0], l[1]}) > 0;
 }
 
-void Nu::custos(const QString& obra)
+int Nu::fecharVarias(const Linhas& l, const QDateTime& t, int estado)
 {
-    if (m_l.dialecto() != Dialecto::SQLite) exec(QStringLiteral("UPDATE oka_CabOrc SET Fo = Fo WHERE Fo = ?"), {obra});
-    const Linhas c = sel(QStringLiteral("SELECT CI FROM  oka_Contador"));
-    const Currency ci = c.isEmpty() ? Currency() : Currency::fromVariant(c[0][0]);
+    if (l.size() == 1) return fechar(l[0], t, estado) ? 1 : 0;
+    QString casos;
+    QVariantList v{HoraEmNumero(t).paraBD(), estado};
+    for (const QVariantList& x : l) {
+        casos += QStringLiteral(" WHEN ? THEN CAST(? AS DECIMAL(19,4))");
+        v << x[1] << duracao(x[2].toDate(), Currency::fromVariant(x[3]), t).paraBD();
+    }
+    v << l[0][0];
+    for (const QVariantList& x : l)
+        v << x[1];
+    return exec(QStringLiteral("UPDATE oka_LinFo_Ope SET HoraFim = ?, Estado = ?, Total = CASE NoLinha") + casos +
+                    QStringLiteral(" END WHERE NoFo = ? AND NoLinha IN (") + marcas(l.size()) +
+                    QStringLiteral(") AND ") + kAberta,
+                v);
+}
+
+void Nu::custos(const QString& obra, bool presa)
+{
+    if (!presa && m_l.dialecto() != Dialecto::SQLite)
+        exec(QStringLiteral("UPDATE oka_CabOrc SET Fo = Fo WHERE Fo = ?"), {obra});
+    const Linhas r =
+        sel(QStringLiteral("SELECT 0 AS Tipo, CI AS Total, NULL AS CustoHomem, NULL AS CustoMaquina FROM oka_Contador"
+                           " UNION ALL SELECT 1, Total, CustoHomem, CustoMaquina FROM oka_LinFo_Ope"
+                           " WHERE NoFo = ? AND Total > 0"),
+            {obra});
+    Currency ci;
+    for (const QVariantList& l : r)
+        if (l[0].toInt() == 0) {
+            ci = Currency::fromVariant(l[1]);
+            break;
+        }
     Currency producao, indirecto;
-    for (const QVariantList& l :
-         sel(QStringLiteral("SELECT Total, CustoHomem, CustoMaquina FROM oka_LinFo_Ope WHERE NoFo = ? AND Total > 0"),
-             {obra})) {
-        const Currency h = HoraParaDecimal(Currency::fromVariant(l[0]));
-        producao += (Currency::fromVariant(l[1]) + Currency::fromVariant(l[2])) * h;
+    for (const QVariantList& l : r) {
+        if (l[0].toInt() == 0) continue;
+        const Currency h = HoraParaDecimal(Currency::fromVariant(l[1]));
+        producao += (Currency::fromVariant(l[2]) + Currency::fromVariant(l[3])) * h;
         indirecto += h * ci;
     }
     exec(QStringLiteral("UPDATE oka_CabOrc SET TotalCustoProd = ?, TotalCustoInd = ? WHERE Fo = ?"),
@@ -197,7 +257,7 @@ bool Nu::Fim(const QString& f, const QString& obra, const QString& oper, const Q
         fechou = false;
         for (const QVariantList& x : l)
             if ((fechou = fechar(x, t, 2))) break;
-        if (fechou) custos(obra);
+        if (fechou) custos(obra, false);
     });
     return fechou;
 }
@@ -213,14 +273,15 @@ void Nu::mudarEstadoDentro(const QString* f, const QString& obra, const QDateTim
         v << *f;
     }
     const Linhas l = sel(sql + QStringLiteral(" ORDER BY NoLinha"), v);
-    houve = false;
-    for (const QVariantList& x : l)
-        houve = fechar(x, t, estadoLinha) || houve;
+    houve = !l.isEmpty() && fecharVarias(l, t, estadoLinha) > 0;
     if (!houve) return;
-    exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = ?, DataActual = ? WHERE Fo = ?"),
-         {subEstado, DataHoraBD(t), obra});
-    if (notas) exec(QStringLiteral("UPDATE oka_CabOrc SET Notas = ? WHERE Fo = ?"), {*notas, obra});
-    custos(obra);
+    if (notas)
+        exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = ?, DataActual = ?, Notas = ? WHERE Fo = ?"),
+             {subEstado, DataHoraBD(t), *notas, obra});
+    else
+        exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = ?, DataActual = ? WHERE Fo = ?"),
+             {subEstado, DataHoraBD(t), obra});
+    custos(obra, true);
 }
 
 bool Nu::MudarEstado(const QString* f, const QString& obra, const QDateTime& t, int estadoLinha, int subEstado,
@@ -249,7 +310,7 @@ bool Nu::DiaFim(const QString& f, const QDateTime& t)
             obras.insert(x[0].toString());
         }
         for (const QString& o : obras)
-            custos(o);
+            custos(o, true);
     });
     return houve;
 }
@@ -342,66 +403,106 @@ bool Nu::ExisteQuantidade(const QString& artigo, Currency q)
 
 bool Nu::GravaSaidas(const QString& obra, const QStringList& artigos, Currency q, Currency preco)
 {
-    if (sel(QStringLiteral("SELECT Fo FROM oka_CabOrc WHERE Fo = ?"), {obra}).isEmpty()) return false;
-    const QString arm = sel(QStringLiteral("SELECT ArmMp FROM oka_Contador"))[0][0].toString().trimmed();
-    const QString tipo = sel(QStringLiteral("SELECT DocSc FROM oka_Contador"))[0][0].toString().trimmed();
-    const int serie = sel(QStringLiteral("SELECT SerieSc FROM oka_Contador"))[0][0].toInt();
-    const QString sector = sel(QStringLiteral("SELECT SectorMp FROM oka_Contador"))[0][0].toString().trimmed();
-    const QString moeda = sel(QStringLiteral("SELECT Moeda FROM oka_Contador"))[0][0].toString().trimmed();
+    const Linhas c = sel(QStringLiteral("SELECT c.Fo, k.ArmMp, k.DocSc, k.SerieSc, k.SectorMp, k.Moeda"
+                                        " FROM oka_CabOrc c LEFT OUTER JOIN oka_Contador k ON 1 = 1 WHERE c.Fo = ?"),
+                         {obra});
+    if (c.isEmpty()) return false;
+    const QString arm = c[0][1].toString().trimmed();
+    const QString tipo = c[0][2].toString().trimmed();
+    const int serie = c[0][3].toInt();
+    const QString sector = c[0][4].toString().trimmed();
+    const QString moeda = c[0][5].toString().trimmed();
     const QDate hoje = QDate::currentDate();
     const int ano = hoje.year();
+    // Distinct articles of the test posting, one line each.
+    auto ramos = [&](const QString& ramo) {
+        QStringList r;
+        for (int k = 0; k < artigos.size(); ++k)
+            r << ramo.arg(k);
+        return r.join(QStringLiteral(" UNION ALL "));
+    };
     transacao([&] {
+        // The material lines' look-ups with the order held, before the ERP's part.
+        exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = SubEstado WHERE Fo = ?"), {obra});
+        const Linhas u = sel(QStringLiteral("SELECT MAX(NoLinha) FROM oka_LinFo_Apr WHERE NoFo = ?"), {obra});
+        const int ultima = u.isEmpty() ? 0 : u[0][0].toInt();
+        QVariantList v;
         for (const QString& a : artigos)
-            sel(QStringLiteral("SELECT ARTOUDES FROM ARTIGOS WHERE CODIGO = ?"), {a});
+            v << a;
+        std::map<int, QVariantList> dados;
+        if (!artigos.isEmpty())
+            for (const QVariantList& l :
+                 sel(ramos(QStringLiteral("SELECT %1 AS Pos, UNBASE, Fornec FROM ARTIGOS WHERE CODIGO = ?")), v))
+                dados[l[0].toInt()] = l;
+        // The ERP: checks, stock, then the number while holding the series' first document.
+        v.clear();
         for (const QString& a : artigos)
-            sel(QStringLiteral("SELECT EXISTENC FROM ARTARM WHERE ARTIGO = ? AND ARMAZEM = ?"), {a, arm});
-        const QString maximo =
-            QStringLiteral("SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?");
-        Linhas m = sel(maximo, {tipo, serie, ano});
-        const int ultimo = m.isEmpty() ? 0 : m[0][0].toInt();
-        if (ultimo > 0) {
-            exec(QStringLiteral(
-                     "UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ? AND NUMDOC = ?"),
-                 {tipo, serie, ano, ultimo});
-            m = sel(maximo, {tipo, serie, ano});
+            v << a << arm << a;
+        if (!artigos.isEmpty())
+            sel(ramos(QStringLiteral("SELECT %1 AS Pos, ARTOUDES, (SELECT EXISTENC FROM ARTARM WHERE ARTIGO = ? AND"
+                                     " ARMAZEM = ?) AS EXISTENC FROM ARTIGOS WHERE CODIGO = ?")),
+                v);
+        if (artigos.size() == 1) {
+            exec(QStringLiteral("UPDATE ARTARM SET EXISTENC = ROUND(EXISTENC - ?, 4) WHERE ARTIGO = ? AND ARMAZEM = ?"
+                                " AND EXISTENC >= ?"),
+                 {q.paraBD(), artigos[0], arm, q.paraBD()});
+        } else if (!artigos.isEmpty()) {
+            QString casos;
+            QVariantList porArtigo, lista;
+            for (const QString& a : artigos) {
+                casos += QStringLiteral(" WHEN ? THEN CAST(? AS DECIMAL(19,4))");
+                porArtigo << a << q.paraBD();
+                lista << a;
+            }
+            exec(QStringLiteral("UPDATE ARTARM SET EXISTENC = ROUND(EXISTENC - CASE ARTIGO") + casos +
+                     QStringLiteral(" END, 4) WHERE ARMAZEM = ? AND ARTIGO IN (") + marcas(artigos.size()) +
+                     QStringLiteral(") AND EXISTENC >= CASE ARTIGO") + casos + QStringLiteral(" END"),
+                 porArtigo + QVariantList{arm} + lista + porArtigo);
         }
+        exec(QStringLiteral(
+                 "UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"
+                 " AND NUMDOC = (SELECT MIN(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?)"),
+             {tipo, serie, ano, tipo, serie, ano});
+        const Linhas m =
+            sel(QStringLiteral("SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"),
+                {tipo, serie, ano});
         const int numero = (m.isEmpty() ? 0 : m[0][0].toInt()) + 1;
         exec(
             QStringLiteral("INSERT INTO STKDOC (TIPODOC, SERIE, ANO, NUMDOC, ARMAZEM, SECTOR, DATA, "
                            "MOEDA, PROCESSO, EMPRESA, UTILIZADOR, CRIADO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
             {tipo, serie, ano, numero, arm, sector, hoje, moeda, QStringLiteral("PR1"), QStringLiteral("BENCH"),
              QStringLiteral("bench"), QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))});
+        v.clear();
         int i = 0;
-        for (const QString& a : artigos) {
-            exec(QStringLiteral("INSERT INTO STKDOCLIN (TIPODOC, SERIE, ANO, NUMDOC, LINHA, ARTIGO, "
-                                "ARMAZEM, QUANT, PRECO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                 {tipo, serie, ano, numero, ++i, a, arm, q.paraBD(), preco.paraBD()});
-            exec(QStringLiteral(
-                     "UPDATE ARTARM SET EXISTENC = ROUND(EXISTENC - ?, 4) WHERE ARTIGO = ? AND ARMAZEM = ? AND "
-                     "EXISTENC >= ?"),
-                 {q.paraBD(), a, arm, q.paraBD()});
-        }
-        exec(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = SubEstado WHERE Fo = ?"), {obra});
-        const Linhas u = sel(QStringLiteral("SELECT MAX(NoLinha) FROM oka_LinFo_Apr WHERE NoFo = ?"), {obra});
-        const int ultima = u.isEmpty() ? 0 : u[0][0].toInt();
+        for (const QString& a : artigos)
+            v << tipo << serie << ano << numero << ++i << a << arm << q.paraBD() << preco.paraBD();
+        if (!artigos.isEmpty())
+            exec(QStringLiteral("INSERT INTO STKDOCLIN (TIPODOC, SERIE, ANO, NUMDOC, LINHA, ARTIGO, ARMAZEM, QUANT,"
+                                " PRECO) VALUES ") +
+                     marcas(artigos.size(), QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?)")),
+                 v);
+        v.clear();
         i = 0;
         for (const QString& a : artigos) {
-            const QString un = sel(QStringLiteral("SELECT UNBASE FROM ARTIGOS WHERE CODIGO = ?"), {a})[0][0].toString();
-            const QString fo = sel(QStringLiteral("SELECT Fornec FROM ARTIGOS WHERE CODIGO = ?"), {a})[0][0].toString();
-            exec(QStringLiteral("INSERT INTO oka_LinFo_Apr (NoFo, Artigo, Nome, QtdOr, Comp, Unidade, Fornecedor, "
-                                "DocSaida, NoLinha, PrUnit, VossoNum, Factor, Larg, Armazem) "
-                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                 {obra, a, QStringLiteral("Artigo"), q.paraBD(), Currency().paraBD(), un, fo, QString::number(numero),
-                  ultima + ++i, preco.paraBD(), QStringLiteral("0"), Currency().paraBD(), Currency().paraBD(), arm});
+            const QVariantList& d = dados[i];
+            v << obra << a << QStringLiteral("Artigo") << q.paraBD() << Currency().paraBD()
+              << (d.isEmpty() ? QString() : d[1].toString()) << (d.isEmpty() ? QString() : d[2].toString())
+              << QString::number(numero) << ultima + ++i << preco.paraBD() << QStringLiteral("0") << Currency().paraBD()
+              << Currency().paraBD() << arm;
         }
+        if (!artigos.isEmpty())
+            exec(QStringLiteral("INSERT INTO oka_LinFo_Apr (NoFo, Artigo, Nome, QtdOr, Comp, Unidade, Fornecedor, "
+                                "DocSaida, NoLinha, PrUnit, VossoNum, Factor, Larg, Armazem) VALUES ") +
+                     marcas(artigos.size(), QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")),
+                 v);
         Currency mat, outros;
         for (const QVariantList& l :
              sel(QStringLiteral("SELECT a.QtdOr, a.PrUnit, r.ARTOUDES FROM oka_LinFo_Apr a "
                                 "LEFT OUTER JOIN ARTIGOS r ON a.Artigo = r.CODIGO WHERE a.NoFo = ?"),
                  {obra})) {
             if (l[2].isNull()) continue;
-            const Currency v = Currency::fromVariant(l[0]) * Currency::fromVariant(l[1]);
-            (l[2].toInt() == 0 ? mat : outros) += v;
+            const Currency valor = Currency::fromVariant(l[0]) * Currency::fromVariant(l[1]);
+            (l[2].toInt() == 0 ? mat : outros) += valor;
         }
         exec(QStringLiteral("UPDATE oka_CabOrc SET CustoMat = ?, TotalCustoOut = ?, DataActual = ? WHERE Fo = ?"),
              {mat.paraBD(), outros.paraBD(), DataHoraBD(QDateTime::currentDateTime()), obra});

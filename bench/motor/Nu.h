@@ -1,14 +1,19 @@
 #pragma once
 
+#include <map>
+#include <memory>
+
 #include <QDateTime>
 #include <QList>
+#include <QSqlQuery>
 #include <QVariantList>
 
 #include "base/Currency.h"
 #include "dataaccess/LigacaoDados.h"
 
 // The statements each engine operation runs, issued bare through QtSql on the same connection
-// (prepare, bind, exec, read every row), in the same transactions: the baseline of bench_motor.
+// (bind, exec, read every row, each query object prepared once and kept, as the data layer keeps
+// them), in the same transactions: the baseline of bench_motor.
 class Nu
 {
 public:
@@ -32,6 +37,7 @@ public:
 
 private:
     using Linhas = QList<QVariantList>;
+    QSqlQuery& preparada(const QString& sql);
     Linhas sel(const QString& sql, const QVariantList& v = {});
     int exec(const QString& sql, const QVariantList& v = {});
     void comecar();
@@ -51,9 +57,11 @@ private:
     void inicioSemTestes(const QString& f, const QString& obra, const QString& oper, const QString& maq,
                          const QDateTime& t, bool& iniciou);
     bool fechar(const QVariantList& linha, const QDateTime& t, int estado);
-    void custos(const QString& obra);
+    int fecharVarias(const Linhas& linhas, const QDateTime& t, int estado);
+    void custos(const QString& obra, bool presa);
     void mudarEstadoDentro(const QString* f, const QString& obra, const QDateTime& t, int estadoLinha, int subEstado,
                            const QString* notas, bool& houve);
 
     LigacaoDados& m_l;
+    std::map<QString, std::unique_ptr<QSqlQuery>> m_preparadas;
 };

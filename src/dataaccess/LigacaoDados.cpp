@@ -23,6 +23,24 @@ namespace {
 
 QAtomicInt contadorLigacoes;
 
+// psqlODBC by default prepares, describes, executes and releases each statement in separate round
+// trips and surrounds every statement of a transaction with savepoints (more round trips). With a
+// statement kept prepared and these settings, a statement is one Bind/Execute/Sync: one round trip.
+// "Protocol=7.4-0": no savepoints; an error leaves the transaction failed until the rollback, as on
+// QPSQL. Settings the connection string already names are left as they are.
+QString comDefinicoesPsqlOdbc(const QString& ligacao)
+{
+    static const std::pair<const char*, const char*> definicoes[] = {{"Protocol", "7.4-0"},
+                                                                     {"UseServerSidePrepare", "1"}};
+    QString r = ligacao;
+    for (const auto& [chave, valor] : definicoes) {
+        const QRegularExpression jaTem(QStringLiteral("(^|;)\\s*%1\\s*=").arg(QLatin1String(chave)),
+                                       QRegularExpression::CaseInsensitiveOption);
+        if (!r.contains(jaTem)) r += QStringLiteral(";%1=%2").arg(QLatin1String(chave), QLatin1String(valor));
+    }
+    return r;
+}
+
 bool textoDeLigacaoPerdida(const QString& t)
 {
     static const char* sinais[] = {"server closed the connection",
@@ -97,6 +115,7 @@ bool LigacaoDados::Abrir(const ParametrosLigacao& parametros, QString* erro)
 {
     Fechar();
     m_parametros = parametros;
+    m_psqlOdbc = false;
     return abrirInterno(erro, parametros.criarFicheiro);
 }
 
@@ -159,19 +178,19 @@ bool LigacaoDados::abrirInterno(QString* erro, bool podeCriar)
     if (p.driver == QLatin1String("QPSQL") && p.segundosLigacao > 0)
         acrescentar(QStringLiteral("connect_timeout"), QString::number(qMax(2, p.segundosLigacao)));
 
-    {
+    auto ligar = [&](const QString& nome, QString* texto) {
         QSqlDatabase db = QSqlDatabase::addDatabase(p.driver, m_nome);
         db.setHostName(p.servidor);
-        db.setDatabaseName(nomeBase);
+        db.setDatabaseName(nome);
         db.setUserName(p.utilizador);
         db.setPassword(p.password);
         if (p.porta > 0) db.setPort(p.porta);
         db.setConnectOptions(opcoes);
         if (!db.open()) {
-            const QString texto = db.lastError().text();
+            *texto = db.lastError().text();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_nome);
-            return falhar(texto);
+            return false;
         }
         if (sqlite)
             m_dialecto = Dialecto::SQLite;
@@ -179,6 +198,21 @@ bool LigacaoDados::abrirInterno(QString* erro, bool podeCriar)
             m_dialecto = Dialecto::PostgreSQL;
         else
             m_dialecto = Dialecto::SqlServer;
+        return true;
+    };
+    const bool odbc = p.driver == QLatin1String("QODBC");
+    QString texto;
+    if (!ligar(odbc && m_psqlOdbc ? comDefinicoesPsqlOdbc(nomeBase) : nomeBase, &texto)) return falhar(texto);
+    if (odbc && m_dialecto == Dialecto::PostgreSQL && !m_psqlOdbc) {
+        // psqlODBC behind the data source: connect again with the settings that make each statement
+        // one round trip (the data source of an installation does not carry them).
+        m_psqlOdbc = true;
+        const QString comDefinicoes = comDefinicoesPsqlOdbc(nomeBase);
+        if (comDefinicoes != nomeBase) {
+            bd().close();
+            QSqlDatabase::removeDatabase(m_nome);
+            if (!ligar(comDefinicoes, &texto)) return falhar(texto);
+        }
     }
     if (ficheiro) {
         struct stat st;
@@ -204,11 +238,11 @@ void LigacaoDados::prepararSessao()
 {
     aplicarTempoLimite();
     if (m_dialecto == Dialecto::SQLite) {
-        correr(QStringLiteral("PRAGMA journal_mode=WAL"), {}, true);
-        correr(QStringLiteral("PRAGMA synchronous=NORMAL"), {}, false);
+        correr(QStringLiteral("PRAGMA journal_mode=WAL"), {}, true, false);
+        correr(QStringLiteral("PRAGMA synchronous=NORMAL"), {}, false, false);
     }
     for (const QString& instrucao : m_parametros.aoLigar)
-        correr(instrucao, {}, false);
+        correr(instrucao, {}, false, false);
 }
 
 void LigacaoDados::aplicarTempoLimite()
@@ -219,7 +253,7 @@ void LigacaoDados::aplicarTempoLimite()
     case Dialecto::SQLite:
         // Connect options that name a busy timeout of their own keep it.
         if (!m_parametros.opcoes.contains(QLatin1String("QSQLITE_BUSY_TIMEOUT")))
-            correr(QStringLiteral("PRAGMA busy_timeout = %1").arg(s > 0 ? ms : qint64(INT_MAX)), {}, true);
+            correr(QStringLiteral("PRAGMA busy_timeout = %1").arg(s > 0 ? ms : qint64(INT_MAX)), {}, true, false);
         break;
     case Dialecto::PostgreSQL:
         correr(QStringLiteral("SET statement_timeout = %1").arg(ms), {}, false);
@@ -242,9 +276,17 @@ void LigacaoDados::definirTempoLimiteInstrucao(int segundos)
 void LigacaoDados::Fechar()
 {
     if (QSqlDatabase::contains(m_nome)) {
-        QSqlDatabase db = bd();
-        if (db.isOpen()) db.close();
+        {
+            QSqlDatabase db = bd();
+            if (db.isOpen()) db.close();
+        }
+        // With the driver gone the kept statements are let go without a word to the server (which
+        // dropped them with the session), also when the connection was lost.
+        QSqlDatabase::removeDatabase(m_nome);
     }
+    m_indicePreparadas.clear();
+    m_preparadas.clear();
+    m_esquecidas.clear();
     m_profundidade = 0;
 }
 
@@ -364,30 +406,14 @@ ErroBD LigacaoDados::semLigacao() const
     return ErroBD(texto, {}, ErroBD::Tipo::LigacaoPerdida);
 }
 
-LigacaoDados::Execucao LigacaoDados::correr(const QString& sql, const QVariantList& valores, bool lerLinhas)
+namespace {
+
+// Reads what an executed query gave: every row, or the number of rows changed. False on a failure.
+bool lerResultado(QSqlQuery& q, bool lerLinhas, Registos& linhasLidas, int& alteradas)
 {
-    // A moment between statements for the busy indicator of a screen waiting on this one.
-    Actividade::Pulsar();
-    QSqlQuery q(bd());
-    q.setForwardOnly(true);
-    q.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    bool ok;
-    if (valores.isEmpty() && !lerLinhas) {
-        // Run as it stands: the servers refuse to prepare some statements (SET, DDL).
-        ok = q.exec(sql);
-    } else {
-        ok = q.prepare(sql);
-        if (ok) {
-            for (const QVariant& v : valores)
-                q.addBindValue(v);
-            ok = q.exec();
-        }
-    }
-    if (!ok) throw erroDe(q.lastError());
-    Execucao r;
     if (!lerLinhas) {
-        r.alteradas = q.numRowsAffected();
-        return r;
+        alteradas = q.numRowsAffected();
+        return true;
     }
     QStringList colunas;
     const QSqlRecord rec = q.record();
@@ -401,9 +427,91 @@ LigacaoDados::Execucao LigacaoDados::correr(const QString& sql, const QVariantLi
             linha << q.value(i);
         linhas << linha;
     }
-    if (q.lastError().isValid() && q.lastError().type() != QSqlError::NoError) throw erroDe(q.lastError());
-    r.linhas = Registos(colunas, linhas);
+    if (q.lastError().isValid() && q.lastError().type() != QSqlError::NoError) return false;
+    linhasLidas = Registos(colunas, linhas);
+    return true;
+}
+
+} // namespace
+
+LigacaoDados::Execucao LigacaoDados::correr(const QString& sql, const QVariantList& valores, bool lerLinhas,
+                                            bool guardar)
+{
+    // A moment between statements for the busy indicator of a screen waiting on this one.
+    Actividade::Pulsar();
+    Execucao r;
+    // SQLite prepares any statement (BEGIN IMMEDIATE and COMMIT are kept too); the servers refuse to
+    // prepare some (SET, DDL), so those without values or rows run as they stand.
+    if (!guardar || (valores.isEmpty() && !lerLinhas && m_dialecto != Dialecto::SQLite)) {
+        // Once only: as it stands, or prepared for this call.
+        QSqlQuery q(bd());
+        q.setForwardOnly(true);
+        q.setNumericalPrecisionPolicy(QSql::HighPrecision);
+        bool ok;
+        if (valores.isEmpty()) {
+            ok = q.exec(sql);
+        } else {
+            ok = q.prepare(sql);
+            for (const QVariant& v : valores)
+                q.addBindValue(v);
+            ok = ok && q.exec();
+        }
+        if (!ok || !lerResultado(q, lerLinhas, r.linhas, r.alteradas)) throw erroDe(q.lastError());
+        return r;
+    }
+    QSqlQuery& q = preparada(sql);
+    // Every placeholder gets this call's value (Null past the end): nothing of an earlier call.
+    const qsizetype lugares = qMax<qsizetype>(q.boundValues().size(), valores.size());
+    for (qsizetype i = 0; i < lugares; ++i)
+        q.bindValue(int(i), i < valores.size() ? valores[i] : QVariant());
+    if (!q.exec() || !lerResultado(q, lerLinhas, r.linhas, r.alteradas)) {
+        const ErroBD e = erroDe(q.lastError());
+        esquecerPreparada(sql, e.tipo() == ErroBD::Tipo::LigacaoPerdida);
+        throw e;
+    }
+    // The result is let go at once (SQLite's read snapshot, an open ODBC cursor) and the values too.
+    q.finish();
+    for (qsizetype i = 0; i < lugares; ++i)
+        q.bindValue(int(i), QVariant());
     return r;
+}
+
+QSqlQuery& LigacaoDados::preparada(const QString& sql)
+{
+    const auto it = m_indicePreparadas.constFind(sql);
+    if (it != m_indicePreparadas.cend()) {
+        m_preparadas.splice(m_preparadas.begin(), m_preparadas, it.value());
+        return *m_preparadas.front().second;
+    }
+    auto q = std::make_unique<QSqlQuery>(bd());
+    q->setForwardOnly(true);
+    q->setNumericalPrecisionPolicy(QSql::HighPrecision);
+    if (!q->prepare(sql)) throw erroDe(q->lastError());
+    ++m_preparacoes;
+    m_preparadas.emplace_front(sql, std::move(q));
+    m_indicePreparadas.insert(sql, m_preparadas.begin());
+    // The least recently used goes (released on the server) once there are too many.
+    while (m_preparadas.size() > std::size_t(qMax(1, maximoPreparadas))) {
+        m_indicePreparadas.remove(m_preparadas.back().first);
+        m_preparadas.pop_back();
+    }
+    return *m_preparadas.front().second;
+}
+
+void LigacaoDados::esquecerPreparada(const QString& sql, bool ligacaoPerdida)
+{
+    const auto it = m_indicePreparadas.find(sql);
+    if (it == m_indicePreparadas.end()) return;
+    std::unique_ptr<QSqlQuery> q = std::move(it.value()->second);
+    m_preparadas.erase(it.value());
+    m_indicePreparadas.erase(it);
+    // Over a lost connection it is let go when the connection is replaced, without a word to it.
+    if (m_profundidade > 0 || ligacaoPerdida) m_esquecidas.push_back(std::move(q));
+}
+
+void LigacaoDados::libertarEsquecidas()
+{
+    m_esquecidas.clear();
 }
 
 // Runs one statement; outside a transaction, a lost connection is reopened once and the statement
@@ -436,6 +544,13 @@ int LigacaoDados::executar(const QString& sql, const QVariantList& valores)
 
 void LigacaoDados::executarScript(const QString& script)
 {
+    // Each statement of a script runs once: none is kept prepared.
+    auto executar = [this](const QString& sql) {
+        comReligacao([&] {
+            if (m_profundidade == 0) verificarFicheiro();
+            return correr(sql, {}, false, false).alteradas;
+        });
+    };
     // Splits on ";" outside quotes and comments; blank statements are skipped.
     QString actual;
     bool emAspas = false;
@@ -462,30 +577,29 @@ void LigacaoDados::comecar()
 {
     if (!aberta() && !reabrir()) throw semLigacao();
     verificarFicheiro();
-    if (m_dialecto == Dialecto::SQLite) {
-        QSqlQuery q(bd());
-        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) throw erroDe(q.lastError());
-    } else if (!bd().transaction()) {
+    if (m_dialecto == Dialecto::SQLite)
+        correr(QStringLiteral("BEGIN IMMEDIATE"), {}, false);
+    else if (!bd().transaction())
         throw erroDe(bd().lastError());
-    }
 }
 
 void LigacaoDados::confirmar()
 {
-    if (m_dialecto == Dialecto::SQLite) {
-        QSqlQuery q(bd());
-        if (!q.exec(QStringLiteral("COMMIT"))) throw erroDe(q.lastError());
-    } else if (!bd().commit()) {
+    if (m_dialecto == Dialecto::SQLite)
+        correr(QStringLiteral("COMMIT"), {}, false);
+    else if (!bd().commit())
         throw erroDe(bd().lastError());
-    }
 }
 
 void LigacaoDados::desfazer()
 {
     if (!aberta()) return;
     if (m_dialecto == Dialecto::SQLite) {
-        QSqlQuery q(bd());
-        q.exec(QStringLiteral("ROLLBACK"));
+        try {
+            correr(QStringLiteral("ROLLBACK"), {}, false);
+        } catch (const ErroBD&) {
+            // Nothing to undo (SQLite already rolled the transaction back).
+        }
     } else {
         bd().rollback();
     }
@@ -514,10 +628,12 @@ void LigacaoDados::transacao(const std::function<void()>& corpo)
             verificarFicheiro();
             aConfirmar = true;
             confirmar();
+            libertarEsquecidas();
             return;
         } catch (const ErroBD& e) {
             m_profundidade = 0;
             desfazer();
+            if (e.tipo() != ErroBD::Tipo::LigacaoPerdida) libertarEsquecidas();
             const bool semResposta = e.tipo() == ErroBD::Tipo::LigacaoPerdida || e.tipo() == ErroBD::Tipo::SemResposta;
             // Lost or unanswered while committing: a server may have kept the work, so running it
             // again could record it twice. Let the operator look instead. (SQLite answers every
@@ -538,6 +654,7 @@ void LigacaoDados::transacao(const std::function<void()>& corpo)
         } catch (...) {
             m_profundidade = 0;
             desfazer();
+            libertarEsquecidas();
             throw;
         }
     }

@@ -1,8 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <list>
+#include <memory>
+#include <vector>
 
+#include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -37,7 +42,10 @@ struct ParametrosLigacao
 };
 
 // The one database connection of a terminal. Every statement binds its values; rows are read
-// completely before the call returns. Errors are thrown as ErroBD, classified by the driver's
+// completely before the call returns. Statements with values or rows are prepared once per
+// connection and run again with new values (one round trip each on a server); the most recently
+// used `maximoPreparadas` are kept, and all of them are forgotten when the connection is closed or
+// reopened. Errors are thrown as ErroBD, classified by the driver's
 // code: on SQLite a busy, read-only, full or failing disk is never taken for a lost connection.
 // On SQLite the file must stay the one opened: a write after it was deleted or replaced is refused.
 class LigacaoDados
@@ -78,6 +86,11 @@ public:
     void definirTempoLimiteInstrucao(int segundos);
 
     int tentativasMaximas = 8;
+    // How many prepared statements are kept per connection.
+    int maximoPreparadas = 100;
+    // Statements kept prepared now, and preparations made by this object since it was created.
+    int preparadasGuardadas() const { return int(m_preparadas.size()); }
+    int preparacoes() const { return m_preparacoes; }
 
 private:
     struct Execucao
@@ -85,9 +98,17 @@ private:
         Registos linhas;
         int alteradas = 0;
     };
-    // The one place a statement runs: prepared and bound (or run as it stands when it has no
-    // values and returns no rows), every row read, a failure thrown as ErroBD. Never reopens.
-    Execucao correr(const QString& sql, const QVariantList& valores, bool lerLinhas);
+    // The one place a statement runs: bound to a statement kept prepared (or, when it has no values
+    // and returns no rows or is not to be kept, run once), every row read, a failure thrown as
+    // ErroBD. Never reopens.
+    Execucao correr(const QString& sql, const QVariantList& valores, bool lerLinhas, bool guardar = true);
+    // The statement prepared on this connection: kept from an earlier call, or prepared now.
+    QSqlQuery& preparada(const QString& sql);
+    // A statement that failed is prepared afresh next time. Inside a transaction its query is let
+    // go only once the transaction has ended (the server refuses anything else until then); over a
+    // lost connection, when the connection is replaced.
+    void esquecerPreparada(const QString& sql, bool ligacaoPerdida);
+    void libertarEsquecidas();
     bool abrirInterno(QString* erro, bool podeCriar);
     void prepararSessao();
     void aplicarTempoLimite();
@@ -99,6 +120,15 @@ private:
     void comecar();
     void confirmar();
     void desfazer();
+
+    // Prepared statements, the most recently used first, and where each is in the list.
+    using Preparadas = std::list<std::pair<QString, std::unique_ptr<QSqlQuery>>>;
+    Preparadas m_preparadas;
+    QHash<QString, Preparadas::iterator> m_indicePreparadas;
+    std::vector<std::unique_ptr<QSqlQuery>> m_esquecidas;
+    int m_preparacoes = 0;
+    // psqlODBC found behind an ODBC connection: its per-statement settings go with every opening.
+    bool m_psqlOdbc = false;
 
     QString m_nome;
     ParametrosLigacao m_parametros;

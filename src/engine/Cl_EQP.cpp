@@ -3,8 +3,6 @@
 #include "base/InteraccaoOperador.h"
 #include "base/Rotinas.h"
 #include "dataaccess/LigacaoDados.h"
-#include "engine/cl_Funcionarios.h"
-#include "engine/cl_Operacoes.h"
 
 namespace {
 const QString CRLF = QStringLiteral("\r\n");
@@ -62,25 +60,28 @@ bool Cl_EQP::ExisteOperacaoIniciada(const QString& funcionario, QString& outText
     return !linhas.isEmpty();
 }
 
-bool Cl_EQP::ExisteObrasEmFimDia(const QString& funcionario, QString& outTexto)
+void Cl_EQP::LinhasAntesDoInicio(const QString& funcionario, QString& outIniciadas, QString& outFimDia)
 {
-    try {
-        const Registos r = bd().consultar(QStringLiteral("SELECT Estado, NoFo, NoLinha, Opera, Maquina, Func"
-                                                         " FROM oka_LinFo_Ope WHERE (Estado = 8) AND (Func = ?)"
-                                                         " ORDER BY NoFo, NoLinha"),
-                                          {funcionario});
-        if (r.vazio()) return false;
-        QStringList linhas;
-        for (const auto& l : r)
-            linhas << QStringLiteral("Obra ") + l.texto("NoFo") + QStringLiteral(" Operação:") + l.texto("Opera") +
+    const Registos r = bd().consultar(
+        QStringLiteral("SELECT 1 AS Tipo, oka_CabOrc.Fo AS NoFo, oka_LinFo_Ope.NoLinha, oka_Operacoes.OperNome,"
+                       " oka_LinFo_Ope.Opera, oka_LinFo_Ope.Maquina") +
+            LinhasEmCurso +
+            QStringLiteral(" AND (oka_CabOrc.EstadoFo <> 4)"
+                           " UNION ALL SELECT 2, NoFo, NoLinha, NULL, Opera, Maquina FROM oka_LinFo_Ope"
+                           " WHERE (Estado = 8) AND (Func = ?)"
+                           " ORDER BY Tipo, NoFo, NoLinha"),
+        {funcionario, funcionario});
+    QStringList iniciadas, fimDia;
+    for (const auto& l : r) {
+        if (l.inteiro("Tipo") == 1)
+            iniciadas << QStringLiteral("Existe uma operação (") + l.texto("OperNome") +
+                             QStringLiteral(") iniciada na obra ") + l.texto("NoFo");
+        else
+            fimDia << QStringLiteral("Obra ") + l.texto("NoFo") + QStringLiteral(" Operação:") + l.texto("Opera") +
                           QStringLiteral(" Maquina: ") + l.texto("Maquina");
-        outTexto = linhas.join(CRLF);
-        return true;
-    } catch (const ErroBD& e) {
-        MostrarErro(e, QStringLiteral(" "), QStringLiteral("Na função ExisteObrasEmFimDia do Módulo de classe Cl_EQP"));
-        outTexto.clear();
-        return false;
     }
+    outIniciadas = iniciadas.join(CRLF);
+    outFimDia = fimDia.join(CRLF);
 }
 
 // "Erro <n>" + separator + "(<text>)" + CR LF + footer, in the system message box.
@@ -93,19 +94,14 @@ void Cl_EQP::MostrarErro(const ErroBD& e, const QString& separador, const QStrin
                                 2);
 }
 
-bool Cl_EQP::ActualizaSubEstado(const QString& obra, qint32 subEstado, const QDateTime& dataHora)
+bool Cl_EQP::ActualizaSubEstado(const QString& obra, qint32 subEstado, const QDateTime& dataHora, const QString* notas)
 {
+    if (notas)
+        return bd().executar(
+                   QStringLiteral("UPDATE oka_CabOrc SET SubEstado = ?, DataActual = ?, Notas = ? WHERE Fo = ?"),
+                   {subEstado, DataHoraBD(dataHora), TextoBD(*notas), obra}) > 0;
     return bd().executar(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = ?, DataActual = ? WHERE Fo = ?"),
                          {subEstado, DataHoraBD(dataHora), obra}) > 0;
-}
-
-QString Cl_EQP::LerNomeOperacao(const QString& operacao)
-{
-    cl_Operacoes op;
-    op.setBd_lig(m_bd);
-    op.Codigo = operacao;
-    op.Ler();
-    return op.Descricao;
 }
 
 // Serialises line numbering of one order: on SQLite the write transaction already holds the
@@ -114,29 +110,4 @@ void Cl_EQP::BloquearOrdem(const QString& obra)
 {
     if (bd().dialecto() != Dialecto::SQLite)
         bd().executar(QStringLiteral("UPDATE oka_CabOrc SET Fo = Fo WHERE Fo = ?"), {obra});
-}
-
-qint32 Cl_EQP::ProximoNumeroLinha(const QString& obra)
-{
-    const Registos r = bd().consultar(QStringLiteral("SELECT MAX(NoLinha) FROM oka_LinFo_Ope WHERE NoFo = ?"), {obra});
-    return r.vazio() ? 1 : qint32(r.primeira().inteiro(0)) + 1;
-}
-
-Currency Cl_EQP::CustoHoraFuncionario(const QString& funcionario)
-{
-    cl_Funcionarios f;
-    f.setBd_lig(m_bd);
-    f.Codigo = funcionario;
-    return f.Ler() ? f.CustoHora : Currency();
-}
-
-Currency Cl_EQP::CustoHoraMaquina(const QString& maquina)
-{
-    const Registos r = bd().consultar(QStringLiteral("SELECT CustoHora FROM oka_Maquinas WHERE MaqId = ?"), {maquina});
-    return r.vazio() ? Currency() : r.primeira().moeda(0);
-}
-
-void Cl_EQP::GravaNotasObra(const QString& obra, const QString& texto)
-{
-    bd().executar(QStringLiteral("UPDATE oka_CabOrc SET Notas = ? WHERE Fo = ?"), {TextoBD(texto), obra});
 }

@@ -136,28 +136,45 @@ private:
     // (HoraInicio = 0 and Total = 0 is a prepared line, never started).
     static const QString AbertaIniciada;
 
-    // Start helpers (Cl_EQP.cpp; HoraDeInicio in Cl_EQP_Inicio.cpp).
+    // What a start reads of the order and the catalogues once the order is held, in one query.
+    struct DadosInicio
+    {
+        bool temPreparada = false; // the order's prepared line for the operation (the lowest)
+        qint64 preparada = 0;
+        bool duplicada = false; // the operation already running for the employee on that day
+        QString nomeOperacao;   // "" for an unknown operation
+        Currency custoMaquina;  // 0 for an unknown machine
+        Currency custoHomem;    // 0 for an unknown employee
+        qint32 proximaLinha = 1;
+    };
+
+    // Start helpers (Cl_EQP.cpp; HoraDeInicio and LerDadosInicio in Cl_EQP_Inicio.cpp).
     static Currency HoraDeInicio(const QDateTime& dataHora);
     Registos OperacoesIniciadas(const QString& funcionario);
     bool ExisteOperacaoIniciada(const QString& funcionario, QString& outTexto);
-    bool ExisteObrasEmFimDia(const QString& funcionario, QString& outTexto);
-    bool ActualizaSubEstado(const QString& obra, qint32 subEstado, const QDateTime& dataHora);
-    QString LerNomeOperacao(const QString& operacao);
+    // The two checks before a start in one query: the employee's running operations on open orders
+    // and his lines interrupted at day end, each as the operator's list (empty when none).
+    void LinhasAntesDoInicio(const QString& funcionario, QString& outIniciadas, QString& outFimDia);
+    DadosInicio LerDadosInicio(const QString& obra, const QVariant& operacao, const QString& maquina,
+                               const QString& funcionario, const QDate& dia);
+    // SubEstado and DataActual of the order (and its Notas when given); false without a header row.
+    bool ActualizaSubEstado(const QString& obra, qint32 subEstado, const QDateTime& dataHora,
+                            const QString* notas = nullptr);
     void BloquearOrdem(const QString& obra);
-    qint32 ProximoNumeroLinha(const QString& obra);
-    Currency CustoHoraFuncionario(const QString& funcionario);
-    Currency CustoHoraMaquina(const QString& maquina);
-    void GravaNotasObra(const QString& obra, const QString& texto);
     void MostrarErro(const ErroBD& e, const QString& separador, const QString& rodape);
 
     // Closing and costing (Cl_EQP_Fim.cpp).
     static Currency Duracao(const LinhaAberta& linha, const QDateTime& fim);
     // Closes the line unless another terminal closed it since it was read: false then.
     bool FecharLinha(const LinhaAberta& linha, const QDateTime& fim, int estado);
+    // Closes lines of one order together (one statement for up to a hundred); the number closed,
+    // without those another terminal closed since they were read.
+    int FecharLinhas(const QList<LinhaAberta>& linhas, const QDateTime& fim, int estado);
     // Rows with the columns ColunasLinhaAberta.
     static QList<LinhaAberta> LinhasDe(const Registos& r);
     static const QString ColunasLinhaAberta;
-    bool CalculaCustosObra(const QString& obra);
+    // `ordemPresa`: this transaction already changed the order's header row (which holds it).
+    bool CalculaCustosObra(const QString& obra, bool ordemPresa = false);
 
     // The state-change family: closes the open lines of the order (of one operator when given).
     bool MudarEstadoObra(const QString* operador, const QString& obra, const QDateTime& dataHora, int estadoLinha,

@@ -23,9 +23,10 @@ bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QSt
             ActualizaSubEstado(l.NoFo, 0, inDataHora);
             if (!obras.contains(l.NoFo)) obras << l.NoFo;
         }
-        // The interrupted lines now have a Total: the orders' costs include them at once.
+        // The interrupted lines now have a Total: the orders' costs include them at once (each
+        // order already held by its SubEstado).
         for (const QString& obra : obras)
-            CalculaCustosObra(obra);
+            CalculaCustosObra(obra, true);
     });
     if (houve)
         outMensagem.clear();

@@ -24,14 +24,12 @@ bool Cl_EQP::MudarEstadoObra(const QString* operador, const QString& obra, const
         const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(sql + QStringLiteral(" ORDER BY NoLinha"), valores));
         // Lines another terminal closed since they were read are not this call's: with none left,
         // there was nothing to close.
-        fechadas = 0;
-        for (const LinhaAberta& l : linhas)
-            if (FecharLinha(l, dataHora, estadoLinha)) ++fechadas;
+        fechadas = linhas.isEmpty() ? 0 : FecharLinhas(linhas, dataHora, estadoLinha);
         houve = fechadas > 0;
         if (!houve) return;
-        ActualizaSubEstado(obra, subEstado, dataHora);
-        if (notas) GravaNotasObra(obra, *notas);
-        CalculaCustosObra(obra);
+        // Writing the header holds the order for the roll-up.
+        ActualizaSubEstado(obra, subEstado, dataHora, notas);
+        CalculaCustosObra(obra, true);
     });
     if (houve)
         outMensagem.clear();

@@ -1,5 +1,4 @@
 #include "base/Rotinas.h"
-#include "dataaccess/LerCI.h"
 #include "dataaccess/LigacaoDados.h"
 #include "engine/Cl_EQP.h"
 #include "engine/cl_Operacoes.h"
@@ -24,6 +23,34 @@ bool Cl_EQP::FecharLinha(const LinhaAberta& linha, const QDateTime& fim, int est
                               " WHERE NoFo = ? AND NoLinha = ? AND ") +
                    AbertaIniciada,
                {HoraEmNumero(fim).paraBD(), Duracao(linha, fim).paraBD(), estado, linha.NoFo, linha.NoLinha}) > 0;
+}
+
+int Cl_EQP::FecharLinhas(const QList<LinhaAberta>& linhas, const QDateTime& fim, int estado)
+{
+    if (linhas.size() == 1) return FecharLinha(linhas.first(), fim, estado) ? 1 : 0;
+    // Each line's own Total by its number, in the same statement: lines of one order only.
+    constexpr qsizetype PorInstrucao = 100;
+    int fechadas = 0;
+    for (qsizetype inicio = 0; inicio < linhas.size(); inicio += PorInstrucao) {
+        const QList<LinhaAberta> parte = linhas.mid(inicio, PorInstrucao);
+        QString casos, numeros;
+        QVariantList valores{HoraEmNumero(fim).paraBD(), estado};
+        for (const LinhaAberta& l : parte) {
+            casos += QStringLiteral(" WHEN ? THEN CAST(? AS DECIMAL(19,4))");
+            valores << l.NoLinha << Duracao(l, fim).paraBD();
+        }
+        valores << parte.first().NoFo;
+        for (const LinhaAberta& l : parte) {
+            numeros += numeros.isEmpty() ? QStringLiteral("?") : QStringLiteral(", ?");
+            valores << l.NoLinha;
+        }
+        fechadas +=
+            bd().executar(QStringLiteral("UPDATE oka_LinFo_Ope SET HoraFim = ?, Estado = ?, Total = CASE NoLinha") +
+                              casos + QStringLiteral(" END WHERE NoFo = ? AND NoLinha IN (") + numeros +
+                              QStringLiteral(") AND ") + AbertaIniciada,
+                          valores);
+    }
+    return fechadas;
 }
 
 const QString Cl_EQP::ColunasLinhaAberta = QStringLiteral("NoFo, NoLinha, Data, HoraInicio");
@@ -83,17 +110,28 @@ bool Cl_EQP::Operacao_fim(const QString& inUtilizador, const QString& inObra, co
 
 // Production and indirect costs of the order from all its lines with Total > 0. The order is held
 // first, so that a terminal closing another line of it meanwhile waits and then rolls up both.
-bool Cl_EQP::CalculaCustosObra(const QString& obra)
+bool Cl_EQP::CalculaCustosObra(const QString& obra, bool ordemPresa)
 {
-    BloquearOrdem(obra);
-    const Currency ci = LerCI(bd());
-    Currency producao, indirecto;
+    if (!ordemPresa) BloquearOrdem(obra);
+    // The indirect rate of the settings row (Tipo 0; none: 0) and the lines, in one query.
     const Registos r = bd().consultar(
-        QStringLiteral("SELECT Total, CustoHomem, CustoMaquina FROM oka_LinFo_Ope WHERE NoFo = ? AND Total > 0"),
+        QStringLiteral("SELECT 0 AS Tipo, CI AS Total, NULL AS CustoHomem, NULL AS CustoMaquina FROM oka_Contador"
+                       " UNION ALL SELECT 1, Total, CustoHomem, CustoMaquina FROM oka_LinFo_Ope"
+                       " WHERE NoFo = ? AND Total > 0"),
         {obra});
+    // Columns by position (an order may have many lines): Tipo, Total, CustoHomem, CustoMaquina.
+    Currency ci;
+    bool temCi = false;
+    for (const auto& l : r)
+        if (!temCi && l.inteiro(0) == 0) {
+            ci = l.moeda(1);
+            temCi = true;
+        }
+    Currency producao, indirecto;
     for (const auto& l : r) {
-        const Currency h = HoraParaDecimal(l.moeda("Total"));
-        producao += (l.moeda("CustoHomem") + l.moeda("CustoMaquina")) * h;
+        if (l.inteiro(0) == 0) continue;
+        const Currency h = HoraParaDecimal(l.moeda(1));
+        producao += (l.moeda(2) + l.moeda(3)) * h;
         indirecto += h * ci;
     }
     bd().executar(QStringLiteral("UPDATE oka_CabOrc SET TotalCustoProd = ?, TotalCustoInd = ? WHERE Fo = ?"),

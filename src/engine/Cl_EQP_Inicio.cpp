@@ -11,6 +11,34 @@ Currency Cl_EQP::HoraDeInicio(const QDateTime& dataHora)
     return hora == Currency() ? Currency::fromRaw(1) : hora;
 }
 
+// The order's prepared line for the operation (whoever starts it), the same operation already
+// running for the employee on that day, the operation's name, the machine's and the employee's
+// hourly rates and the order's next line number: what the start needs once the order is held.
+Cl_EQP::DadosInicio Cl_EQP::LerDadosInicio(const QString& obra, const QVariant& operacao, const QString& maquina,
+                                           const QString& funcionario, const QDate& dia)
+{
+    const Registos r = bd().consultar(
+        QStringLiteral("SELECT (SELECT MIN(NoLinha) FROM oka_LinFo_Ope"
+                       " WHERE NoFo = ? AND Opera = ? AND HoraInicio = 0 AND Total = 0) AS Preparada,"
+                       " (SELECT COUNT(*) FROM oka_LinFo_Ope"
+                       " WHERE NoFo = ? AND Data = ? AND Opera = ? AND Func = ? AND Estado = 1) AS Duplicadas,"
+                       " (SELECT OperNome FROM oka_Operacoes WHERE OperId = ?) AS OperNome,"
+                       " (SELECT CustoHora FROM oka_Maquinas WHERE MaqId = ?) AS CustoMaquina,"
+                       " (SELECT CustoHora FROM oka_Funcionarios WHERE FuncId = ?) AS CustoHomem,"
+                       " (SELECT MAX(NoLinha) FROM oka_LinFo_Ope WHERE NoFo = ?) AS Ultima"),
+        {obra, operacao, obra, DataBD(dia), operacao, funcionario, operacao, maquina, funcionario, obra});
+    DadosInicio d;
+    const auto l = r.primeira();
+    d.temPreparada = !l.nulo(QStringLiteral("Preparada"));
+    d.preparada = l.inteiro(QStringLiteral("Preparada"));
+    d.duplicada = l.inteiro(QStringLiteral("Duplicadas")) > 0;
+    d.nomeOperacao = l.texto(QStringLiteral("OperNome"));
+    d.custoMaquina = l.moeda(QStringLiteral("CustoMaquina"));
+    d.custoHomem = l.moeda(QStringLiteral("CustoHomem"));
+    d.proximaLinha = qint32(l.inteiro(QStringLiteral("Ultima"))) + 1;
+    return d;
+}
+
 bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra, const QString& inOperacao,
                              const QString& inMaquina, const QDateTime& inDataHora, QString& outMensagem,
                              bool FazTestes)
@@ -23,17 +51,18 @@ bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra,
             outMensagem = QStringLiteral("Operacao não indentificada !");
             return false;
         }
-        QString lista;
-        if (ExisteOperacaoIniciada(inUtilizador, lista)) {
-            outMensagem = QStringLiteral("Utilizador com uma ordem já inciada!") + crlf + lista;
+        QString iniciadas, fimDia;
+        LinhasAntesDoInicio(inUtilizador, iniciadas, fimDia);
+        if (!iniciadas.isEmpty()) {
+            outMensagem = QStringLiteral("Utilizador com uma ordem já inciada!") + crlf + iniciadas;
             if (m_operador && !m_operador->Confirmacao(outMensagem, 1, 3345)) {
                 outMensagem.clear();
                 return false;
             }
         }
-        if (ExisteObrasEmFimDia(inUtilizador, lista)) {
+        if (!fimDia.isEmpty()) {
             outMensagem = QStringLiteral("Utilizador com ordens em Fim de Dia !") + crlf +
-                          QStringLiteral("Não é possivel inciar operações.") + crlf + lista;
+                          QStringLiteral("Não é possivel inciar operações.") + crlf + fimDia;
             return false;
         }
     }
@@ -46,31 +75,21 @@ bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra,
         iniciou = false;
         BloquearOrdem(inObra);
         for (;;) {
-            // The office's prepared line for this operation, whoever starts it.
-            const Registos preparada = bd().consultar(QStringLiteral("SELECT NoLinha FROM oka_LinFo_Ope"
-                                                                     " WHERE NoFo = ? AND Opera = ? AND HoraInicio = 0"
-                                                                     " AND Total = 0 ORDER BY NoLinha"),
-                                                      {inObra, operacao});
-            if (preparada.vazio()) {
-                const Registos duplicada = bd().consultar(
-                    QStringLiteral("SELECT NoLinha FROM oka_LinFo_Ope"
-                                   " WHERE NoFo = ? AND Data = ? AND Opera = ? AND Func = ? AND Estado = 1"),
-                    {inObra, DataBD(inDataHora.date()), operacao, inUtilizador});
-                if (!duplicada.vazio()) return;
-            }
-            descritivo = LerNomeOperacao(inOperacao);
-            noLinha = ProximoNumeroLinha(inObra);
+            const DadosInicio d = LerDadosInicio(inObra, operacao, inMaquina, inUtilizador, inDataHora.date());
+            if (!d.temPreparada && d.duplicada) return;
+            descritivo = d.nomeOperacao;
+            noLinha = d.proximaLinha;
             const QVariantList valores{DataBD(inDataHora.date()),
                                        HoraDeInicio(inDataHora).paraBD(),
                                        operacao,
-                                       TextoBD(descritivo),
+                                       TextoBD(d.nomeOperacao),
                                        TextoBD(inMaquina),
                                        TextoBD(inUtilizador),
-                                       noLinha,
-                                       CustoHoraMaquina(inMaquina).paraBD(),
-                                       CustoHoraFuncionario(inUtilizador).paraBD(),
+                                       d.proximaLinha,
+                                       d.custoMaquina.paraBD(),
+                                       d.custoHomem.paraBD(),
                                        inObra};
-            if (preparada.vazio()) {
+            if (!d.temPreparada) {
                 bd().executar(QStringLiteral("INSERT INTO oka_LinFo_Ope (Data, HoraInicio, Opera, Descritivo, Maquina,"
                                              " Func, NoLinha, CustoMaquina, CustoHomem, NoFo, Estado, HoraFim, Total)"
                                              " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, 0, 0)"),
@@ -84,7 +103,7 @@ bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra,
                                              " Descritivo = ?, Maquina = ?, Func = ?, NoLinha = ?, CustoMaquina = ?,"
                                              " CustoHomem = ?, Estado = 1, HoraFim = 0, Total = 0"
                                              " WHERE NoFo = ? AND NoLinha = ? AND HoraInicio = 0 AND Total = 0"),
-                              valores + QVariantList{preparada.primeira().inteiro(0)}) > 0)
+                              valores + QVariantList{d.preparada}) > 0)
                 break;
         }
         ActualizaSubEstado(inObra, 1, inDataHora);

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 #include "base/Rotinas.h"
 #include "dataaccess/LigacaoDados.h"
@@ -31,6 +32,9 @@ constexpr int LarguraEmpresa = 50;
 
 // Values beyond this cannot be held as money.
 constexpr double LimiteValor = 9.0e14;
+
+// Document lines per INSERT: 9 values each, within every server's limit of values per statement.
+constexpr int LinhasPorInsercao = 100;
 
 } // namespace
 
@@ -152,9 +156,35 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
     try {
         m_bd->transacao([&] {
             res = ResultadoMovimento{};
-            // Every check before the first write.
+            // Every check before the first write. Each article's kind and its stock in the document's
+            // warehouse are read for all articles at once; the rows come back by position, so that
+            // each article is the row its own code finds, however the server compares codes.
             QStringList ordem;
             QHash<QString, Currency> pedido;
+            for (int i = 1; i <= n; ++i) {
+                if (!pedido.contains(artigos[i])) ordem << artigos[i];
+                pedido[artigos[i]] += qtd[i];
+            }
+            struct Artigo
+            {
+                qint64 ARTOUDES = 0;
+                Currency EXISTENC;
+            };
+            QHash<QString, Artigo> lidos;
+            constexpr qsizetype PorInstrucao = 250;
+            for (qsizetype inicio = 0; inicio < ordem.size(); inicio += PorInstrucao) {
+                QStringList ramos;
+                QVariantList valores;
+                for (qsizetype k = inicio; k < qMin(ordem.size(), inicio + PorInstrucao); ++k) {
+                    ramos << QStringLiteral("SELECT %1 AS Pos, ARTOUDES, (SELECT EXISTENC FROM ARTARM"
+                                            " WHERE ARTIGO = ? AND ARMAZEM = ?) AS EXISTENC FROM ARTIGOS"
+                                            " WHERE CODIGO = ?")
+                                 .arg(k);
+                    valores << ordem[k] << cab.Armazem << ordem[k];
+                }
+                for (const auto& l : m_bd->consultar(ramos.join(QStringLiteral(" UNION ALL ")), valores))
+                    lidos.insert(ordem[int(l.inteiro("Pos"))], Artigo{l.inteiro("ARTOUDES"), l.moeda("EXISTENC")});
+            }
             for (int i = 1; i <= n; ++i) {
                 const QString& artigo = artigos[i];
                 if (qtd[i] <= Currency())
@@ -162,49 +192,37 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
                                                                     "superior a zero.")
                                                          .arg(qtd[i].toString(), artigo)
                                                          .arg(i)};
-                const Registos a =
-                    m_bd->consultar(QStringLiteral("SELECT ARTOUDES FROM ARTIGOS WHERE CODIGO = ?"), {artigo});
-                if (a.vazio()) throw Recusa{ArtigoInexistente, QStringLiteral("O artigo %1 não existe.").arg(artigo)};
-                if (a.primeira().inteiro(0) != 0)
+                if (!lidos.contains(artigo))
+                    throw Recusa{ArtigoInexistente, QStringLiteral("O artigo %1 não existe.").arg(artigo)};
+                if (lidos.value(artigo).ARTOUDES != 0)
                     throw Recusa{ArtigoDescritivo,
                                  QStringLiteral("O artigo %1 é um descritivo e não movimenta stock.").arg(artigo)};
-                if (!pedido.contains(artigo)) ordem << artigo;
-                pedido[artigo] += qtd[i];
             }
             for (const QString& artigo : ordem) {
-                const Registos s =
-                    m_bd->consultar(QStringLiteral("SELECT EXISTENC FROM ARTARM WHERE ARTIGO = ? AND ARMAZEM = ?"),
-                                    {artigo, cab.Armazem});
-                const Currency existe = s.vazio() ? Currency() : s.primeira().moeda(0);
+                const Currency existe = lidos.value(artigo).EXISTENC;
                 if (existe < pedido[artigo])
                     throw Recusa{StockInsuficiente,
                                  QStringLiteral("Stock insuficiente do artigo %1 no armazém %2: existem %3, pedido %4.")
                                      .arg(artigo, cab.Armazem, existe.toString(), pedido[artigo].toString())};
             }
 
-            // Number after the series' last document while holding it: lock the last one seen, and
-            // when another posting added one meanwhile, lock that one too. A second posting then
-            // waits here instead of clashing on the key (only the series' first document can clash,
-            // and the transaction runs again).
-            auto ultimoDocumento = [&] {
-                const Registos m = m_bd->consultar(
-                    QStringLiteral("SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"),
-                    {cab.TipoDoc, int(cab.Serie), int(cab.Ano)});
-                return m.vazio() ? qint64(0) : m.primeira().inteiro(0);
-            };
-            qint64 ultimo = ultimoDocumento();
-            for (int volta = 0; ultimo > 0; ++volta) {
-                m_bd->executar(
-                    QStringLiteral("UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"
-                                   " AND NUMDOC = ?"),
-                    {cab.TipoDoc, int(cab.Serie), int(cab.Ano), ultimo});
-                const qint64 agora = ultimoDocumento();
-                if (agora == ultimo) break;
-                if (volta > 100)
-                    throw ErroBD(QStringLiteral("Numeração de documentos muito disputada."), {},
-                                 ErroBD::Tipo::Repetivel);
-                ultimo = agora;
-            }
+            // The stock first: numbering holds the series, which every other posting waits for.
+            baixarStock(ordem, pedido, cab.Armazem);
+
+            // Number after the series' last document while holding the series: every posting holds
+            // the series' first document (which never changes) before it reads the last number, so
+            // a second posting waits here and then reads the number this one wrote, instead of
+            // clashing on the key (only the series' first document can clash, and the transaction
+            // runs again).
+            m_bd->executar(
+                QStringLiteral("UPDATE STKDOC SET NUMDOC = NUMDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"
+                               " AND NUMDOC = (SELECT MIN(NUMDOC) FROM STKDOC"
+                               " WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?)"),
+                {cab.TipoDoc, int(cab.Serie), int(cab.Ano), cab.TipoDoc, int(cab.Serie), int(cab.Ano)});
+            const Registos m = m_bd->consultar(
+                QStringLiteral("SELECT MAX(NUMDOC) FROM STKDOC WHERE TIPODOC = ? AND SERIE = ? AND ANO = ?"),
+                {cab.TipoDoc, int(cab.Serie), int(cab.Ano)});
+            const qint64 ultimo = m.vazio() ? qint64(0) : m.primeira().inteiro(0);
             const qint32 numero = qint32(ultimo + 1);
             m_bd->executar(QStringLiteral("INSERT INTO STKDOC (TIPODOC, SERIE, ANO, NUMDOC, ARMAZEM, SECTOR, DATA, "
                                           "MOEDA, PROCESSO, EMPRESA, UTILIZADOR, CRIADO) "
@@ -212,21 +230,20 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
                            {cab.TipoDoc, int(cab.Serie), int(cab.Ano), numero, cab.Armazem, TextoBD(cab.Sector), data,
                             TextoBD(cab.Moeda), TextoBD(processo), m_empresa, m_utilizador,
                             DataHoraBD(QDateTime::currentDateTime())});
-            for (int i = 1; i <= n; ++i) {
+            // The document's lines, many to a statement.
+            for (int inicio = 1; inicio <= n; inicio += LinhasPorInsercao) {
+                const int ate = qMin(n, inicio + LinhasPorInsercao - 1);
+                QStringList tuplos;
+                QVariantList valores;
+                for (int i = inicio; i <= ate; ++i) {
+                    tuplos << QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                    valores << cab.TipoDoc << int(cab.Serie) << int(cab.Ano) << numero << i << artigos[i] << cab.Armazem
+                            << qtd[i].paraBD() << preco[i].paraBD();
+                }
                 m_bd->executar(QStringLiteral("INSERT INTO STKDOCLIN (TIPODOC, SERIE, ANO, NUMDOC, LINHA, ARTIGO, "
-                                              "ARMAZEM, QUANT, PRECO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                               {cab.TipoDoc, int(cab.Serie), int(cab.Ano), numero, i, artigos[i], cab.Armazem,
-                                qtd[i].paraBD(), preco[i].paraBD()});
-                // The guard keeps stock from going negative when another posting took it meanwhile;
-                // the whole transaction then runs again and the check above refuses it. ROUND keeps
-                // the stored stock exact to 4 decimals where the column is a binary float (SQLite),
-                // so that the comparison of the next posting is exact too.
-                const int mudou = m_bd->executar(QStringLiteral("UPDATE ARTARM SET EXISTENC = ROUND(EXISTENC - ?, 4) "
-                                                                "WHERE ARTIGO = ? AND ARMAZEM = ? AND EXISTENC >= ?"),
-                                                 {qtd[i].paraBD(), artigos[i], cab.Armazem, qtd[i].paraBD()});
-                if (mudou != 1)
-                    throw ErroBD(QStringLiteral("O stock do artigo %1 mudou durante a gravação.").arg(artigos[i]), {},
-                                 ErroBD::Tipo::Repetivel);
+                                              "ARMAZEM, QUANT, PRECO) VALUES ") +
+                                   tuplos.join(QStringLiteral(", ")),
+                               valores);
             }
             res.TipoDoc = cab.TipoDoc;
             res.Serie = cab.Serie;
@@ -256,6 +273,52 @@ bool LigacaoKovaBD::GravarMovimento(qint32 tipo, CabecalhoMovimento& cab, const 
     else
         escreverLog({linhaLog});
     return true;
+}
+
+// Takes each article's quantity (the sum of its lines) from its stock in the warehouse. The guard
+// keeps stock from going negative when another posting took it meanwhile; the whole transaction
+// then runs again and the check before refuses it. ROUND keeps the stored stock exact to 4
+// decimals where the column is a binary float (SQLite), so that the comparison of the next
+// posting is exact too. Many articles go in one statement, unless two of the codes could be one
+// article to the server (letters' case, trailing blanks): then one statement each.
+void LigacaoKovaBD::baixarStock(const QStringList& artigos, const QHash<QString, Currency>& quantidades,
+                                const QString& armazem)
+{
+    QSet<QString> chaves;
+    for (const QString& a : artigos) {
+        QString chave = a.toUpper();
+        while (chave.endsWith(u' '))
+            chave.chop(1);
+        chaves.insert(chave);
+    }
+    const qsizetype porInstrucao = chaves.size() == artigos.size() ? 150 : 1;
+    for (qsizetype inicio = 0; inicio < artigos.size(); inicio += porInstrucao) {
+        const QStringList parte = artigos.mid(inicio, porInstrucao);
+        int mudou = 0;
+        if (parte.size() == 1) {
+            const QString& artigo = parte.first();
+            mudou = m_bd->executar(QStringLiteral("UPDATE ARTARM SET EXISTENC = ROUND(EXISTENC - ?, 4) "
+                                                  "WHERE ARTIGO = ? AND ARMAZEM = ? AND EXISTENC >= ?"),
+                                   {quantidades[artigo].paraBD(), artigo, armazem, quantidades[artigo].paraBD()});
+        } else {
+            QString casos, codigos;
+            QVariantList porArtigo, lista;
+            for (const QString& artigo : parte) {
+                casos += QStringLiteral(" WHEN ? THEN CAST(? AS DECIMAL(19,4))");
+                porArtigo << artigo << quantidades[artigo].paraBD();
+                codigos += codigos.isEmpty() ? QStringLiteral("?") : QStringLiteral(", ?");
+                lista << artigo;
+            }
+            mudou = m_bd->executar(QStringLiteral("UPDATE ARTARM SET EXISTENC = ROUND(EXISTENC - CASE ARTIGO") + casos +
+                                       QStringLiteral(" END, 4) WHERE ARMAZEM = ? AND ARTIGO IN (") + codigos +
+                                       QStringLiteral(") AND EXISTENC >= CASE ARTIGO") + casos + QStringLiteral(" END"),
+                                   porArtigo + QVariantList{armazem} + lista + porArtigo);
+        }
+        if (mudou != parte.size())
+            throw ErroBD(
+                QStringLiteral("O stock do artigo %1 mudou durante a gravação.").arg(parte.join(QStringLiteral(", "))),
+                {}, ErroBD::Tipo::Repetivel);
+    }
 }
 
 void LigacaoKovaBD::TransacaoTerminada(bool confirmada)

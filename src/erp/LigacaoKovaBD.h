@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QStringList>
 
 #include "base/Currency.h"
@@ -48,6 +49,7 @@ public:
 
 private:
     bool falha(qint32 numero, const QString& texto);
+    void baixarStock(const QStringList& artigos, const QHash<QString, Currency>& quantidades, const QString& armazem);
     bool baseDadosResponde();
     void escreverLog(const QStringList& linhas);
 

@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QLocale>
 
 #include "base/InteraccaoOperador.h"
@@ -154,19 +155,25 @@ bool cl_GravaKova::ExecutaGravacao(const QStringList& ARTIGOS, const QList<doubl
         qtdErp[i] = qtd[i].toDouble();
         precoErp[i] = preco[i].toDouble();
     }
-    if (m_bd->consultar(QStringLiteral("SELECT Fo FROM oka_CabOrc WHERE Fo = ?"), {fo}).vazio()) {
+    // The order, with the document's settings (read once, from the settings row).
+    const Registos ordem =
+        m_bd->consultar(QStringLiteral("SELECT c.Fo, k.ArmMp, k.DocSc, k.SerieSc, k.SectorMp, k.Moeda"
+                                       " FROM oka_CabOrc c LEFT OUTER JOIN oka_Contador k ON 1 = 1 WHERE c.Fo = ?"),
+                        {fo});
+    if (ordem.vazio()) {
         recusar(QStringLiteral("A ordem \"%1\" não existe.").arg(fo));
         return false;
     }
+    const auto contador = ordem.primeira();
 
     const QDate hoje = QDate::currentDate();
     CabecalhoMovimento cabecalho;
-    cabecalho.Armazem = GetArmMpBD();
-    cabecalho.TipoDoc = GetDocScBD();
-    cabecalho.Serie = GetSerieScBD();
-    cabecalho.Sector = GetSectorMpBD();
+    cabecalho.Armazem = contador.texto("ArmMp").trimmed();
+    cabecalho.TipoDoc = contador.texto("DocSc").trimmed();
+    cabecalho.Serie = NumeroOuZero(contador.valor("SerieSc"));
+    cabecalho.Sector = contador.texto("SectorMp").trimmed();
     cabecalho.Ano = qint16(hoje.year());
-    cabecalho.Moeda = GetMoedaCorrenteBD();
+    cabecalho.Moeda = contador.texto("Moeda").trimmed();
     cabecalho.Data = hoje.toString(QStringLiteral("yyyy-MM-dd"));
 
     QString progresso = QStringLiteral("Gravar Movimentos no KOVA");
@@ -190,19 +197,22 @@ bool cl_GravaKova::ExecutaGravacao(const QStringList& ARTIGOS, const QList<doubl
         LigKova->UltimoErro(numero, texto);
         if (m_operador) m_operador->MensagemSistema(QStringLiteral("Erro: %1\r\n%2").arg(numero).arg(texto), 2);
     };
-    auto gravar = [&] {
-        gravarLinhasECustos(artigosErp, qtd, preco, comp, larg, Nome, Armazens, fo,
+    auto gravar = [&](const Preparacao& preparacao) {
+        gravarLinhasECustos(artigosErp, qtd, preco, comp, larg, Nome, Armazens, fo, preparacao,
                             QString::number(m_documento.NumeroDocumento));
     };
 
     if (LigKova->PartilhaTransacao(m_bd)) {
-        // The document, the stock, the lines and the costs commit together, or none of them.
+        // The document, the stock, the lines and the costs commit together, or none of them. What
+        // the lines need besides the document's number is read first: the ERP numbers documents
+        // while holding its series, and every other terminal's posting waits for that.
         int tentativa = 0;
         try {
             m_bd->transacao([&] {
                 if (tentativa++ > 0) LigKova->TransacaoTerminada(false);
+                const Preparacao preparacao = PrepararLinhas(fo, artigosErp);
                 if (!lancar()) throw RecusaErp{};
-                gravar();
+                gravar(preparacao);
             });
         } catch (const RecusaErp&) {
             LigKova->TransacaoTerminada(false);
@@ -224,34 +234,43 @@ bool cl_GravaKova::ExecutaGravacao(const QStringList& ARTIGOS, const QList<doubl
         return false;
     }
     m_documentoPorRegistar = m_documento.NumeroDocumento;
-    m_bd->transacao(gravar);
+    m_bd->transacao([&] { gravar(PrepararLinhas(fo, artigosErp)); });
     m_documentoPorRegistar = 0;
     return true;
+}
+
+cl_GravaKova::Preparacao cl_GravaKova::PrepararLinhas(const QString& fo, const QStringList& ARTIGOS)
+{
+    // Hold the order before its last line number is read, so that two terminals cannot take the
+    // same number.
+    if (m_bd->executar(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = SubEstado WHERE Fo = ?"), {fo}) < 1)
+        throw ErroBD(QStringLiteral("A ordem \"%1\" não existe.").arg(fo));
+    Preparacao p;
+    p.ultima = PesquisarUltimoNumeroLinha(fo);
+    p.artigos = DadosArtigos(ARTIGOS);
+    return p;
 }
 
 void cl_GravaKova::gravarLinhasECustos(const QStringList& ARTIGOS, const QList<Currency>& quantidades,
                                        const QList<Currency>& precos, const QList<Currency>& comprimentos,
                                        const QList<Currency>& larguras, const QStringList& Nome,
                                        const QStringList& Armazens, const QString& NumeroFolhaObra,
-                                       const QString& documento)
+                                       const Preparacao& preparacao, const QString& documento)
 {
     const QString& fo = NumeroFolhaObra;
-    // Hold the order before its last line number is read, so that two terminals cannot take the
-    // same number.
-    if (m_bd->executar(QStringLiteral("UPDATE oka_CabOrc SET SubEstado = SubEstado WHERE Fo = ?"), {fo}) < 1)
-        throw ErroBD(QStringLiteral("A ordem \"%1\" não existe.").arg(fo));
-    const qint32 ultima = PesquisarUltimoNumeroLinha(fo);
-
+    const qint32 ultima = preparacao.ultima;
+    m_porGravar.clear();
     const int n = int(ARTIGOS.size() - 1);
     for (int i = 1; i <= n; ++i) {
+        const DadosArtigo a = preparacao.artigos.value(ARTIGOS[i]);
         LinhaMaterial l;
         l.NoFo = fo;
         l.Artigo = ARTIGOS[i];
         l.Nome = Nome[i].left(LarguraNome);
         l.QtdOr = quantidades[i];
         l.Comp = comprimentos[i];
-        l.Unidade = UnidadeBaseArtigo(ARTIGOS[i]).left(LarguraUnidade);
-        l.Fornecedor = FornecedorArtigo(ARTIGOS[i]).left(LarguraFornecedor);
+        l.Unidade = a.unidade.left(LarguraUnidade);
+        l.Fornecedor = a.fornecedor.left(LarguraFornecedor);
         l.DocSaida = documento;
         l.NoLinha = ultima + i;
         l.PrUnit = precos[i];
@@ -261,6 +280,7 @@ void cl_GravaKova::gravarLinhasECustos(const QStringList& ARTIGOS, const QList<C
         l.Armazem = Armazens[i];
         GravaLinhaMaterial(l);
     }
+    gravarLinhasMaterial();
 
     // Material cost of the order: stock articles in CustoMat, descriptors in TotalCustoOut; lines
     // whose article is unknown count in neither. Summed exactly, each product to 4 decimals.
@@ -283,15 +303,33 @@ void cl_GravaKova::gravarLinhasECustos(const QStringList& ARTIGOS, const QList<C
 
 void cl_GravaKova::GravaLinhaMaterial(const LinhaMaterial& l)
 {
-    m_bd->executar(QStringLiteral("INSERT INTO oka_LinFo_Apr (NoFo, Artigo, Nome, QtdOr, Comp, Unidade, Fornecedor, "
-                                  "DocSaida, NoLinha, PrUnit, VossoNum, Factor, Larg, Armazem) "
-                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                   {TextoBD(l.NoFo), TextoBD(l.Artigo), TextoBD(l.Nome), l.QtdOr.paraBD(), l.Comp.paraBD(),
-                    TextoBD(l.Unidade), TextoBD(l.Fornecedor), TextoBD(l.DocSaida), l.NoLinha, l.PrUnit.paraBD(),
-                    TextoBD(l.VossoNum), l.Factor.paraBD(), l.Larg.paraBD(), TextoBD(l.Armazem)});
+    m_porGravar << l;
 }
 
-// The three look-ups below show their own database errors, naming themselves. Inside the
+void cl_GravaKova::gravarLinhasMaterial()
+{
+    // 14 values a line: 64 lines stay within every server's limit of values per statement.
+    constexpr qsizetype PorInsercao = 64;
+    for (qsizetype inicio = 0; inicio < m_porGravar.size(); inicio += PorInsercao) {
+        QStringList tuplos;
+        QVariantList valores;
+        for (const LinhaMaterial& l : m_porGravar.mid(inicio, PorInsercao)) {
+            tuplos << QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+            valores << TextoBD(l.NoFo) << TextoBD(l.Artigo) << TextoBD(l.Nome) << l.QtdOr.paraBD() << l.Comp.paraBD()
+                    << TextoBD(l.Unidade) << TextoBD(l.Fornecedor) << TextoBD(l.DocSaida) << l.NoLinha
+                    << l.PrUnit.paraBD() << TextoBD(l.VossoNum) << l.Factor.paraBD() << l.Larg.paraBD()
+                    << TextoBD(l.Armazem);
+        }
+        m_bd->executar(
+            QStringLiteral("INSERT INTO oka_LinFo_Apr (NoFo, Artigo, Nome, QtdOr, Comp, Unidade, Fornecedor, "
+                           "DocSaida, NoLinha, PrUnit, VossoNum, Factor, Larg, Armazem) VALUES ") +
+                tuplos.join(QStringLiteral(", ")),
+            valores);
+    }
+    m_porGravar.clear();
+}
+
+// The look-ups below show their own database errors, naming themselves. Inside the
 // posting's transaction nothing can go on after one, so the whole posting is undone; a busy
 // database or a lost connection is left to the transaction, which runs again.
 void cl_GravaKova::erroNaFuncao(const ErroBD& e, const QString& funcao)
@@ -312,37 +350,29 @@ qint32 cl_GravaKova::PesquisarUltimoNumeroLinha(const QString& fo)
     }
 }
 
-QString cl_GravaKova::FornecedorArtigo(const QString& artigo)
+// Base unit and supplier of every article of the posting (Null or no row give ""), read at once;
+// the rows come back by position, so that each article is the row its own code finds. A failure is
+// shown naming UnidadeBaseArtigo, the look-up that comes first.
+QHash<QString, cl_GravaKova::DadosArtigo> cl_GravaKova::DadosArtigos(const QStringList& ARTIGOS)
 {
-    return campoArtigo(QStringLiteral("Fornec"), artigo, QStringLiteral("FornecedorArtigo"));
-}
-
-QString cl_GravaKova::UnidadeBaseArtigo(const QString& artigo)
-{
-    return campoArtigo(QStringLiteral("UNBASE"), artigo, QStringLiteral("UnidadeBaseArtigo"));
-}
-
-QString cl_GravaKova::campoArtigo(const QString& coluna, const QString& artigo, const QString& funcao)
-{
+    QStringList distintos;
+    for (qsizetype i = 1; i < ARTIGOS.size(); ++i)
+        if (!distintos.contains(ARTIGOS[i])) distintos << ARTIGOS[i];
+    QHash<QString, DadosArtigo> dados;
     try {
-        // `coluna` is one of this class's fixed column names, never a value.
-        const Registos r =
-            m_bd->consultar(QStringLiteral("SELECT %1 FROM ARTIGOS WHERE CODIGO = ?").arg(coluna), {artigo});
-        return r.vazio() ? QString() : r.primeira().texto(0);
+        constexpr qsizetype PorInstrucao = 500;
+        for (qsizetype inicio = 0; inicio < distintos.size(); inicio += PorInstrucao) {
+            QStringList ramos;
+            QVariantList valores;
+            for (qsizetype k = inicio; k < qMin(distintos.size(), inicio + PorInstrucao); ++k) {
+                ramos << QStringLiteral("SELECT %1 AS Pos, UNBASE, Fornec FROM ARTIGOS WHERE CODIGO = ?").arg(k);
+                valores << distintos[k];
+            }
+            for (const auto& l : m_bd->consultar(ramos.join(QStringLiteral(" UNION ALL ")), valores))
+                dados.insert(distintos[int(l.inteiro("Pos"))], DadosArtigo{l.texto("UNBASE"), l.texto("Fornec")});
+        }
     } catch (const ErroBD& e) {
-        erroNaFuncao(e, funcao);
+        erroNaFuncao(e, QStringLiteral("UnidadeBaseArtigo"));
     }
-}
-
-QString cl_GravaKova::textoContador(const QString& coluna)
-{
-    // `coluna` is one of this class's fixed column names, never a value.
-    const Registos r = m_bd->consultar(QStringLiteral("SELECT %1 FROM oka_Contador").arg(coluna));
-    return r.vazio() ? QString() : r.primeira().texto(0).trimmed();
-}
-
-qint16 cl_GravaKova::GetSerieScBD()
-{
-    const Registos r = m_bd->consultar(QStringLiteral("SELECT SerieSc FROM oka_Contador"));
-    return r.vazio() ? 0 : NumeroOuZero(r.primeira().valor(0));
+    return dados;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -77,8 +78,9 @@ signals:
     void Progresso(QString& textoErro);
 
 protected:
-    // Writes one material line with the 14 values of the table. The place where an installation
-    // with its own procedure for material lines would call it instead.
+    // Records one material line with the 14 values of the table: the lines of a posting are
+    // written together once all are given. The place where an installation with its own procedure
+    // for material lines would call it instead.
     virtual void GravaLinhaMaterial(const LinhaMaterial& linha);
 
 private:
@@ -86,21 +88,27 @@ private:
                          const QList<double>& PrecoUnitario, const QString& processo, const QString& NumeroFolhaObra,
                          const QStringList& Comprimeno, const QStringList& Largura, const QStringList& Nome,
                          const QStringList& Armazens);
+    struct DadosArtigo
+    {
+        QString unidade;
+        QString fornecedor;
+    };
+    // What the material lines take from the database besides the document: read (with the order
+    // held) before the ERP posts.
+    struct Preparacao
+    {
+        qint32 ultima = 0;
+        QHash<QString, DadosArtigo> artigos;
+    };
+    Preparacao PrepararLinhas(const QString& fo, const QStringList& ARTIGOS);
     void gravarLinhasECustos(const QStringList& ARTIGOS, const QList<Currency>& quantidades,
                              const QList<Currency>& precos, const QList<Currency>& comprimentos,
                              const QList<Currency>& larguras, const QStringList& Nome, const QStringList& Armazens,
-                             const QString& NumeroFolhaObra, const QString& documento);
+                             const QString& NumeroFolhaObra, const Preparacao& preparacao, const QString& documento);
+    // Writes the lines GravaLinhaMaterial was given, many to a statement.
+    void gravarLinhasMaterial();
     qint32 PesquisarUltimoNumeroLinha(const QString& fo);
-    QString FornecedorArtigo(const QString& artigo);
-    QString UnidadeBaseArtigo(const QString& artigo);
-    // Column `coluna` of the article (Null or no row give ""); errors are shown naming `funcao`.
-    QString campoArtigo(const QString& coluna, const QString& artigo, const QString& funcao);
-    QString textoContador(const QString& coluna);
-    QString GetArmMpBD() { return textoContador(QStringLiteral("ArmMp")); }
-    QString GetDocScBD() { return textoContador(QStringLiteral("DocSc")); }
-    qint16 GetSerieScBD();
-    QString GetSectorMpBD() { return textoContador(QStringLiteral("SectorMp")); }
-    QString GetMoedaCorrenteBD() { return textoContador(QStringLiteral("Moeda")); }
+    QHash<QString, DadosArtigo> DadosArtigos(const QStringList& ARTIGOS);
 
     void recusar(const QString& texto);
     void mostrarErro(const QString& numero, const QString& descricao, const QString& funcao);
@@ -108,6 +116,7 @@ private:
 
     LigacaoDados* m_bd = nullptr;
     InteraccaoOperador* m_operador = nullptr;
+    QList<LinhaMaterial> m_porGravar;
     ResultadoMovimento m_documento;
     qint32 m_documentoPorRegistar = 0;
 };

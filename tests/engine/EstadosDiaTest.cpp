@@ -298,4 +298,35 @@ TEST_P(EstadosDia, ResultadoNomeiaOQueFicouNaBaseDeDados)
               0);
 }
 
+// An order with more running lines than one closing statement takes: subcontracting closes all of
+// them, each with its own duration, exactly as closing them one at a time does on a twin order.
+TEST_P(EstadosDia, MuitasLinhasFechadasComoUmaAUma)
+{
+    const QDateTime t = Em(4, "16:00:00");
+    bd().transacao([&] {
+        for (const QString& fo : {QStringLiteral("JUNTAS"), QStringLiteral("UMAAUMA")}) {
+            Obra(bd(), fo);
+            for (int i = 1; i <= 130; ++i)
+                Linha(
+                    bd(), fo, i, QDate(2024, 3, 4),
+                    QStringLiteral("%1.%2").arg(6 + i % 3).arg(i % 60, 2, 10, QLatin1Char('0')).toLatin1().constData(),
+                    "0", "0", 10, QStringLiteral("F%1").arg(i), 1);
+        }
+    });
+    ASSERT_TRUE(eqp.Obra_SubContrato(QStringLiteral("JUNTAS"), t, msg));
+    for (int i = 1; i <= 130; ++i)
+        ASSERT_TRUE(eqp.Obra_Suspender(QStringLiteral("F%1").arg(i), QStringLiteral("UMAAUMA"), t, {}, msg)) << i;
+    const Registos juntas = Linhas(bd(), QStringLiteral("JUNTAS")), umaAUma = Linhas(bd(), QStringLiteral("UMAAUMA"));
+    ASSERT_EQ(juntas.RecordCount(), 130);
+    for (int i = 0; i < 130; ++i) {
+        EXPECT_EQ(juntas[i].inteiro("Estado"), 2) << i;
+        EXPECT_EQ(juntas[i].moeda("HoraFim"), C("16")) << i;
+        EXPECT_EQ(juntas[i].moeda("Total"), umaAUma[i].moeda("Total")) << i;
+        EXPECT_GT(juntas[i].moeda("Total"), C("0")) << i;
+    }
+    EXPECT_EQ(Cabecalho(bd(), QStringLiteral("JUNTAS"))[0].moeda("TotalCustoProd"),
+              Cabecalho(bd(), QStringLiteral("UMAAUMA"))[0].moeda("TotalCustoProd"));
+    EXPECT_EQ(Cabecalho(bd(), QStringLiteral("JUNTAS"))[0].inteiro("SubEstado"), 6);
+}
+
 INSTANCIAR_BACKENDS(EstadosDia);

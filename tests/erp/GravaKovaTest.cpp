@@ -432,4 +432,43 @@ TEST_P(GravaKova, TerminaisEmSimultaneoNaoRepetemNumeros)
     EXPECT_EQ(linhasLog().size(), total);
 }
 
+// A posting of more lines than one statement takes (each server's limit of values per statement):
+// 300 lines of 260 articles, some twice, two of them codes that differ only in letters' case.
+TEST_P(GravaKova, MuitasLinhasEmVariasInstrucoes)
+{
+    Lista l;
+    bd().transacao([&] {
+        for (int i = 0; i < 260; ++i) {
+            const QString a = i == 259 ? QStringLiteral("b2") : QStringLiteral("M%1").arg(i, 3, 10, QLatin1Char('0'));
+            Artigo(bd(), a, 0, QStringLiteral("U%1").arg(i % 7), QStringLiteral("F%1").arg(i));
+            Stock(bd(), a, "100");
+            l.linha(a, 1.5, 2);
+        }
+    });
+    for (int i = 0; i < 40; ++i)
+        l.linha(QStringLiteral("M%1").arg(i * 5, 3, 10, QLatin1Char('0')), 0.5, 2);
+    l.linha(QStringLiteral("B2"), 2);
+    ASSERT_TRUE(gravar(l)) << op.textos(QStringLiteral("MensagemSistema")).join(u' ').toStdString();
+    EXPECT_EQ(Contar(bd(), QStringLiteral("STKDOCLIN")), 301);
+    EXPECT_EQ(Contar(bd(), QStringLiteral("oka_LinFo_Apr")), 301);
+    EXPECT_EQ(Existencia(bd(), QStringLiteral("M000")), M("98"));
+    EXPECT_EQ(Existencia(bd(), QStringLiteral("M001")), M("98.5"));
+    EXPECT_EQ(Existencia(bd(), QStringLiteral("M258")), M("98.5"));
+    EXPECT_EQ(Existencia(bd(), QStringLiteral("b2")), M("98.5"));
+    EXPECT_EQ(Existencia(bd(), QStringLiteral("B2")), M("3"));
+    const Registos a = bd().consultar(
+        QStringLiteral("SELECT NoLinha, Artigo, Unidade, Fornecedor FROM oka_LinFo_Apr ORDER BY NoLinha"));
+    ASSERT_EQ(a.RecordCount(), 301);
+    for (int i = 0; i < 301; ++i) {
+        EXPECT_EQ(a[i].inteiro(0), i + 1);
+        EXPECT_EQ(a[i].texto(1), l.artigos[i + 1]);
+    }
+    EXPECT_EQ(a[257].texto(2), QStringLiteral("U5"));
+    EXPECT_EQ(a[257].texto(3), QStringLiteral("F257"));
+    EXPECT_EQ(a[300].texto(2), QStringLiteral("UN"));
+    EXPECT_EQ(a[300].texto(3), QStringLiteral("F01"));
+    const Registos c = bd().consultar(QStringLiteral("SELECT CustoMat FROM oka_CabOrc WHERE Fo = 'OF1'"));
+    EXPECT_EQ(c.primeira().moeda(0), M("820"));
+}
+
 INSTANCIAR_BACKENDS(GravaKova);

@@ -127,13 +127,13 @@ TEST_F(EcraOcupado, ASlowConfirmarShowsTheVeilAndTheTouchesMadeMeanwhileNeverFir
     selecionar(QStringLiteral("Ana Silva"), QStringLiteral("Corte"));
     const qsizetype registadas = LinhasRegisto(base->pasta()).size();
 
-    // Every statement 80 ms: the start takes about a second. Meanwhile the operator touches
+    // Every statement 120 ms: the start (a handful of statements) takes well over half a second. Meanwhile the operator touches
     // Confirmar again and another employee; the veil and the hourglass are up after 300 ms.
     bool tocou = false, veu = false, ampulheta = false;
     QElapsedTimer relogio;
     relogio.start();
     {
-        Lentidao lenta(80, [&] {
+        Lentidao lenta(120, [&] {
             if (!tocou) {
                 TocarMaisTarde(ecra->btConfirmar);
                 TocarMaisTarde(ecra->PainelUtilizadores->botaoDoItem(2));
