@@ -5,9 +5,11 @@
 
 #include "app/Arranque.h"
 #include "base/InteraccaoOperador.h"
+#include "base/Mod_log.h"
 #include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
 #include "dataaccess/DefinicoesBD.h"
+#include "dataaccess/DefinicoesLeitor.h"
 #include "dataaccess/LeitorConfiguracao.h"
 #include "dataaccess/LigacaoDados.h"
 #include "erp/AbrirLigacaoKova.h"
@@ -49,6 +51,20 @@ bool AbrirBaseDados(const QString& ficheiro, LigacaoDados& ligacao, InteraccaoOp
     }
 }
 
+// The barcode scanner's settings for the screen. A value that is not valid is reported once, here,
+// and written to the daily log; its default is used and the terminal starts.
+void LerDefinicoesLeitor(const QString& ficheiro, EcraTerminal& ecra, InteraccaoOperador* operador)
+{
+    DefinicoesLeitor definicoes(CaminhoConfiguracao(ficheiro));
+    QString erro;
+    if (!definicoes.Ler(&erro)) {
+        EscreverLog(QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy - hh:mm:ss")), QString(),
+                    QString(), QString(), QString(), erro);
+        operador->MensagemSistema(erro, 0);
+    }
+    ecra.setDefinicoesLeitor(definicoes);
+}
+
 } // namespace
 
 ResultadoMain Main(const QStringList& argumentos, InteraccaoOperador* operador)
@@ -70,6 +86,7 @@ ResultadoMain Main(const QStringList& argumentos, InteraccaoOperador* operador)
         ecra->setOperador(operador);
         ecra->setLigacao(std::move(ligacao));
         ecra->setLigKova(std::move(link));
+        LerDefinicoesLeitor(ficheiro, *ecra, operador);
         ecra->Mostra();
         resultado.ecra = std::move(ecra);
     } else {
@@ -77,6 +94,7 @@ ResultadoMain Main(const QStringList& argumentos, InteraccaoOperador* operador)
         ecra->setFicheiroConfiguracao(ficheiro);
         ecra->setOperador(operador);
         ecra->setLigacao(std::move(ligacao));
+        LerDefinicoesLeitor(ficheiro, *ecra, operador);
         ecra->Mostra();
         resultado.ecra = std::move(ecra);
     }
