@@ -514,8 +514,9 @@ void EcraTerminal::RecusarLeitura(const QString& motivo, bool mostrado)
                                   "funcionário, e a palavra passe escreve-se no teclado.");
         mostrado = false;
     }
-    if (!mostrado) operador()->Aviso(mensagem, 2, AlturaDialogo);
+    // Written first: a scan while the message is still open is then logged after it.
     Registar(Agora(), lbNome->text(), lbObra->text(), lbFuncao->text(), lbMaquina->text(), mensagem);
+    if (!mostrado) operador()->Aviso(mensagem, 2, AlturaDialogo);
 }
 
 void EcraTerminal::ObraLida(const CodigoLido& c)
