@@ -6,12 +6,14 @@
 
 #include "app/Arranque.h"
 #include "base/InteraccaoOperador.h"
+#include "base/Mod_log.h"
 #include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
 #include "controls/Fontes.h"
 #include "controls/Twips.h"
 #include "dataaccess/DefinicoesBD.h"
 #include "dataaccess/DefinicoesEcra.h"
+#include "dataaccess/DefinicoesLeitor.h"
 #include "dataaccess/LeitorConfiguracao.h"
 #include "dataaccess/LigacaoDados.h"
 #include "erp/AbrirLigacaoKova.h"
@@ -69,6 +71,20 @@ DefinicoesEcra LerDefinicoesEcra(const QString& ficheiro, InteraccaoOperador* op
     return definicoes;
 }
 
+// The barcode scanner's settings for the screen. A value that is not valid is reported once, here,
+// and written to the daily log; its default is used and the terminal starts.
+void LerDefinicoesLeitor(const QString& ficheiro, EcraTerminal& ecra, InteraccaoOperador* operador)
+{
+    DefinicoesLeitor definicoes(CaminhoConfiguracao(ficheiro));
+    QString erro;
+    if (!definicoes.Ler(&erro)) {
+        EscreverLog(QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy - hh:mm:ss")), QString(),
+                    QString(), QString(), QString(), erro);
+        operador->MensagemSistema(erro, 0);
+    }
+    ecra.setDefinicoesLeitor(definicoes);
+}
+
 } // namespace
 
 ResultadoMain Main(const QStringList& argumentos, InteraccaoOperador* operador)
@@ -92,6 +108,7 @@ ResultadoMain Main(const QStringList& argumentos, InteraccaoOperador* operador)
         ecra->setOperador(operador);
         ecra->setLigacao(std::move(ligacao));
         ecra->setLigKova(std::move(link));
+        LerDefinicoesLeitor(ficheiro, *ecra, operador);
         ecra->Mostra();
         resultado.ecra = std::move(ecra);
     } else {
@@ -100,6 +117,7 @@ ResultadoMain Main(const QStringList& argumentos, InteraccaoOperador* operador)
         ecra->setDefinicoesEcra(definicoesEcra);
         ecra->setOperador(operador);
         ecra->setLigacao(std::move(ligacao));
+        LerDefinicoesLeitor(ficheiro, *ecra, operador);
         ecra->Mostra();
         resultado.ecra = std::move(ecra);
     }

@@ -5,9 +5,12 @@
 
 namespace {
 
+// Enter or Tab; also a line end that comes as a key of its own (a scanner's LF suffix, a tool
+// typing "\n"), which the window system gives with its control character as the text.
 bool terminador(const QKeyEvent* t)
 {
-    return t->key() == Qt::Key_Return || t->key() == Qt::Key_Enter || t->key() == Qt::Key_Tab;
+    return t->key() == Qt::Key_Return || t->key() == Qt::Key_Enter || t->key() == Qt::Key_Tab ||
+           t->text() == QLatin1String("\n") || t->text() == QLatin1String("\r");
 }
 
 bool soModificador(const QKeyEvent* t)

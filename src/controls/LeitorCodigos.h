@@ -16,8 +16,8 @@
 // Tells a barcode scanner that works as a keyboard ("keyboard wedge") from a person typing.
 // Installed as an event filter on the application, it sees every key before any widget does: a
 // burst of printable keys, each pressed within IntervaloMaximo ms of the one before and ended by
-// Enter or Tab, is a scan, wherever the focus is. The scan's keys, the Enter or Tab and their
-// releases are swallowed and codigoLido is emitted (queued, once the key event has returned).
+// Enter or Tab (or a line feed), is a scan, wherever the focus is. The scan's keys, the ending key
+// and their releases are swallowed and codigoLido is emitted (queued, once the key event has returned).
 //
 // While a burst may still turn out to be a scan its keys are held back. As soon as it is typing
 // instead (a key comes later than the interval, a pause outlasts twice the interval, a key that

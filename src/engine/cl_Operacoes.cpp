@@ -11,9 +11,17 @@ QVariant IdOperacaoBD(const QString& codigo)
 
 bool cl_Operacoes::Ler()
 {
+    // Ids are whole numbers: other text names no operation (and a server would refuse to compare
+    // it with the numeric column).
+    if (IdOperacaoBD(Codigo).typeId() != QMetaType::Int) {
+        Descricao.clear();
+        CodigoLido.clear();
+        return false;
+    }
     const Registos r = m_bd->consultar(QStringLiteral("SELECT OperNome, OperId FROM oka_Operacoes WHERE OperId = ?"),
                                        {IdOperacaoBD(Codigo)});
     Descricao = r.vazio() ? QString() : r.primeira().texto(0);
+    CodigoLido = r.vazio() ? QString() : r.primeira().texto(1);
     return !r.vazio();
 }
 

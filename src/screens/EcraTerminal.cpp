@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QResizeEvent>
@@ -19,16 +20,20 @@
 #include "base/Rotinas.h"
 #include "controls/EtiquetaAjustada.h"
 #include "controls/Fontes.h"
+#include "controls/LeitorCodigos.h"
 #include "controls/NotaConfirmacao.h"
 #include "controls/Ocupado.h"
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
 #include "controls/okaBotao.h"
 #include "dataaccess/DefinicoesBD.h"
+#include "dataaccess/DefinicoesLeitor.h"
 #include "dataaccess/ErroBD.h"
 #include "dataaccess/LeitorConfiguracao.h"
 #include "dataaccess/LigacaoDados.h"
 #include "engine/Cl_EQP.h"
+#include "engine/cl_Funcionarios.h"
+#include "engine/cl_Maquinas.h"
 #include "engine/cl_Motivos.h"
 #include "engine/cl_Operacoes.h"
 #include "screens/InteraccaoEcra.h"
@@ -130,6 +135,9 @@ EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
     connect(Menu_exit, &QAction::triggered, this, [this] { SairMenu(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
 
+    m_leitor = new LeitorCodigos(this);
+    connect(m_leitor, &LeitorCodigos::codigoLido, this, [this](const QString& lido) { LeituraCodigo(lido); });
+
     Timer1->start();
     DataHora();
 }
@@ -167,11 +175,18 @@ InteraccaoOperador* EcraTerminal::operador()
     return m_operador;
 }
 
+void EcraTerminal::setDefinicoesLeitor(const DefinicoesLeitor& definicoes)
+{
+    m_prefixos = definicoes.Prefixos;
+    m_leitor->setIntervaloMaximo(definicoes.IntervaloMaximo);
+}
+
 void EcraTerminal::Mostra()
 {
     EQP = std::make_unique<Cl_EQP>();
     EQP->setBd_lig(Ligacao);
     EQP->setOperador(operador());
+    m_leitor->instalar();
     // The first resize then comes at the full-screen size, which the layout is computed from.
     if (QScreen* ecra = screen()) setGeometry(ecra->geometry());
     showFullScreen();
@@ -465,19 +480,115 @@ void EcraTerminal::IntroduzirObra()
     // The number is kept only once the lookup answered: a database error leaves no unchecked order.
     const QString numero = operador()->PedirNumero(QStringLiteral("INTRODUZA O NUMERO DA ORDEM"));
     Obra.clear();
-    if (numero.isEmpty()) {
-        DescricaoFuncao.clear();
-        return;
-    }
+    if (numero.isEmpty() || !SeleccionarObra(numero)) DescricaoFuncao.clear();
+}
+
+bool EcraTerminal::SeleccionarObra(const QString& numero)
+{
     qint32 estado = 0;
     qint32 subEstado = 0;
     if (!EQP->Existe_FolhaObra(numero, estado, subEstado)) {
-        DescricaoFuncao.clear();
         operador()->Aviso(QStringLiteral("A Folha de Obra indicada não existe !"), 0, AlturaDialogo);
-        return;
+        return false;
     }
     Obra = numero;
     if (estado != 1) operador()->Aviso(QStringLiteral("A Folha de Obra não está em Fabrico !"), 0, AlturaDialogo);
+    return true;
+}
+
+void EcraTerminal::LeituraCodigo(const QString& lido)
+{
+    const CodigoLido c = m_prefixos.Classificar(lido);
+    const auto* campo = qobject_cast<const QLineEdit*>(QApplication::focusWidget());
+    m_leituraEmSenha = campo && campo->isVisible() && campo->echoMode() != QLineEdit::Normal;
+    Proteger(QStringLiteral("LeituraCodigo"), [&] {
+        if (QApplication::activeModalWidget()) {
+            RecusarLeitura(QStringLiteral("O código \"%1\" foi lido com uma janela aberta e não foi usado: feche a "
+                                          "janela e leia o código de novo.")
+                               .arg(c.lido));
+        } else if (c.tipo == TipoCodigo::Desconhecido) {
+            QStringList tipos;
+            for (TipoCodigo t : ClassificadorCodigos::Tipos)
+                tipos << QStringLiteral("%1 (%2)").arg(m_prefixos.prefixo(t), ClassificadorCodigos::NomeTipo(t));
+            const QString ultimo = tipos.takeLast();
+            RecusarLeitura(QStringLiteral("O código lido \"%1\" não é de nenhum tipo conhecido: os códigos começam "
+                                          "por %2 ou %3.")
+                               .arg(c.lido, tipos.join(QStringLiteral(", ")), ultimo));
+        } else {
+            CodigoLidoEcra(c);
+        }
+    });
+    m_leituraEmSenha = false;
+}
+
+void EcraTerminal::RecusarLeitura(const QString& motivo, bool mostrado)
+{
+    QString mensagem = motivo;
+    if (m_leituraEmSenha) {
+        // A password typed very quickly reads like a scan: none of it is shown or written down.
+        mensagem = QStringLiteral("A leitura no campo da palavra passe não foi usada: aqui só se lê o cartão de "
+                                  "funcionário, e a palavra passe escreve-se no teclado.");
+        mostrado = false;
+    }
+    // Written first: a scan while the message is still open is then logged after it.
+    Registar(Agora(), lbNome->text(), lbObra->text(), lbFuncao->text(), lbMaquina->text(), mensagem);
+    if (!mostrado) operador()->Aviso(mensagem, 2, AlturaDialogo);
+}
+
+void EcraTerminal::ObraLida(const CodigoLido& c)
+{
+    if (!SeleccionarObra(c.codigo))
+        RecusarLeitura(QStringLiteral("A Folha de Obra indicada não existe ! (código lido \"%1\")").arg(c.lido), true);
+    MostraInfo();
+}
+
+bool EcraTerminal::LerFuncionario(const CodigoLido& c, QString& codigo, QString& nome)
+{
+    cl_Funcionarios f;
+    f.setBd_lig(Ligacao);
+    f.Codigo = c.codigo;
+    if (!f.Ler()) {
+        RecusarLeitura(QStringLiteral("O funcionário %1 não existe (código lido \"%2\").").arg(c.codigo, c.lido));
+        return false;
+    }
+    codigo = f.CodigoLido;
+    nome = f.Nome;
+    return true;
+}
+
+bool EcraTerminal::LerOperacao(const CodigoLido& c, QString& codigo, QString& nome)
+{
+    cl_Operacoes o;
+    o.setBd_lig(Ligacao);
+    o.Codigo = c.codigo;
+    if (!o.Ler()) {
+        RecusarLeitura(QStringLiteral("A operação %1 não existe (código lido \"%2\").").arg(c.codigo, c.lido));
+        return false;
+    }
+    // The panels offer only operations with a name.
+    if (o.Descricao.trimmed().isEmpty()) {
+        RecusarLeitura(QStringLiteral("A operação %1 não tem nome e não se regista no terminal (código lido "
+                                      "\"%2\").")
+                           .arg(c.codigo, c.lido));
+        return false;
+    }
+    codigo = o.CodigoLido;
+    nome = o.Descricao;
+    return true;
+}
+
+bool EcraTerminal::LerMaquina(const CodigoLido& c, QString& codigo, QString& nome)
+{
+    cl_Maquinas m;
+    m.setBd_lig(Ligacao);
+    m.Codigo = c.codigo;
+    if (!m.Ler()) {
+        RecusarLeitura(QStringLiteral("A máquina %1 não existe (código lido \"%2\").").arg(c.codigo, c.lido));
+        return false;
+    }
+    codigo = m.CodigoLido;
+    nome = m.Descricao;
+    return true;
 }
 
 void EcraTerminal::CarregarFuncoes(PainelBotoes* painel, const QStringList& textos, const QStringList& codigos)

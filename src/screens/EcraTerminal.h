@@ -10,9 +10,12 @@
 #include <QString>
 #include <QWidget>
 
+#include "base/ClassificadorCodigos.h"
 #include "dataaccess/DefinicoesEcra.h"
 
 class Cl_EQP;
+class DefinicoesLeitor;
+class LeitorCodigos;
 class InteraccaoOperador;
 class LigacaoDados;
 class QAction;
@@ -48,8 +51,15 @@ public:
     void setDefinicoesEcra(const DefinicoesEcra& definicoes) { m_definicoesEcra = definicoes; }
     const DefinicoesEcra& definicoesEcra() const { return m_definicoesEcra; }
 
+    // The barcode scanner's interval and prefixes ("Leitor" in the configuration file); the
+    // defaults until start-up gives them.
+    void setDefinicoesLeitor(const DefinicoesLeitor& definicoes);
+    const ClassificadorCodigos& prefixos() const { return m_prefixos; }
+    // The screen's scan detector, installed on the application by Mostra.
+    LeitorCodigos* leitorCodigos() const { return m_leitor; }
+
     // Creates the engine on the connection and shows the screen full-screen; the first resize
-    // of the maximised window lays out and loads the panels.
+    // of the maximised window lays out and loads the panels. Scans are read from then on.
     virtual void Mostra();
 
     void DataHora();
@@ -81,6 +91,11 @@ public:
     void EscolheuFuncao(const QString& Nome, const QString& Codigo);
     // A touch on the operations panel.
     void EscolheuOperacao(const QString& Nome, const QString& Codigo);
+    // A code read by the scanner: does what the touch on that object does, through the same
+    // handler and checks. A code of no known kind, one that names nothing, or one read where it
+    // means nothing (or while a dialog is open) is refused with a message and a daily-log line,
+    // and nothing changes.
+    void LeituraCodigo(const QString& lido);
 
     // Selection state.
     QString Utilizador;
@@ -160,9 +175,27 @@ protected:
     // have emptied `codigo`).
     virtual bool EscolhaFuncaoEcra(const QString& Nome, QString& codigo);
 
-    // "Obra" on the orders panel: the order number from the keypad dialog, checked for existence
-    // (refused and cleared) and state (reported, kept).
+    // "Obra" on the orders panel: the order number from the keypad dialog, checked by
+    // SeleccionarObra; an empty or unknown number leaves no order and no function caption.
     void IntroduzirObra();
+    // Selects order `numero` once it exists ("A Folha de Obra indicada não existe !" otherwise,
+    // and the selection is left as it was); an order not in production is reported and kept.
+    // False when it does not exist.
+    bool SeleccionarObra(const QString& numero);
+
+    // What a scan of `c` (a known kind) does on this screen; refusals through RecusarLeitura.
+    virtual void CodigoLidoEcra(const CodigoLido& c) = 0;
+    // An order's label: SeleccionarObra, then the information lines.
+    void ObraLida(const CodigoLido& c);
+    // Looks up the employee, operation or machine of a scan: true with its code as the table
+    // holds it and its name; false after refusing the scan.
+    bool LerFuncionario(const CodigoLido& c, QString& codigo, QString& nome);
+    bool LerOperacao(const CodigoLido& c, QString& codigo, QString& nome);
+    bool LerMaquina(const CodigoLido& c, QString& codigo, QString& nome);
+    // Refuses a scan: `motivo` (which names the text read) is shown, unless `mostrado` (the check
+    // that refused showed its own message), and written to the daily log under the selection.
+    void RecusarLeitura(const QString& motivo, bool mostrado = false);
+
     // Fills a function panel with the functions both screens offer followed by the screen's own
     // (captions and codes).
     static void CarregarFuncoes(PainelBotoes* painel, const QStringList& textos, const QStringList& codigos);
@@ -208,4 +241,8 @@ private:
     QList<PainelPendente> m_porCarregar;
     QElapsedTimer m_desdeTentativa;
     NotaConfirmacao* m_nota = nullptr;
+    LeitorCodigos* m_leitor = nullptr;
+    ClassificadorCodigos m_prefixos;
+    // The scan being handled was typed into a password field: its text is never shown or logged.
+    bool m_leituraEmSenha = false;
 };

@@ -356,13 +356,30 @@ void PainelConsumo::CampoTocado(int Index)
 
 void PainelConsumo::btLista_Click()
 {
-    const QString codigo = m_eqp->cm_ListaArtigos();
+    IntroduzirArtigo(m_eqp->cm_ListaArtigos());
+}
+
+void PainelConsumo::IntroduzirArtigo(const QString& codigo)
+{
     oka_input* campo = Campo[CodArtigo];
     campo->setFocus(Qt::OtherFocusReason);
     if (codigo > QString()) {
         campo->setText(codigo);
         campo->Validar();
     }
+}
+
+bool PainelConsumo::LerArtigo(const QString& codigo, QString& recusa)
+{
+    // Checked before it goes into the field: a refused validation would empty the field.
+    QString descricao, unidade;
+    double factor = 0;
+    if (!m_eqp->CM_ValidaArtigo(codigo, descricao, factor, recusa, unidade)) {
+        if (!recusa.isEmpty()) MensagemErro(recusa);
+        return false;
+    }
+    IntroduzirArtigo(codigo);
+    return true;
 }
 
 bool PainelConsumo::ValidarCampoActivo()

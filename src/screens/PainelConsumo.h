@@ -45,6 +45,13 @@ public:
 
     // Field validation on leaving; `Cancel` keeps the focus in the field.
     void ValidaCampo(int Index, bool& Cancel);
+    // The article code chosen from the list: into field 0, whose validation then runs; an
+    // empty code only gives field 0 the focus.
+    void IntroduzirArtigo(const QString& codigo);
+    // A scanned article: refused, with the validation's message shown and returned in
+    // `recusa`, when it cannot be moved (unknown, a descriptor), leaving the fields as they were;
+    // otherwise IntroduzirArtigo.
+    bool LerArtigo(const QString& codigo, QString& recusa);
 
     QGroupBox* CMFrameBotoes = nullptr;
     QGroupBox* CMFrameIntroducao = nullptr;

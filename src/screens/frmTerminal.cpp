@@ -159,6 +159,31 @@ void frmTerminal::EscolheuObra(const QString& Nome, const QString& Codigo)
     });
 }
 
+void frmTerminal::CodigoLidoEcra(const CodigoLido& c)
+{
+    QString codigo, nome;
+    switch (c.tipo) {
+    case TipoCodigo::Funcionario:
+        if (LerFuncionario(c, codigo, nome)) EscolheuUtilizador(nome, codigo);
+        break;
+    case TipoCodigo::Obra:
+        ObraLida(c);
+        break;
+    case TipoCodigo::Operacao:
+        if (LerOperacao(c, codigo, nome)) EscolheuOperacao(nome, codigo);
+        break;
+    case TipoCodigo::Maquina:
+        if (LerMaquina(c, codigo, nome)) EscolheuMaquina(nome, codigo);
+        break;
+    case TipoCodigo::Artigo:
+    case TipoCodigo::Desconhecido:
+        RecusarLeitura(QStringLiteral("Este terminal não regista consumos de materiais: o código de artigo lido "
+                                      "\"%1\" não serve aqui.")
+                           .arg(c.lido));
+        break;
+    }
+}
+
 void frmTerminal::MostraSeleccao()
 {
     PainelUtilizadores->setSeleccionados({Utilizador});

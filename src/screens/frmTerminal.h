@@ -48,6 +48,7 @@ protected:
     void AposMotor(const QString& codigo, bool resultado, const QString& mensagem) override;
     bool EscolhaFuncaoEcra(const QString& Nome, QString& codigo) override;
     void MostraSeleccao() override;
+    void CodigoLidoEcra(const CodigoLido& c) override;
 
 private:
     // Places `painel` at `twips` within the client area.

@@ -262,6 +262,54 @@ void frmTerminal2::EscolheuObra(const QString&, const QString& Codigo)
     });
 }
 
+void frmTerminal2::CodigoLidoEcra(const CodigoLido& c)
+{
+    const QString lido = QStringLiteral("(código lido \"%1\")").arg(c.lido);
+    QString codigo, nome;
+    if (!PainelDonsumo->isHidden()) {
+        if (c.tipo != TipoCodigo::Artigo) {
+            RecusarLeitura(QStringLiteral("No Consumo de Materiais só se lêem códigos de artigo ") + lido + u'.');
+            return;
+        }
+        QString recusa;
+        if (!PainelDonsumo->LerArtigo(c.codigo, recusa))
+            RecusarLeitura(
+                (recusa.isEmpty() ? QStringLiteral("O artigo não pôde ser verificado") : recusa) + u' ' + lido, true);
+        return;
+    }
+    if (!ucLogin->isHidden()) {
+        // Identification: only a badge, which picks the employee and waits for the password.
+        if (c.tipo != TipoCodigo::Funcionario)
+            RecusarLeitura(QStringLiteral("Identifique-se primeiro, com o seu cartão ou tocando no seu nome ") + lido +
+                           u'.');
+        else if (LerFuncionario(c, codigo, nome))
+            EscolheuUtilizadorPainel(nome, codigo);
+        return;
+    }
+    switch (c.tipo) {
+    case TipoCodigo::Funcionario:
+        RecusarLeitura(QStringLiteral("Já está um funcionário identificado: toque em Cancelar antes de ler outro "
+                                      "cartão ") +
+                       lido + u'.');
+        break;
+    case TipoCodigo::Obra:
+        ObraLida(c);
+        break;
+    case TipoCodigo::Operacao:
+        if (LerOperacao(c, codigo, nome)) EscolheuOperacao(nome, codigo);
+        break;
+    case TipoCodigo::Maquina:
+        RecusarLeitura(QStringLiteral("Este terminal não regista máquinas: o código de máquina lido \"%1\" não "
+                                      "serve aqui.")
+                           .arg(c.lido));
+        break;
+    case TipoCodigo::Artigo:
+    case TipoCodigo::Desconhecido:
+        RecusarLeitura(QStringLiteral("Os códigos de artigo só se lêem no Consumo de Materiais ") + lido + u'.');
+        break;
+    }
+}
+
 void frmTerminal2::MostraSeleccao()
 {
     // The order's own button; "Obra" for an order typed on the keypad that has none.

@@ -80,6 +80,7 @@ protected:
     void AntesDeDespachar() override;
     void AposMotor(const QString& codigo, bool resultado, const QString& mensagem) override;
     void MostraSeleccao() override;
+    void CodigoLidoEcra(const CodigoLido& c) override;
 
 private:
     Geometria geometria() const;

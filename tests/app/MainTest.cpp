@@ -42,6 +42,8 @@
 #include "screens/FixturaTerminal2.h"
 #include "screens/InteraccaoEcra.h"
 #include "screens/PainelConsumo.h"
+#include "screens/RegistoDiario.h"
+#include "screens/TeclasLeitor.h"
 #include "screens/TocarPainel.h"
 #include "screens/frmTerminal.h"
 #include "screens/frmTerminal2.h"
@@ -126,6 +128,43 @@ TEST_F(ArranqueEcra, TerminalTypeChoosesTheScreenAndOpensTheErpLinkForNonZero)
             EXPECT_TRUE(op.dialogos.isEmpty());
         }
     }
+}
+
+TEST_F(ArranqueEcra, TheScannerSettingsComeFromTheFileAndAValueNotValidIsReportedOnce)
+{
+    escrever(u"Terminal_Obras.oka"_s,
+             configuracao(u"0"_s) + u"[Leitor]\r\nIntervalo Máximo=50\r\nPrefixo Obra=OF\r\n"_s);
+    ResultadoMain r = Main({}, &op);
+    ASSERT_TRUE(r.ecra);
+    EXPECT_TRUE(op.dialogos.isEmpty());
+    EXPECT_EQ(r.ecra->leitorCodigos()->intervaloMaximo(), 50);
+    EXPECT_EQ(r.ecra->prefixos().prefixo(TipoCodigo::Obra), u"OF"_s);
+    // The screen reads scans from the start: an order label with the old prefix is refused.
+    TeclasLeitor teclas;
+    teclas.ligar(r.ecra->leitorCodigos());
+    teclas.ler(r.ecra.get(), u"OB26001"_s);
+    ASSERT_EQ(op.textos(u"Aviso"_s).size(), 1);
+    EXPECT_TRUE(op.textos(u"Aviso"_s)[0].startsWith(u"O código lido \"OB26001\" não é de nenhum tipo conhecido: "
+                                                    "os códigos começam por FU (funcionário), OF (obra),"_s));
+    r.ecra.reset();
+
+    // A value that is not valid: said once, in the daily log too, and the terminal starts with
+    // the default.
+    op.dialogos.clear();
+    QFile::remove(caminho(u"log-%1.txt"_s.arg(QDate::currentDate().toString(u"yyyy-MM-dd"_s))));
+    escrever(u"Terminal_Obras.oka"_s, configuracao(u"0"_s) + u"[Leitor]\r\nIntervalo Máximo=rápido\r\n"_s);
+    r = Main({}, &op);
+    ASSERT_TRUE(r.ecra);
+    ASSERT_EQ(op.dialogos.size(), 1);
+    EXPECT_EQ(op.dialogos[0].tipo, u"MensagemSistema"_s);
+    EXPECT_EQ(op.dialogos[0].imagem, 0);
+    EXPECT_TRUE(op.dialogos[0].texto.contains(u"Intervalo Máximo"_s) &&
+                op.dialogos[0].texto.contains(u"Terminal_Obras.oka"_s))
+        << op.dialogos[0].texto.toStdString();
+    EXPECT_EQ(r.ecra->leitorCodigos()->intervaloMaximo(), 30);
+    const QList<QByteArray> linhas = LinhasRegisto(pasta.path());
+    ASSERT_EQ(linhas.size(), 1);
+    EXPECT_EQ(CamposRegisto(linhas[0]).last(), op.dialogos[0].texto);
 }
 
 TEST_F(ArranqueEcra, MissingSettingsOpenTheDialogBeforeConnecting)

@@ -123,6 +123,22 @@ TEST_F(LeitorCodigosTest, ScannerBurstEndedByEnterOrTabIsReadAndSwallowed)
     tecla(Qt::Key_Enter, Leitor, Qt::KeypadModifier);
     EXPECT_EQ(lidos().value(2), QStringLiteral("MQm01"));
     EXPECT_EQ(campo.text(), QString());
+
+    // Ended by a line feed (a scanner's LF suffix, or a line end typed by a tool, arrives from the
+    // window system as a key of its own with the text "\n"), or a carriage return of that kind.
+    campo.setFocus();
+    for (const QChar fim : {QChar(u'\n'), QChar(u'\r')}) {
+        agora += 1000;
+        teclar(QStringLiteral("OP12"), Leitor);
+        agora += Leitor;
+        for (const QEvent::Type t : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent e(t, int(fim.unicode()), Qt::NoModifier, QString(fim));
+            QApplication::sendEvent(&campo, &e);
+        }
+        EXPECT_EQ(lidos().last(), QStringLiteral("OP12"));
+    }
+    EXPECT_EQ(lidos().size(), 5);
+    EXPECT_TRUE(campo.teclas.isEmpty()) << campo.teclas.join(u' ').toStdString();
 }
 
 TEST_F(LeitorCodigosTest, PersonsTypingArrivesUnchangedAndInOrder)

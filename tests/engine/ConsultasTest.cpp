@@ -1,6 +1,7 @@
 #include "DadosEngine.h"
 #include "dataaccess/CifraSenha.h"
 #include "engine/cl_Funcionarios.h"
+#include "engine/cl_Maquinas.h"
 #include "engine/cl_Motivos.h"
 #include "engine/cl_Operacoes.h"
 
@@ -34,6 +35,25 @@ TEST_P(Consultas, Catalogos)
     EXPECT_EQ(ops[0].texto(0), QStringLiteral("Corte"));
     o.Codigo = QStringLiteral("5");
     EXPECT_TRUE(o.Ler());
+    // A scanned code is looked up as typed: the id as the table holds it, nothing for a code that
+    // is not a number.
+    o.Codigo = QStringLiteral("010");
+    ASSERT_TRUE(o.Ler());
+    EXPECT_EQ(o.CodigoLido, QStringLiteral("10"));
+    EXPECT_EQ(o.Descricao, QStringLiteral("Corte"));
+    o.Codigo = QStringLiteral("X'1");
+    EXPECT_FALSE(o.Ler());
+    EXPECT_TRUE(o.CodigoLido.isEmpty() && o.Descricao.isEmpty());
+
+    cl_Maquinas m;
+    m.setBd_lig(&bd());
+    m.Codigo = QStringLiteral("M1");
+    ASSERT_TRUE(m.Ler());
+    EXPECT_EQ(m.Descricao, QStringLiteral("Serra"));
+    EXPECT_EQ(m.CodigoLido, QStringLiteral("M1"));
+    m.Codigo = QStringLiteral("M'9");
+    EXPECT_FALSE(m.Ler());
+    EXPECT_TRUE(m.CodigoLido.isEmpty() && m.Descricao.isEmpty());
 
     bd().executar(QStringLiteral("INSERT INTO oka_Motivos (codigo, Motivo) VALUES ('2', 'Falta'), ('1', 'Avaria')"));
     cl_Motivos mot;

@@ -21,6 +21,7 @@
 #include "dataaccess/CifraSenha.h"
 #include "erp/FixturaErp.h"
 #include "erp/LigacaoKovaBD.h"
+#include "screens/TeclasLeitor.h"
 #include "screens/TocarPainel.h"
 #include "screens/frmTerminal2.h"
 #include "support/BaseDadosTeste.h"
@@ -71,6 +72,8 @@ protected:
         if (!dialogosReais) ecra->setOperador(&op);
         ecra->setLigKova(std::move(link));
         ecra->Mostra();
+        // Keys typed by the tests come at a person's pace unless a test scans.
+        teclas.ligar(ecra->leitorCodigos());
         QCoreApplication::processEvents();
         ASSERT_TRUE(ecra->EcraCarregado);
         // The test screen is the terminal's panel, 1920 x 1080; the window fills it.
@@ -112,6 +115,7 @@ protected:
     }
 
     OperadorFalso op;
+    TeclasLeitor teclas;
     bool dialogosReais = false;
     std::unique_ptr<frmTerminal2> ecra;
 };
