@@ -31,6 +31,7 @@ PedidoFuncao Reenvio::PedidoDe(const EntradaJornal& e)
     p.DataHora = e.DataHora;
     p.Token = e.Token;
     p.Reenvio = true;
+    p.VerificacoesOmitidas = e.VerificacoesOmitidas;
     return p;
 }
 
