@@ -85,6 +85,7 @@ RelatorioReenvio Reenvio::Executar(int maximo)
         // Whatever was done on the server has its token there: the next replay finds it.
         r.interrompido = true;
         r.falha = e.texto();
+        r.falhaJornal = true;
     } catch (const ErroBD& e) {
         r.interrompido = true;
         r.falha = e.texto();
