@@ -19,11 +19,16 @@
 #include "base/Rotinas.h"
 #include "controls/PainelBotoes.h"
 #include "controls/okaBotao.h"
+#include "controls/ucLogin.h"
+#include "dataaccess/CifraSenha.h"
 #include "dataaccess/JornalLocal.h"
 #include "dataaccess/MonitorLigacao.h"
+#include "erp/LigacaoKovaBD.h"
+#include "screens/PainelConsumo.h"
 #include "screens/RegistoDiario.h"
 #include "screens/TocarPainel.h"
 #include "screens/frmTerminal.h"
+#include "screens/frmTerminal2.h"
 #include "support/BaseDadosTeste.h"
 #include "support/OperadorFalso.h"
 
@@ -278,4 +283,58 @@ TEST_F(SemLigacao, JornalQueNaoSePodeEscrever)
     EXPECT_TRUE(erros[0].endsWith(QStringLiteral("Nada foi registado; repita quando o servidor responder.")));
     EXPECT_EQ(ecra->PorEnviar, 0);
     EXPECT_TRUE(mensagensRegisto().contains(erros[0]));
+}
+
+// The ERP terminal: a kept function returns to the identification like a done one, the strip's
+// count stays in sight there; material consumption is never kept (stock cannot be checked
+// without the server): it goes to its own panel as always.
+TEST_F(SemLigacao, TerminalErpGuardaOsRegistosMasNaoOsConsumos)
+{
+    ecra.reset();
+    m_base->bd().executar(QStringLiteral("UPDATE oka_Funcionarios SET Senha = ?"),
+                          {CifraSenha::Cifrar(QStringLiteral("1234"))});
+    auto kova = std::make_unique<LigacaoKovaBD>();
+    kova->setModo(2);
+    ASSERT_TRUE(
+        kova->Ligar(QStringLiteral("."), QString(), QStringLiteral("Demo"), QStringLiteral("u"), QStringLiteral("p")));
+    kova->setBaseDados(m_ligacao.get());
+    frmTerminal2 t2;
+    t2.setLigacao(m_ligacao.get());
+    t2.setOperador(&op);
+    t2.setLigKova(std::move(kova));
+    t2.Mostra();
+    QCoreApplication::processEvents();
+    auto entrar = [&] {
+        tocar(t2.PainelBotesUtilizadores, QStringLiteral("Ana Silva"));
+        for (int tecla : {1, 2, 3, 4})
+            QTest::mouseClick(t2.ucLogin->btAlfa[std::size_t(tecla)], Qt::LeftButton);
+        QTest::mouseClick(t2.ucLogin->btAlfa[ucLogin::TeclaEnter], Qt::LeftButton);
+        ASSERT_TRUE(t2.PainelObra->isVisible());
+        tocar(t2.PainelObra, QStringLiteral("Obra 1001"));
+    };
+
+    entrar();
+    tocar(t2.PainelFuncoes, QStringLiteral("Consumo de Materiais"));
+    m_proxy->recusar(true);
+    QTest::mouseClick(t2.btConfirmar, Qt::LeftButton);
+    EXPECT_TRUE(t2.PainelDonsumo->isVisible());
+    EXPECT_EQ(t2.PorEnviar, 0);
+    t2.EscondeConsumo();
+    t2.Limpar(false);
+    m_proxy->recusar(false);
+    tocar(t2.PainelObra, QStringLiteral("Obra 1001"));
+
+    tocar(t2.PainelOperacoes, QStringLiteral("Corte"));
+    tocar(t2.PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    m_proxy->recusar(true);
+    QTest::mouseClick(t2.btConfirmar, Qt::LeftButton);
+    EXPECT_EQ(op.textos(QStringLiteral("Aviso")).last(),
+              QStringLiteral("Sem ligação ao servidor: registo guardado, será enviado"));
+    EXPECT_TRUE(t2.ucLogin->isVisible());
+    EXPECT_TRUE(t2.FrameDataHora->isVisible());
+    EXPECT_EQ(t2.FrameDataHora->title(), QStringLiteral("Por enviar: 1 · Recusados: 0"));
+    const QList<EntradaJornal> guardadas = t2.Jornal()->Pendentes();
+    ASSERT_EQ(guardadas.size(), 1);
+    EXPECT_EQ(guardadas[0].TipoTerminal, 1);
+    EXPECT_EQ(guardadas[0].Utilizador, QStringLiteral("F1"));
 }
