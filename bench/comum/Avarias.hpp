@@ -135,7 +135,9 @@ inline ResultadoAvaria avariaPgForaDeAlcance(const OpcoesForaDeAlcance& o)
     // Every terminal did work after the outage.
     QSet<int> depois;
     int errosObscuros = 0;
+    qint64 ultimoEnvio = -1;
     for (const Evento& e : c.eventos) {
+        ultimoEnvio = std::max(ultimoEnvio, e.msReenvio);
         if (e.ok && !e.reenviada && fimParagem >= 0 && e.msDesdeInicio > fimParagem + 1500) depois.insert(e.terminal);
         if ((e.excepcao && e.mensagem.trimmed().isEmpty()) ||
             (!e.mensagensSistema.isEmpty() && e.mensagensSistema.join(QString()).trimmed().isEmpty()))
@@ -143,14 +145,16 @@ inline ResultadoAvaria avariaPgForaDeAlcance(const OpcoesForaDeAlcance& o)
     }
     r.detalhe = c.relatorio() + QStringLiteral("Servidor parado aos %1 ms durante %2 ms, de volta: %3; terminais "
                                                "reiniciados: %4; segunda paragem durante o envio: %5; terminais com "
-                                               "trabalho depois: %6 de %7\n")
+                                               "trabalho depois: %6 de %7; último registo guardado enviado %8 ms "
+                                               "depois de o servidor voltar\n")
                                     .arg(parado.load())
                                     .arg(o.paradoMs)
                                     .arg(reiniciou ? QStringLiteral("sim") : QStringLiteral("não"))
                                     .arg(c.reinicios)
                                     .arg(quedaFeita ? QStringLiteral("sim") : QStringLiteral("não"))
                                     .arg(depois.size())
-                                    .arg(o.terminais);
+                                    .arg(o.terminais)
+                                    .arg(ultimoEnvio - fimParagem.load());
     r.passou = reiniciou && voltouDaQueda && (!o.queda || quedaFeita) && c.violacoes.isEmpty() &&
                c.errosInesperados.isEmpty() && c.guardadas > 0 && c.reenviadas == c.guardadas && c.porEnviar == 0 &&
                (!o.reiniciar || c.reinicios == o.terminais) && errosObscuros == 0 && depois.size() == o.terminais;

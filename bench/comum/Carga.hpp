@@ -136,6 +136,7 @@ struct Evento
     bool guardada = false;                // kept in the terminal's journal while the server was away
     bool reenviada = false;               // sent from the journal later (ok and mensagem are that outcome)
     bool jaGravada = false;               // found done by its token when it was sent
+    qint64 msReenvio = -1;                // when it was sent, in the run's elapsed ms
     QString mensagem;                     // the refusal, or the error text
     QStringList mensagensSistema;         // what the operator was shown
     double us = 0;
@@ -494,7 +495,8 @@ private:
         e.ok = ev.desfecho != EventoReenvio::Desfecho::Recusada;
         e.jaGravada = ev.desfecho == EventoReenvio::Desfecho::JaGravada;
         e.mensagem = ev.mensagem;
-        if (m_p.aposReenvio) m_p.aposReenvio(qint64(microsDesde(m_t0) / 1000));
+        e.msReenvio = qint64(microsDesde(m_t0) / 1000);
+        if (m_p.aposReenvio) m_p.aposReenvio(e.msReenvio);
     }
 
     // Confirms engine function `codigo` as the screens do: with a new token, kept when the server
