@@ -307,6 +307,7 @@ void EcraTerminal::RegistarReenvio(const EventoReenvio& evento)
 
 void EcraTerminal::MostrarRecusados()
 {
+    if (!m_jornal) return;
     const QString titulo = Menu_Recusados->text();
     QString supervisor;
     const QString funcao = QStringLiteral("Função:") + titulo;
@@ -590,6 +591,7 @@ EcraTerminal::Despacho EcraTerminal::DespacharComum(const QString& codigo, bool&
 
 EcraTerminal::Despacho EcraTerminal::Enviar(const QString& codigo, bool& resultado, QString& mensagem)
 {
+    if (!m_envio) throw ErroBD(QStringLiteral("Cl_EQP sem ligação à base de dados"));
     EntradaJornal f;
     f.Funcao = codigo;
     f.DescricaoFuncao = DescricaoFuncao;
