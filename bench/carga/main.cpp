@@ -3,10 +3,13 @@
 //   bench_carga --bd sqlite:FILE|pg:SCHEMA [--terminais T] [--segundos S] [--funcionarios N]
 //               [--partilhados N] [--partilha P] [--gerar LINHAS] [--semente N]
 //   bench_carga --avarias [--bd sqlite:FILE|pg:SCHEMA] [--segundos S]
+//   bench_carga --fora-de-alcance [--terminais T] [--segundos S] [--parado MS]
 // --funcionarios: employees of each terminal's own; --partilhados: employees every terminal serves
 // too, on a share P (0 to 1) of the steps. --gerar makes the database anew with that many labour
-// lines (50 per order) first. --avarias runs the fault injections (see bench/README.md). Exit
-// status 0 only with no violation and no unexpected error.
+// lines (50 per order) first. --avarias runs the fault injections (see bench/README.md);
+// --fora-de-alcance only the server out of reach under load, for MS milliseconds (default a
+// quarter of the run), with every terminal restarted meanwhile and a second stop while the
+// journals are sent. Exit status 0 only with no violation and no unexpected error.
 #include <cstdio>
 
 #include <QCoreApplication>
@@ -45,7 +48,8 @@ int main(int argc, char** argv)
     p.terminais = 8;
     p.segundos = 60;
     qint64 gerar = 0;
-    bool avarias = false;
+    bool avarias = false, foraDeAlcance = false;
+    int parado = 0;
     for (int i = 0; i < a.size(); ++i) {
         const QString v = i + 1 < a.size() ? a[i + 1] : QString();
         if (a[i] == QLatin1String("--bd"))
@@ -66,14 +70,31 @@ int main(int argc, char** argv)
             p.semente = v.toUInt(), ++i;
         else if (a[i] == QLatin1String("--avarias"))
             avarias = true;
+        else if (a[i] == QLatin1String("--fora-de-alcance"))
+            foraDeAlcance = true;
+        else if (a[i] == QLatin1String("--parado"))
+            parado = std::max(100, v.toInt()), ++i;
         else {
             err << "Uso: bench_carga --bd sqlite:FICHEIRO|pg:ESQUEMA [--terminais T] [--segundos S] [--funcionarios N]"
                    " [--partilhados N] [--partilha P] [--gerar LINHAS] [--semente N]\n"
-                   "       bench_carga --avarias [--bd ...] [--segundos S]\n";
+                   "       bench_carga --avarias [--bd ...] [--segundos S]\n"
+                   "       bench_carga --fora-de-alcance [--terminais T] [--segundos S] [--parado MS]\n";
             return 2;
         }
     }
     try {
+        if (foraDeAlcance) {
+            OpcoesForaDeAlcance o;
+            o.terminais = p.terminais;
+            o.segundos = p.segundos;
+            o.paradoMs = parado > 0 ? parado : int(p.segundos * 1000 / 4);
+            out << "PostgreSQL fora de alcance durante " << o.paradoMs << " ms com " << o.terminais << " terminais em "
+                << o.segundos << " s\n";
+            out.flush();
+            const ResultadoAvaria r = avariaPgForaDeAlcance(o);
+            out << (r.passou ? "PASSOU " : r.saltado ? "SALTADO " : "FALHOU ") << r.nome << "\n" << r.detalhe << "\n";
+            return r.passou ? 0 : 1;
+        }
         if (avarias) {
             bool tudoBem = true;
             for (const ResultadoAvaria& r :

@@ -1,9 +1,12 @@
 #pragma once
-// Fault injection: the PostgreSQL server stopped in the middle of a load run and started again;
+// Fault injection: the PostgreSQL server stopped in the middle of a load run and started again
+// (the terminals keep what they confirm meanwhile in their journals, and are restarted);
 // a SQLite database locked by another process beyond the busy timeout; the program folder made
 // read-only; configuration files that are empty, binary or huge. Header only: bench_carga
 // --avarias runs them at length, tests/carga briefly.
 
+#include <limits>
+#include <mutex>
 #include <sys/stat.h>
 
 #include <QFile>
@@ -44,13 +47,27 @@ inline void gerarPequena(const ParametrosLigacao& par, qint64 linhas = 4000)
     GeradorDados::Gerar(l, g);
 }
 
-// PostgreSQL stopped (immediately, as a crash would) a quarter into a run and started again a
-// second later: operations fail with a clear error meanwhile, nothing is half-written, and every
-// terminal records work again once the server is back, without being restarted.
-inline ResultadoAvaria avariaPgReinicio(double segundos, int terminais = 4)
+// The server out of reach in the middle of a load run: PostgreSQL stopped (immediately, as a
+// crash or a pulled cable would) a quarter into the run, for `paradoMs`, while the terminals go on
+// confirming. What they confirm meanwhile is kept in their journals; with `reiniciar` every
+// terminal is restarted half way through the outage (its objects made anew on its journal); with
+// `queda` the server is stopped again for half a second as soon as a terminal has sent its first
+// kept entry. Once it is back for good every journal empties: every function confirmed is done
+// exactly once or refused, with its own date and time (the check's tokens), nothing is left, no
+// line is doubled, and the totals equal a fresh roll-up.
+struct OpcoesForaDeAlcance
+{
+    double segundos = 6;
+    int terminais = 4;
+    int paradoMs = 1500;
+    bool reiniciar = true;
+    bool queda = true;
+};
+
+inline ResultadoAvaria avariaPgForaDeAlcance(const OpcoesForaDeAlcance& o)
 {
     ResultadoAvaria r;
-    r.nome = QStringLiteral("PostgreSQL parado e reiniciado a meio da carga");
+    r.nome = QStringLiteral("PostgreSQL fora de alcance a meio da carga (jornal, reinício, queda no envio)");
     const QString impedimento = ServidorPg::impedimento();
     if (!impedimento.isEmpty()) {
         r.saltado = true;
@@ -65,44 +82,82 @@ inline ResultadoAvaria avariaPgReinicio(double segundos, int terminais = 4)
     }
     const ParametrosLigacao par = s.parametros(QStringLiteral("carga"));
     gerarPequena(par);
-    std::atomic<qint64> parado{-1}, fimJanela{-1};
     ParametrosCarga p;
-    p.terminais = terminais;
-    p.segundos = segundos;
+    p.terminais = o.terminais;
+    p.segundos = o.segundos;
     p.escreverLog = false;
-    const qint64 quando = qint64(segundos * 1000 / 4);
+    p.esperaInicialMs = 50;
+    p.esperaMaximaMs = 400;
+    // Errors stamped within a window (from the stop to 1.5 s after the start) are expected.
+    std::mutex mutex;
+    QList<std::pair<qint64, qint64>> janelas;
+    const auto t0 = Relogio::now();
+    auto agora = [&] { return qint64(microsDesde(t0) / 1000); };
+    auto abrirJanela = [&](qint64 ms) {
+        std::lock_guard<std::mutex> g(mutex);
+        janelas << std::pair{ms - 50, std::numeric_limits<qint64>::max()};
+    };
+    auto fecharJanela = [&](qint64 ms) {
+        std::lock_guard<std::mutex> g(mutex);
+        janelas.last().second = ms + 1500;
+    };
+    std::atomic<qint64> parado{-1}, fimParagem{-1};
+    std::atomic<bool> deVolta{false}, quedaFeita{false}, voltouDaQueda{!o.queda};
+    const qint64 quando = qint64(o.segundos * 1000 / 4);
     bool reiniciou = false;
-    // Terminal 0 stops the server, waits a second and starts it again; errors stamped from the stop
-    // until 1.5 s after the start are expected, any other is not.
     p.aposOperacao = [&](qint64 ms) {
         if (parado >= 0 || ms < quando) return;
-        const auto h0 = Relogio::now();
         parado = ms;
+        abrirJanela(agora());
         s.parar(true);
-        QThread::msleep(1000);
+        QThread::msleep(unsigned(o.paradoMs / 2));
+        if (o.reiniciar) ++*p.reinicios;
+        QThread::msleep(unsigned(o.paradoMs / 2));
         reiniciou = s.arrancar();
-        fimJanela = ms + qint64(microsDesde(h0) / 1000) + 1500;
+        deVolta = true;
+        fimParagem = agora();
+        fecharJanela(fimParagem);
     };
-    const ResultadoCarga c = correrCarga(
-        par, p, [&](qint64 ms) { return parado >= 0 && ms >= parado - 50 && (fimJanela < 0 || ms <= fimJanela); });
-    // Every terminal did work after the window.
+    p.aposReenvio = [&](qint64) {
+        if (!o.queda || !deVolta || quedaFeita.exchange(true)) return;
+        abrirJanela(agora());
+        s.parar(true);
+        QThread::msleep(500);
+        voltouDaQueda = s.arrancar();
+        fecharJanela(agora());
+    };
+    const ResultadoCarga c = correrCarga(par, p, [&](qint64 ms) {
+        std::lock_guard<std::mutex> g(mutex);
+        for (const auto& [de, ate] : janelas)
+            if (ms >= de && ms <= ate) return true;
+        return false;
+    });
+    // Every terminal did work after the outage.
     QSet<int> depois;
     int errosObscuros = 0;
+    qint64 ultimoEnvio = -1;
     for (const Evento& e : c.eventos) {
-        if (e.ok && fimJanela >= 0 && e.msDesdeInicio > fimJanela) depois.insert(e.terminal);
-        // An error that says nothing would leave the operator guessing.
+        ultimoEnvio = std::max(ultimoEnvio, e.msReenvio);
+        if (e.ok && !e.reenviada && fimParagem >= 0 && e.msDesdeInicio > fimParagem + 1500) depois.insert(e.terminal);
         if ((e.excepcao && e.mensagem.trimmed().isEmpty()) ||
             (!e.mensagensSistema.isEmpty() && e.mensagensSistema.join(QString()).trimmed().isEmpty()))
             ++errosObscuros;
     }
-    r.detalhe = c.relatorio() +
-                QStringLiteral("Servidor parado aos %1 ms, de volta: %2; terminais com trabalho depois: %3 de %4\n")
-                    .arg(parado.load())
-                    .arg(reiniciou ? QStringLiteral("sim") : QStringLiteral("não"))
-                    .arg(depois.size())
-                    .arg(terminais);
-    r.passou = reiniciou && c.violacoes.isEmpty() && c.errosInesperados.isEmpty() && c.errosEsperados > 0 &&
-               errosObscuros == 0 && depois.size() == terminais;
+    r.detalhe = c.relatorio() + QStringLiteral("Servidor parado aos %1 ms durante %2 ms, de volta: %3; terminais "
+                                               "reiniciados: %4; segunda paragem durante o envio: %5; terminais com "
+                                               "trabalho depois: %6 de %7; último registo guardado enviado %8 ms "
+                                               "depois de o servidor voltar\n")
+                                    .arg(parado.load())
+                                    .arg(o.paradoMs)
+                                    .arg(reiniciou ? QStringLiteral("sim") : QStringLiteral("não"))
+                                    .arg(c.reinicios)
+                                    .arg(quedaFeita ? QStringLiteral("sim") : QStringLiteral("não"))
+                                    .arg(depois.size())
+                                    .arg(o.terminais)
+                                    .arg(ultimoEnvio - fimParagem.load());
+    r.passou = reiniciou && voltouDaQueda && (!o.queda || quedaFeita) && c.violacoes.isEmpty() &&
+               c.errosInesperados.isEmpty() && c.guardadas > 0 && c.reenviadas == c.guardadas && c.porEnviar == 0 &&
+               (!o.reiniciar || c.reinicios == o.terminais) && errosObscuros == 0 && depois.size() == o.terminais;
     return r;
 }
 
@@ -328,8 +383,12 @@ inline QList<ResultadoAvaria> correrAvarias(const QString& bd, double segundos,
     } else {
         r << avariaPastaSoLeitura(std::min(segundos, 5.0));
     }
-    passo(QStringLiteral("... PostgreSQL parado e reiniciado"));
-    r << avariaPgReinicio(segundos);
+    passo(QStringLiteral("... PostgreSQL fora de alcance"));
+    OpcoesForaDeAlcance o;
+    o.segundos = segundos;
+    o.terminais = 8;
+    o.paradoMs = int(std::max(1500.0, segundos * 1000 / 4));
+    r << avariaPgForaDeAlcance(o);
     return r;
 }
 

@@ -11,6 +11,12 @@
 // k + 1 + n * T of the run's day, so every stamp (and so every line's start or end time) names one
 // operation. That is what lets the check tie every change of a line to the operation that
 // reported it, and prove that refused or failed ones wrote nothing.
+//
+// Each terminal confirms the engine's functions as the screens do, through EnvioFuncoes with a
+// journal of its own: with a token each, kept while the server is out of reach and sent later
+// with their recorded stamps (retried with a short bounded back-off between steps, and at the end
+// of the run until every journal is empty). The check then holds each function to its token:
+// done exactly when its token is on the server, with its own date and time.
 
 #include <algorithm>
 #include <atomic>
@@ -34,7 +40,10 @@
 #include "base/Rotinas.h"
 #include "dataaccess/GeradorDados.h"
 #include "dataaccess/LerCI.h"
+#include "dataaccess/RegistosTerminal.h"
 #include "engine/Cl_EQP.h"
+#include "engine/EnvioFuncoes.h"
+#include "engine/Reenvio.h"
 #include "erp/LigacaoKovaBD.h"
 #include "erp/cl_GravaKova.h"
 
@@ -121,7 +130,13 @@ struct Evento
     bool deliberadamenteInvalido = false; // a refusal is the expected outcome
     bool excepcao = false;                // an error reached the caller
     bool ligacaoPerdida = false;          // lost before its COMMIT: nothing landed
-    bool incerto = false;                 // lost during its COMMIT: it may have landed
+    bool incerto = false;                 // lost during its COMMIT: it may have landed (a posting; an
+                                          // engine function's token told at once whether it did)
+    QString token;                        // an engine function's token
+    bool guardada = false;                // kept in the terminal's journal while the server was away
+    bool reenviada = false;               // sent from the journal later (ok and mensagem are that outcome)
+    bool jaGravada = false;               // found done by its token when it was sent
+    qint64 msReenvio = -1;                // when it was sent, in the run's elapsed ms
     QString mensagem;                     // the refusal, or the error text
     QStringList mensagensSistema;         // what the operator was shown
     double us = 0;
@@ -143,6 +158,16 @@ struct ParametrosCarga
     QString pastaKova;       // existing folder for the ERP link (a temporary one when empty)
     // Called by terminal 0 after each of its operations (fault injection), with the run's elapsed ms.
     std::function<void(qint64)> aposOperacao;
+    // Called by any terminal after each entry it sent from its journal, with the run's elapsed ms.
+    std::function<void(qint64)> aposReenvio;
+    // Each increase restarts every terminal at its next step: its connection, engine and journal
+    // objects made anew on the same journal file, as a terminal switched off and on again.
+    std::shared_ptr<std::atomic<int>> reinicios = std::make_shared<std::atomic<int>>(0);
+    // Waits between tries to send a journal (the screens wait 2 s doubling to 60 s).
+    int esperaInicialMs = 50;
+    int esperaMaximaMs = 800;
+    // After the run's seconds, how long the terminals go on sending what their journals hold.
+    double segundosEsvaziar = 30;
 };
 
 namespace detalhe {
@@ -246,6 +271,12 @@ struct ResultadoCarga
     QStringList indeterminados; // commits whose answer was lost with the connection
     QStringList errosInesperados;
     int errosEsperados = 0; // errors while a fault was injected on purpose
+    int guardadas = 0;      // functions kept in a journal
+    int reenviadas = 0;     // of those, sent later (done or refused then)
+    int jaGravadas = 0;     // sent, and found done by their token (a COMMIT whose answer was lost)
+    int incertas = 0;       // COMMITs whose answer was lost, resolved at once by the token
+    int porEnviar = 0;      // left in the journals at the end
+    int reinicios = 0;      // terminal restarts
     int falhasLog = 0;
     QString primeiraFalhaLog;
     double segundos = 0;
@@ -293,6 +324,14 @@ struct ResultadoCarga
         if (!indeterminados.isEmpty())
             r += QStringLiteral("Confirmações sem resposta (ligação perdida no COMMIT): %1\n")
                      .arg(indeterminados.size());
+        if (guardadas || incertas || porEnviar)
+            r += QStringLiteral("Guardadas sem ligação: %1, enviadas depois: %2 (já gravadas pelo token: %3); "
+                                "COMMIT sem resposta resolvidos pelo token: %4; por enviar no fim: %5\n")
+                     .arg(guardadas)
+                     .arg(reenviadas)
+                     .arg(jaGravadas)
+                     .arg(incertas)
+                     .arg(porEnviar);
         if (falhasLog)
             r += QStringLiteral("Falhas de escrita do registo diário notadas: %1 (%2)\n")
                      .arg(falhasLog)
@@ -322,11 +361,11 @@ public:
 
     Terminal(int k, const ParametrosCarga& p, const ParametrosLigacao& par, QStringList funcs, QStringList partilhados,
              QStringList obras, QStringList artigos, QStringList descritores, int nOper, QStringList maquinas,
-             QString pastaKova, QDateTime arranque)
+             QString pastaKova, QDateTime arranque, QString ficheiroJornal)
         : m_k(k), m_p(p), m_par(par), m_funcs(std::move(funcs)), m_partilhados(std::move(partilhados)),
           m_obras(std::move(obras)), m_artigos(std::move(artigos)), m_descritores(std::move(descritores)),
           m_nOper(nOper), m_maqs(std::move(maquinas)), m_pastaKova(std::move(pastaKova)), m_arranque(arranque),
-          m_rng(p.semente * 7919u + unsigned(k))
+          m_ficheiroJornal(std::move(ficheiroJornal)), m_rng(p.semente * 7919u + unsigned(k))
     {
     }
 
@@ -334,25 +373,32 @@ public:
     int falhasLog = 0;
     QString primeiraFalhaLog;
     QString erroArranque;
+    int porEnviar = 0;
+    int reinicios = 0;
+    QStringList errosJornal;
+
+    static QString Nome(int k) { return QStringLiteral("carga-%1").arg(k); }
 
     void correr(const std::atomic<bool>& parar, const bench::Relogio::time_point& t0)
     {
-        LigacaoDados l;
-        if (!l.Abrir(m_par, &erroArranque)) return;
-        Cl_EQP eqp;
-        OperadorScript op;
-        eqp.setBd_lig(&l);
-        eqp.setOperador(&op);
-        LigacaoKovaBD kova;
-        kova.setBaseDados(&l);
-        kova.Ligar(m_pastaKova, QString(), QStringLiteral("CARGA"), QStringLiteral("terminal%1").arg(m_k),
-                   QStringLiteral("x"));
+        m_t0 = t0;
+        std::unique_ptr<Sessao> s = abrir(false);
+        if (!s) return;
+        int reiniciosVistos = m_p.reinicios->load();
         const int T = m_p.terminais;
         for (qint64 n = 0; !parar.load(); ++n) {
             const qint64 segundo = m_k + 1 + n * T;
             if (segundo >= 86400) break; // the run's day is used up
+            if (m_p.reinicios->load() != reiniciosVistos) {
+                // Switched off and on again: everything but the journal's file is made anew.
+                reiniciosVistos = m_p.reinicios->load();
+                s.reset();
+                s = abrir(true);
+                ++reinicios;
+            }
+            reenviarSeDevido(*s, false);
             const QDateTime t(m_p.dia, QTime(0, 0).addSecs(int(segundo)));
-            Evento e = passo(eqp, op, kova, l, t);
+            Evento e = passo(*s, t);
             e.msDesdeInicio = qint64(microsDesde(t0) / 1000);
             if (m_p.escreverLog && e.tipo != Tipo::Consulta) {
                 QString erro;
@@ -362,10 +408,116 @@ public:
                     if (!falhasLog++) primeiraFalhaLog = erro;
                 }
             }
+            if (!e.token.isEmpty()) m_porToken.insert(e.token, int(eventos.size()));
             eventos << e;
             if (e.excepcao) QThread::msleep(100); // the operator reads the error before touching again
             if (m_k == 0 && m_p.aposOperacao) m_p.aposOperacao(e.msDesdeInicio);
         }
+        // Whatever waits is sent once the server answers, as the terminal would go on doing.
+        const auto fim = Relogio::now() + std::chrono::milliseconds(qint64(m_p.segundosEsvaziar * 1000));
+        while ((porEnviar = pendentes(*s)) > 0 && Relogio::now() < fim) {
+            reenviarSeDevido(*s, true);
+            QThread::msleep(10);
+        }
+        porEnviar = pendentes(*s);
+    }
+
+private:
+    // What a terminal holds while it runs; made anew at a restart.
+    struct Sessao
+    {
+        LigacaoDados l;
+        Cl_EQP eqp;
+        LigacaoKovaBD kova;
+        std::unique_ptr<JornalLocal> jornal;
+        std::unique_ptr<ExecutorEQP> executor;
+        std::unique_ptr<EnvioFuncoes> envio;
+        std::unique_ptr<Reenvio> reenvio;
+    };
+
+    // Opens the connection (a restart while the server is away goes on without it: each statement
+    // tries to open it again), the engine, the ERP link and the journal.
+    std::unique_ptr<Sessao> abrir(bool reinicio)
+    {
+        auto s = std::make_unique<Sessao>();
+        QString erro;
+        if (!s->l.Abrir(m_par, &erro) && !reinicio) {
+            erroArranque = erro;
+            return nullptr;
+        }
+        s->eqp.setBd_lig(&s->l);
+        s->eqp.setOperador(&m_op);
+        s->kova.setBaseDados(&s->l);
+        s->kova.Ligar(m_pastaKova, QString(), QStringLiteral("CARGA"), QStringLiteral("terminal%1").arg(m_k),
+                      QStringLiteral("x"));
+        const QString destino = m_par.descricao();
+        s->jornal = std::make_unique<JornalLocal>(m_ficheiroJornal);
+        s->executor = std::make_unique<ExecutorEQP>(s->eqp, Nome(m_k));
+        s->envio = std::make_unique<EnvioFuncoes>(*s->executor, *s->jornal, destino, Nome(m_k));
+        s->reenvio = std::make_unique<Reenvio>(*s->jornal, *s->executor, destino);
+        QObject::connect(s->reenvio.get(), &Reenvio::entradaTratada,
+                         [this](const EventoReenvio& ev) { tratarReenvio(ev); });
+        m_proximoReenvio = Relogio::now();
+        return s;
+    }
+
+    int pendentes(Sessao& s)
+    {
+        try {
+            return s.jornal->NumeroPendentes();
+        } catch (const ErroJornal& e) {
+            errosJornal << e.texto();
+            return 0;
+        }
+    }
+
+    // Sends a few waiting entries when the back-off allows (`tudo`: all that can go now).
+    void reenviarSeDevido(Sessao& s, bool tudo)
+    {
+        if (Relogio::now() < m_proximoReenvio || pendentes(s) == 0) return;
+        const RelatorioReenvio r = s.reenvio->Executar(tudo ? -1 : 3);
+        if (r.falhaJornal) errosJornal << r.falha;
+        if (r.interrompido || r.ocupado) {
+            m_espera = std::min(m_espera * 2, m_p.esperaMaximaMs);
+            m_proximoReenvio = Relogio::now() + std::chrono::milliseconds(m_espera);
+        } else {
+            m_espera = m_p.esperaInicialMs;
+        }
+    }
+
+    void tratarReenvio(const EventoReenvio& ev)
+    {
+        if (ev.desfecho == EventoReenvio::Desfecho::Adiada) return;
+        const int i = m_porToken.value(ev.entrada.Token, -1);
+        if (i < 0) return;
+        Evento& e = eventos[i];
+        e.reenviada = true;
+        e.ok = ev.desfecho != EventoReenvio::Desfecho::Recusada;
+        e.jaGravada = ev.desfecho == EventoReenvio::Desfecho::JaGravada;
+        e.mensagem = ev.mensagem;
+        e.msReenvio = qint64(microsDesde(m_t0) / 1000);
+        if (m_p.aposReenvio) m_p.aposReenvio(e.msReenvio);
+    }
+
+    // Confirms engine function `codigo` as the screens do: with a new token, kept when the server
+    // is out of reach. True when it was done now.
+    bool enviar(Sessao& s, Evento& e, const QString& codigo, QString& msg, const QString& motivo = {})
+    {
+        EntradaJornal f;
+        f.Funcao = codigo;
+        f.Utilizador = e.func;
+        f.Obra = e.obra;
+        f.Operacao = e.oper;
+        f.Maquina = e.maq;
+        f.MotivoSuspensao = motivo;
+        f.DataHora = e.t;
+        f.Token = RegistosTerminal::NovoToken();
+        e.token = f.Token;
+        const DesfechoConfirmacao d = s.envio->Confirmar(f);
+        e.incerto = d.incerta;
+        e.guardada = d.guardada;
+        msg = d.resultado.mensagem;
+        return !d.guardada && d.resultado.resultado;
     }
 
 private:
@@ -393,8 +545,12 @@ private:
         return f;
     }
 
-    Evento passo(Cl_EQP& eqp, OperadorScript& op, LigacaoKovaBD& kova, LigacaoDados& l, const QDateTime& t)
+    Evento passo(Sessao& s, const QDateTime& t)
     {
+        Cl_EQP& eqp = s.eqp;
+        OperadorScript& op = m_op;
+        LigacaoKovaBD& kova = s.kova;
+        LigacaoDados& l = s.l;
         const bool partilhado = !m_partilhados.isEmpty() && sorte(m_p.partilha);
         const QStringList& quem = partilhado || m_funcs.isEmpty() ? m_partilhados : m_funcs;
         const Func f = conhecer(l, quem[aleatorio(int(quem.size()))]);
@@ -450,7 +606,7 @@ private:
                     e.oper = QString::number(1 + aleatorio(m_nOper));
                     e.maq = m_maqs[aleatorio(int(m_maqs.size()))];
                 }
-                e.ok = eqp.Operacao_Inicio(e.func, e.obra, e.oper, e.maq, t, msg, true);
+                e.ok = enviar(s, e, QStringLiteral("AC007"), msg);
                 break;
             }
             case Tipo::Fim: {
@@ -463,7 +619,7 @@ private:
                     const Aberta& a = hoje[aleatorio(int(hoje.size()))];
                     e.obra = a.obra, e.oper = a.oper, e.maq = a.maq;
                 }
-                e.ok = eqp.Operacao_fim(e.func, e.obra, e.oper, e.maq, t, msg);
+                e.ok = enviar(s, e, QStringLiteral("AC008"), msg);
                 break;
             }
             case Tipo::Suspender:
@@ -482,36 +638,36 @@ private:
                 }
                 switch (e.tipo) {
                 case Tipo::Suspender:
-                    e.ok = eqp.Obra_Suspender(e.func, e.obra, t, QStringLiteral("Avaria da máquina"), msg);
+                    e.ok = enviar(s, e, QStringLiteral("AC001"), msg, QStringLiteral("Avaria da máquina"));
                     break;
                 case Tipo::PorTerminar:
-                    e.ok = eqp.Obra_PorTerminar(e.func, e.obra, t, msg);
+                    e.ok = enviar(s, e, QStringLiteral("AC002"), msg);
                     break;
                 case Tipo::PorControlar:
-                    e.ok = eqp.Obra_PorControlar(e.func, e.obra, t, msg);
+                    e.ok = enviar(s, e, QStringLiteral("AC003"), msg);
                     break;
                 case Tipo::Terminar:
-                    e.ok = eqp.Obra_Terminar(e.func, e.obra, t, msg);
+                    e.ok = enviar(s, e, QStringLiteral("AC004"), msg);
                     break;
                 case Tipo::SubContrato:
-                    e.ok = eqp.Obra_SubContrato(e.obra, t, msg);
+                    e.ok = enviar(s, e, QStringLiteral("AC006"), msg);
                     break;
                 default:
-                    e.ok = eqp.Obra_NaoConforme(e.func, e.obra, t, msg);
+                    e.ok = enviar(s, e, QStringLiteral("AC005"), msg);
                     break;
                 }
                 break;
             }
             case Tipo::DiaFim:
                 e.deliberadamenteInvalido = f.abertas.isEmpty();
-                e.ok = eqp.Dia_Fim(e.func, t, msg);
+                e.ok = enviar(s, e, QStringLiteral("OB003"), msg);
                 break;
             case Tipo::DiaInicio:
-                e.ok = eqp.Dia_Inicio(e.func, t, msg);
+                e.ok = enviar(s, e, QStringLiteral("OB002"), msg);
                 break;
             case Tipo::TerminaTodas:
                 e.deliberadamenteInvalido = f.abertas.isEmpty();
-                e.ok = eqp.TerminaTodasOperacoes(e.func, t, msg);
+                e.ok = enviar(s, e, QStringLiteral("AC009"), msg);
                 break;
             case Tipo::Gravar: {
                 e.obra = m_obras[aleatorio(int(m_obras.size()))];
@@ -532,6 +688,10 @@ private:
                         e.quantidades.last() = Currency(10000000); // more than any stock
                     }
                 }
+                // A terminal restarted while the server was away links to the ERP once it answers.
+                if (!kova.ligado())
+                    kova.Ligar(m_pastaKova, QString(), QStringLiteral("CARGA"), QStringLiteral("terminal%1").arg(m_k),
+                               QStringLiteral("x"));
                 cl_GravaKova g;
                 g.setBd(&l);
                 g.setLigKova(&kova);
@@ -567,6 +727,10 @@ private:
             e.incerto = x.tipo() == ErroBD::Tipo::ResultadoIncerto;
             e.mensagem =
                 QStringLiteral("Erro ") + x.codigoNativo() + QStringLiteral(" (") + x.texto() + QStringLiteral(")");
+        } catch (const ErroJornal& x) {
+            e.ok = false;
+            e.excepcao = true;
+            e.mensagem = x.texto();
         } catch (const std::exception& x) {
             e.ok = false;
             e.excepcao = true;
@@ -589,7 +753,13 @@ private:
     QStringList m_maqs;
     QString m_pastaKova;
     QDateTime m_arranque;
+    QString m_ficheiroJornal;
     std::mt19937 m_rng;
+    OperadorScript m_op;
+    QHash<QString, int> m_porToken; // event by its token
+    Relogio::time_point m_proximoReenvio{};
+    Relogio::time_point m_t0{};
+    int m_espera = 50;
 };
 
 class FioTerminal : public QThread
@@ -666,13 +836,14 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
             if (e.ok && (e.tipo == Tipo::Inicio || e.tipo == Tipo::DiaInicio)) porInicio.insert(chave, &e);
             if (e.ok && estadoEscrito(e.tipo))
                 porFim.insert((e.tipo == Tipo::SubContrato ? e.obra : e.func) + QLatin1Char('@') + hh(e.t).toSql(), &e);
-            if ((e.ok || e.incerto) && e.tipo == Tipo::DiaInicio) comDiaInicio.insert(e.func);
+            if ((e.ok || (e.incerto && e.token.isEmpty())) && e.tipo == Tipo::DiaInicio) comDiaInicio.insert(e.func);
         }
-        // Events whose connection was lost: when it went during the COMMIT the work may have
-        // landed unanswered, so their marks are neither required nor unexplained.
+        // Events without a token whose connection was lost: when it went during the COMMIT the
+        // work may have landed unanswered, so their marks are neither required nor unexplained.
+        // An engine function's token settles it (section 6).
         QHash<QString, const Evento*> perdidosInicio, perdidosFim;
         for (const Evento& e : r.eventos)
-            if (!e.ok && (e.ligacaoPerdida || e.incerto)) {
+            if (!e.ok && e.token.isEmpty() && (e.ligacaoPerdida || e.incerto)) {
                 perdidosInicio.insert(e.func + QLatin1Char('@') + e.t.toString(Qt::ISODate), &e);
                 perdidosFim.insert((e.tipo == Tipo::SubContrato ? e.obra : e.func) + QLatin1Char('@') + hh(e.t).toSql(),
                                    &e);
@@ -833,6 +1004,40 @@ inline void verificar(LigacaoDados& l, const QStringList& funcs, const detalhe::
         }
         v << d;
     }
+    // 6. Tokens: an engine function is done exactly when its token is on the server, recorded
+    //    with the function's own date and time; nothing kept is left unsent; no token without
+    //    its function.
+    {
+        QHash<QString, QString> noServidor; // token -> DataHora as "yyyy-MM-dd hh:mm:ss"
+        for (const auto& x : l.consultar(QStringLiteral("SELECT Token, DataHora FROM oka_RegistosTerminal"
+                                                        " WHERE Terminal LIKE 'carga-%'")))
+            noServidor.insert(x.texto(0), x.texto(1).left(19).replace(u'T', u' '));
+        int erradas = 0;
+        auto errada = [&](const QString& texto) {
+            if (erradas++ < 10) v << texto;
+        };
+        QSet<QString> vistos;
+        for (const Evento& e : r.eventos) {
+            if (e.token.isEmpty()) continue;
+            vistos.insert(e.token);
+            const QString qual = QStringLiteral("%1 de %2 às %3")
+                                     .arg(nomeTipo(e.tipo), e.func, e.t.toString(QStringLiteral("hh:mm:ss")));
+            if (e.guardada && !e.reenviada) errada(qual + QStringLiteral(" guardada sem ligação e nunca enviada"));
+            const auto it = noServidor.constFind(e.token);
+            const bool la = it != noServidor.cend();
+            // What TerminaTodasOperacoes ended stays ended when another order could not be.
+            const bool parcial = e.tipo == Tipo::TerminaTodas &&
+                                 e.mensagem.startsWith(QLatin1String("Não foi possivel terminar as operações da obra"));
+            if (e.ok && !la) errada(qual + QStringLiteral(" dada como feita sem o seu token no servidor"));
+            if (!e.ok && la && !parcial)
+                errada(qual + QStringLiteral(" não feita (%1), mas o seu token está no servidor").arg(e.mensagem));
+            if (la && *it != e.t.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))
+                errada(qual + QStringLiteral(" gravada com a data e hora %1").arg(*it));
+        }
+        for (auto it = noServidor.cbegin(); it != noServidor.cend(); ++it)
+            if (!vistos.contains(it.key())) errada(QStringLiteral("token %1 sem função que o explique").arg(it.key()));
+        if (erradas > 10) v << QStringLiteral("... %1 funções em desacordo com os seus tokens ao todo").arg(erradas);
+    }
 }
 
 // Runs the terminals on the database `par` (generated beforehand) and checks it. `avaria` tells
@@ -846,7 +1051,7 @@ inline ResultadoCarga correrCarga(const ParametrosLigacao& par, ParametrosCarga 
     QString erro;
     if (!l.Abrir(par, &erro)) throw std::runtime_error(erro.toStdString());
     l.definirTempoLimiteInstrucao(0); // the snapshot and the checks read whole tables
-    QTemporaryDir pastaTemp;
+    QTemporaryDir pastaTemp, pastaJornais;
     if (p.pastaKova.isEmpty()) p.pastaKova = pastaTemp.path();
     if (!p.dia.isValid()) {
         const Registos d = l.consultar(QStringLiteral("SELECT MAX(Data) AS Dia FROM oka_LinFo_Ope"));
@@ -894,9 +1099,9 @@ inline ResultadoCarga correrCarga(const ParametrosLigacao& par, ParametrosCarga 
     std::atomic<bool> parar{false};
     const auto t0 = Relogio::now();
     for (int k = 0; k < p.terminais; ++k)
-        terminais.push_back(std::make_unique<Terminal>(k, p, par, porTerminal[k], partilhados, obras, artigos,
-                                                       descritores, nOper, maquinas, p.pastaKova,
-                                                       QDateTime::currentDateTime()));
+        terminais.push_back(std::make_unique<Terminal>(
+            k, p, par, porTerminal[k], partilhados, obras, artigos, descritores, nOper, maquinas, p.pastaKova,
+            QDateTime::currentDateTime(), pastaJornais.filePath(QStringLiteral("jornal-%1.db").arg(k))));
     for (int k = 0; k < p.terminais; ++k) {
         fios.push_back(std::make_unique<FioTerminal>(terminais[k].get(), &parar, t0));
         fios.back()->start();
@@ -919,6 +1124,16 @@ inline ResultadoCarga correrCarga(const ParametrosLigacao& par, ParametrosCarga 
         r.eventos += t->eventos;
         r.falhasLog += t->falhasLog;
         if (r.primeiraFalhaLog.isEmpty()) r.primeiraFalhaLog = t->primeiraFalhaLog;
+        r.porEnviar += t->porEnviar;
+        r.reinicios += t->reinicios;
+        for (const QString& e : t->errosJornal)
+            r.errosInesperados << QStringLiteral("jornal: ") + e;
+    }
+    for (const Evento& e : r.eventos) {
+        r.guardadas += e.guardada ? 1 : 0;
+        r.reenviadas += e.reenviada ? 1 : 0;
+        r.jaGravadas += e.jaGravada ? 1 : 0;
+        r.incertas += e.incerto && !e.token.isEmpty() && !e.guardada ? 1 : 0;
     }
     for (const Evento& e : r.eventos) {
         const QString nome = nomeTipo(e.tipo);

@@ -26,6 +26,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 namespace bench {
@@ -210,6 +211,8 @@ public:
 
     const ContagemPg& contagem() const { return m_c; }
     bool cifrada() const { return m_cifrada; }
+    // COMMIT (or END) statements the client has sent so far, however it sent them.
+    qint64 commits() const { return m_commits; }
 
     // When set, receives a line per client message ("> Q BEGIN", "> P s1 SELECT ...") and "<"
     // where a round trip is counted, for looking at what a driver sends.
@@ -220,7 +223,18 @@ private:
     {
         TipoInstrucao tipo = TipoInstrucao::Executar;
         bool executado = false;
+        bool commit = false;
     };
+
+    static bool ehCommit(const QByteArray& sql)
+    {
+        const QByteArray t = sql.trimmed().toUpper();
+        for (const char* p : {"COMMIT", "END"})
+            if (t.startsWith(p) &&
+                (t.size() == qsizetype(qstrlen(p)) || !std::isalpha(static_cast<unsigned char>(t[qstrlen(p)]))))
+                return true;
+        return false;
+    }
 
     static quint32 int32(const QByteArray& b, int pos)
     {
@@ -315,6 +329,7 @@ private:
         switch (tipo) {
         case 'Q':
             for (const QByteArray& sql : dividirSql(cadeia(corpo, pos))) {
+                if (ehCommit(sql)) ++m_commits;
                 QByteArray nome, interior;
                 TipoInstrucao t = classificarSql(sql, &nome, &interior);
                 if (t == TipoInstrucao::Preparar) {
@@ -335,7 +350,12 @@ private:
             break;
         case 'P': {
             const QByteArray nome = cadeia(corpo, pos);
-            const TipoInstrucao t = classificarSql(cadeia(corpo, pos));
+            const QByteArray sql = cadeia(corpo, pos);
+            const TipoInstrucao t = classificarSql(sql);
+            if (ehCommit(sql))
+                m_commitsPreparados.insert(nome);
+            else
+                m_commitsPreparados.remove(nome);
             m_preparadas.insert(nome, t);
             if (t != TipoInstrucao::Transaccao) ++m_c.preparacoes;
             break;
@@ -343,7 +363,8 @@ private:
         case 'B': {
             const QByteArray portal = cadeia(corpo, pos);
             const QByteArray instrucao = cadeia(corpo, pos);
-            m_portais.insert(portal, Portal{m_preparadas.value(instrucao, TipoInstrucao::Executar), false});
+            m_portais.insert(portal, Portal{m_preparadas.value(instrucao, TipoInstrucao::Executar), false,
+                                            m_commitsPreparados.contains(instrucao)});
             break;
         }
         case 'E': {
@@ -353,6 +374,7 @@ private:
                 ++m_c.instrucoes;
             } else if (!it->executado) {
                 it->executado = true;
+                if (it->commit) ++m_commits;
                 contar(it->tipo == TipoInstrucao::Transaccao ? TipoInstrucao::Transaccao : TipoInstrucao::Executar);
             }
             break;
@@ -430,6 +452,8 @@ private:
     QHash<QByteArray, TipoInstrucao> m_preparadas;    // extended protocol: statement name -> kind
     QHash<QByteArray, TipoInstrucao> m_preparadasSql; // PREPARE name AS ... -> kind
     QHash<QByteArray, Portal> m_portais;
+    QSet<QByteArray> m_commitsPreparados; // extended protocol: statements that are a COMMIT
+    qint64 m_commits = 0;
 };
 
 } // namespace bench

@@ -3,7 +3,9 @@
 // before passing it on, as a network of that latency would (no bandwidth limit, order kept), and
 // follows each connection's PostgreSQL protocol (ProtocoloPg.hpp) as the bytes reach it. One
 // thread serves every connection with ppoll (nanosecond timeouts: a 0.5 ms hold stays 0.5 ms).
-// Header only.
+// It can also play a network that fails: refuse every connection for a while (a server out of
+// reach), or cut a connection at its next COMMIT, before the server gets it or after the server
+// answered it (the answer lost). Header only.
 
 #include <arpa/inet.h>
 #include <atomic>
@@ -34,6 +36,8 @@ class ProxyAtraso
 public:
     using Relogio = std::chrono::steady_clock;
 
+    enum class Corte { Nenhum, AntesDoCommit, DepoisDoCommit };
+
     // Connections go on to destino:porta (an IPv4 address; the proxy itself listens on 127.0.0.1).
     ProxyAtraso(QString destino, int porta) : m_destino(std::move(destino)), m_portaDestino(porta) {}
     ~ProxyAtraso() { parar(); }
@@ -48,14 +52,9 @@ public:
                 *erro = QStringLiteral("%1: %2").arg(QLatin1String(o), QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         };
-        m_escuta = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        if (m_escuta < 0) return falha("socket");
+        m_escuta = escutar(0);
+        if (m_escuta < 0) return falha("listen");
         sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = 0;
-        if (::bind(m_escuta, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return falha("bind");
-        if (::listen(m_escuta, 64) != 0) return falha("listen");
         socklen_t tam = sizeof a;
         if (::getsockname(m_escuta, reinterpret_cast<sockaddr*>(&a), &tam) != 0) return falha("getsockname");
         m_porta = ntohs(a.sin_port);
@@ -83,6 +82,28 @@ public:
     }
 
     int porta() const { return m_porta; }
+
+    // While true the port refuses connections and the open ones are cut (a server out of
+    // reach); false listens again on the same port. Returns once the proxy has done it.
+    void recusar(bool sim)
+    {
+        m_recusar = sim;
+        acordar();
+        while (m_recusando.load() != sim && m_fio.joinable())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+    // Cuts the connection that sends the next COMMIT: before the server gets it (the transaction
+    // is rolled back when the server sees the connection go) or once the server answered it (the
+    // work is committed and the answer never reaches the client). Once. With `depoisRecusar` the
+    // port then refuses connections until recusar(false): the server stays out of reach.
+    void cortarNoProximoCommit(Corte corte, bool depoisRecusar = false)
+    {
+        m_recusarAposCorte = depoisRecusar;
+        m_corte = int(corte);
+    }
+    // COMMITs cut so far.
+    int commitsCortados() const { return m_cortados.load(); }
 
     // Round trip to simulate: each direction holds its bytes for half of it. Applies to bytes
     // that arrive from now on.
@@ -141,7 +162,25 @@ private:
         Sentido ida, volta; // client to server, server to client
         ConversaPg conversa;
         bool morta = false;
+        bool cortarResposta = false; // the COMMIT went on: its answer, when it comes, cuts the connection
     };
+
+    static int escutar(int porta)
+    {
+        const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (s < 0) return -1;
+        int um = 1;
+        ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &um, sizeof um);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(quint16(porta));
+        if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(s, 64) != 0) {
+            ::close(s);
+            return -1;
+        }
+        return s;
+    }
 
     // Under m_mutex.
     void ligarTraco(Ligacao& l)
@@ -210,6 +249,12 @@ private:
         }
     }
 
+    void cortado()
+    {
+        ++m_cortados;
+        if (m_recusarAposCorte.exchange(false)) m_recusar = true;
+    }
+
     // Reads what `fd` has into the direction's queue and tells the conversation.
     void ler(Ligacao& l, bool doCliente)
     {
@@ -220,12 +265,28 @@ private:
             const ssize_t n = ::read(fd, buf, sizeof buf);
             if (n > 0) {
                 const auto quando = Relogio::now() + std::chrono::nanoseconds(m_meioAtraso.load());
+                if (!doCliente && l.cortarResposta) {
+                    // The answer to the COMMIT: never passed on.
+                    l.morta = true;
+                    cortado();
+                    return;
+                }
                 {
                     std::lock_guard<std::mutex> g(m_mutex);
+                    const qint64 commits = l.conversa.commits();
                     if (doCliente)
                         l.conversa.doCliente(buf, n);
                     else
                         l.conversa.doServidor(buf, n);
+                    if (doCliente && l.conversa.commits() > commits && m_corte != int(Corte::Nenhum)) {
+                        const Corte corte = Corte(m_corte.exchange(int(Corte::Nenhum)));
+                        if (corte == Corte::AntesDoCommit) {
+                            l.morta = true;
+                            cortado();
+                            return;
+                        }
+                        l.cortarResposta = true;
+                    }
                 }
                 s.fila.push_back(Pedaco{quando, QByteArray(buf, int(n)), 0});
                 continue;
@@ -263,6 +324,22 @@ private:
         std::vector<pollfd> fds;
         std::vector<Ligacao*> donos;
         while (m_correr) {
+            const bool recusarAgora = m_recusar.load();
+            if (recusarAgora != m_recusando.load()) {
+                if (recusarAgora) {
+                    if (m_escuta >= 0) ::close(m_escuta);
+                    m_escuta = -1;
+                    std::lock_guard<std::mutex> g(m_mutex);
+                    for (auto& l : m_ligacoes) {
+                        m_fechadas += l.conversa.contagem();
+                        fecharLigacao(l);
+                    }
+                    m_ligacoes.clear();
+                } else {
+                    m_escuta = escutar(m_porta);
+                }
+                m_recusando = recusarAgora;
+            }
             const auto agora = Relogio::now();
             // Pass on what is due, then see what remains to wait for.
             Relogio::time_point proximo = Relogio::time_point::max();
@@ -337,6 +414,10 @@ private:
     int m_porta = 0;
     std::atomic<qint64> m_meioAtraso{0};
     std::atomic<bool> m_correr{false};
+    std::atomic<bool> m_recusar{false}, m_recusando{false};
+    std::atomic<int> m_corte{0};
+    std::atomic<int> m_cortados{0};
+    std::atomic<bool> m_recusarAposCorte{false};
     std::atomic<int> m_aceites{0};
     std::thread m_fio;
     mutable std::mutex m_mutex; // guards m_ligacoes' list and conversations, m_fechadas

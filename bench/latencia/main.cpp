@@ -25,6 +25,7 @@
 #include "comum/OperadorScript.hpp"
 #include "comum/ProxyAtraso.hpp"
 #include "dataaccess/GeradorDados.h"
+#include "dataaccess/RegistosTerminal.h"
 #include "engine/Cl_EQP.h"
 #include "erp/LigacaoKovaBD.h"
 #include "erp/cl_GravaKova.h"
@@ -101,6 +102,13 @@ public:
     OperadorScript& operador() { return m_op; }
 
 private:
+    // A confirmed function as the terminals run it: with its token, written by the engine in the
+    // operation's own transaction.
+    Cl_EQP& comToken(const char* funcao)
+    {
+        m_eqp.setToken(RegistosTerminal::NovoToken(), QStringLiteral("bench"), QString::fromLatin1(funcao));
+        return m_eqp;
+    }
     QDateTime agora()
     {
         m_segundo += 37;
@@ -211,28 +219,32 @@ std::vector<Caso> Banco::casos()
                  },
                  [this](Alvo& a) {
                      QString m;
-                     return m_eqp.Operacao_Inicio(a.func, a.obra, a.oper, a.maq, a.t, m, true);
+                     return comToken("AC007").Operacao_Inicio(a.func, a.obra, a.oper, a.maq, a.t, m, true);
                  },
                  fimDe});
     c.push_back({QStringLiteral("Operacao_fim"), comInicio,
                  [this](Alvo& a) {
                      QString m;
-                     return m_eqp.Operacao_fim(a.func, a.obra, a.oper, a.maq, a.t, m);
+                     return comToken("AC008").Operacao_fim(a.func, a.obra, a.oper, a.maq, a.t, m);
                  },
                  nada});
     estado("Obra_Suspender", [this](Alvo& a, QString& m) {
-        return m_eqp.Obra_Suspender(a.func, a.obra, a.t, QStringLiteral("Falta de material"), m);
+        return comToken("AC001").Obra_Suspender(a.func, a.obra, a.t, QStringLiteral("Falta de material"), m);
     });
-    estado("Obra_PorTerminar", [this](Alvo& a, QString& m) { return m_eqp.Obra_PorTerminar(a.func, a.obra, a.t, m); });
+    estado("Obra_PorTerminar",
+           [this](Alvo& a, QString& m) { return comToken("AC002").Obra_PorTerminar(a.func, a.obra, a.t, m); });
     estado("Obra_PorControlar",
-           [this](Alvo& a, QString& m) { return m_eqp.Obra_PorControlar(a.func, a.obra, a.t, m); });
-    estado("Obra_Terminar", [this](Alvo& a, QString& m) { return m_eqp.Obra_Terminar(a.func, a.obra, a.t, m); });
-    estado("Obra_NaoConforme", [this](Alvo& a, QString& m) { return m_eqp.Obra_NaoConforme(a.func, a.obra, a.t, m); });
-    estado("Obra_SubContrato", [this](Alvo& a, QString& m) { return m_eqp.Obra_SubContrato(a.obra, a.t, m); });
+           [this](Alvo& a, QString& m) { return comToken("AC003").Obra_PorControlar(a.func, a.obra, a.t, m); });
+    estado("Obra_Terminar",
+           [this](Alvo& a, QString& m) { return comToken("AC004").Obra_Terminar(a.func, a.obra, a.t, m); });
+    estado("Obra_NaoConforme",
+           [this](Alvo& a, QString& m) { return comToken("AC005").Obra_NaoConforme(a.func, a.obra, a.t, m); });
+    estado("Obra_SubContrato",
+           [this](Alvo& a, QString& m) { return comToken("AC006").Obra_SubContrato(a.obra, a.t, m); });
     c.push_back({QStringLiteral("Dia_Fim"), doisInicios,
                  [this](Alvo& a) {
                      QString m;
-                     return m_eqp.Dia_Fim(a.func, a.t, m);
+                     return comToken("OB003").Dia_Fim(a.func, a.t, m);
                  },
                  [this](Alvo& a) {
                      QString m;
@@ -248,13 +260,13 @@ std::vector<Caso> Banco::casos()
                  },
                  [this](Alvo& a) {
                      QString m;
-                     return m_eqp.Dia_Inicio(a.func, a.t, m);
+                     return comToken("OB002").Dia_Inicio(a.func, a.t, m);
                  },
                  fimDe});
     c.push_back({QStringLiteral("TerminaTodasOperacoes"), doisInicios,
                  [this](Alvo& a) {
                      QString m;
-                     return m_eqp.TerminaTodasOperacoes(a.func, a.t, m);
+                     return comToken("AC009").TerminaTodasOperacoes(a.func, a.t, m);
                  },
                  nada});
     c.push_back({QStringLiteral("GravaSaidas (2 linhas)"), artigos(2), [this](Alvo& a) { return gravar(a); }, nada});

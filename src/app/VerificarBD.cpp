@@ -13,6 +13,7 @@
 #include "base/Rotinas.h"
 #include "dataaccess/EsquemaBD.h"
 #include "dataaccess/LigacaoDados.h"
+#include "dataaccess/RegistosTerminal.h"
 #include "engine/Cl_EQP.h"
 #include "engine/cl_Funcionarios.h"
 #include "engine/cl_Maquinas.h"
@@ -330,6 +331,8 @@ void Verificador::escritas()
     passo(QStringLiteral("Cl_EQP::Operacao_fim"), [&] {
         if (const QString f = iniciar(hora(8, 0)); !f.isEmpty()) return f;
         QString mensagem;
+        // With a token, as the terminals confirm it: the token's table and statement are checked too.
+        m_eqp.setToken(RegistosTerminal::NovoToken(), QStringLiteral("verificar"), QStringLiteral("AC008"));
         return m_eqp.Operacao_fim(m_d.funcionario, m_d.obra, QString::number(m_d.operacao), m_d.maquina, hora(9, 30),
                                   mensagem)
                    ? QString()

@@ -149,6 +149,13 @@ void JornalLocal::abrirFicheiro()
         }
     }
     m_aberto = true;
+    // Two processes setting up the same file at once can meet in a lock upgrade that SQLite
+    // refuses at once instead of waiting (it would deadlock): the setting up takes turns. A folder
+    // where the turn cannot be marked is one where the journal cannot be written either; the
+    // steps below then say why.
+    QLockFile vez(m_ficheiro + QStringLiteral(".abrir"));
+    vez.setStaleLockTime(30000);
+    vez.tryLock(10000);
     try {
         const QString abrir = QStringLiteral("abrir o jornal");
         // Another program's database is left as it was: nothing is set before this look.

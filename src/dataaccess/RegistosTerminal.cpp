@@ -59,18 +59,27 @@ bool RegistosTerminal::Gravado(LigacaoDados& bd, const QString& token)
 bool RegistosTerminal::Gravar(LigacaoDados& bd, const QString& token, const QString& terminal, const QString& funcao,
                               const QDateTime& dataHora)
 {
-    if (Gravado(bd, token)) return false;
-    // A transaction that inserted the same token and has not ended holds this INSERT until it
-    // does; when it committed, the key clash runs the whole transaction again, and the look-up
-    // above then finds the token.
-    bd.executar(QStringLiteral("INSERT INTO oka_RegistosTerminal (Token, Terminal, Funcao, DataHora, Gravado)"
-                               " VALUES (?, ?, ?, ?, ?)"),
-                {token, TextoBD(terminal.left(40)), TextoBD(funcao.left(10)), DataHoraBD(dataHora),
-                 DataHoraBD(QDateTime::currentDateTime())});
-    return true;
-}
-
-void RegistosTerminal::Apagar(LigacaoDados& bd, const QString& token)
-{
-    bd.executar(QStringLiteral("DELETE FROM oka_RegistosTerminal WHERE Token = ?"), {token});
+    // One statement (one round trip) that records the token unless it is there. A transaction
+    // that inserted the same token and has not ended holds this one until it does: then it finds
+    // the token (committed) or records it (rolled back).
+    const QVariantList valores{token, TextoBD(terminal.left(40)), TextoBD(funcao.left(10)), DataHoraBD(dataHora),
+                               DataHoraBD(QDateTime::currentDateTime())};
+    const QString inserir =
+        QStringLiteral("INSERT INTO oka_RegistosTerminal (Token, Terminal, Funcao, DataHora, Gravado)");
+    switch (bd.dialecto()) {
+    case Dialecto::SQLite:
+        // The write transaction already holds the whole database.
+        return bd.executar(QStringLiteral("INSERT OR IGNORE INTO oka_RegistosTerminal (Token, Terminal, Funcao,"
+                                          " DataHora, Gravado) VALUES (?, ?, ?, ?, ?)"),
+                           valores) > 0;
+    case Dialecto::PostgreSQL:
+        return bd.executar(inserir + QStringLiteral(" VALUES (?, ?, ?, ?, ?) ON CONFLICT (Token) DO NOTHING"),
+                           valores) > 0;
+    case Dialecto::SqlServer:
+        // The key range stays locked to the transaction's end: a second one waits, then finds it.
+        return bd.executar(inserir + QStringLiteral(" SELECT ?, ?, ?, ?, ? WHERE NOT EXISTS (SELECT 1 FROM"
+                                                    " oka_RegistosTerminal WITH (UPDLOCK, HOLDLOCK) WHERE Token = ?)"),
+                           valores + QVariantList{token}) > 0;
+    }
+    return false;
 }

@@ -17,12 +17,11 @@ QString NovoToken();
 void Garantir(LigacaoDados& bd);
 // True when the function with this token is done on the server.
 bool Gravado(LigacaoDados& bd, const QString& token);
-// Inside the function's transaction: records the token and returns true; returns false and writes
-// nothing when it is already there (the function was done before). Two transactions with the
-// same token cannot both record it: the second waits for the first and then finds it.
+// Inside the function's transaction, in one statement: records the token and returns true;
+// returns false and writes nothing when it is already there (the function was done before). Two
+// transactions with the same token cannot both record it: the second waits for the first and
+// then finds it. A function refused after this rolls its transaction back, token included.
 bool Gravar(LigacaoDados& bd, const QString& token, const QString& terminal, const QString& funcao,
             const QDateTime& dataHora);
-// Inside the function's transaction: takes the token back out (the function was refused).
-void Apagar(LigacaoDados& bd, const QString& token);
 
 } // namespace RegistosTerminal

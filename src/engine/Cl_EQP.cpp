@@ -1,8 +1,11 @@
 #include "engine/Cl_EQP.h"
 
+#include <utility>
+
 #include "base/InteraccaoOperador.h"
 #include "base/Rotinas.h"
 #include "dataaccess/LigacaoDados.h"
+#include "dataaccess/RegistosTerminal.h"
 
 namespace {
 const QString CRLF = QStringLiteral("\r\n");
@@ -27,6 +30,46 @@ LigacaoDados& Cl_EQP::bd() const
 {
     if (!m_bd) throw ErroBD(QStringLiteral("Cl_EQP sem ligação à base de dados"));
     return *m_bd;
+}
+
+void Cl_EQP::setToken(const QString& token, const QString& terminal, const QString& funcao)
+{
+    m_token = TokenFuncao{token, terminal, funcao};
+}
+
+Cl_EQP::TokenFuncao Cl_EQP::TomarToken()
+{
+    m_jaGravada = false;
+    return std::exchange(m_token, TokenFuncao{});
+}
+
+Cl_EQP::Desfecho Cl_EQP::Transacao(const TokenFuncao& token, const QDateTime& dataHora,
+                                   const std::function<bool()>& corpo)
+{
+    // Thrown out of the body to roll a refused operation back, token included.
+    struct Recusa
+    {
+    };
+    Desfecho d = Desfecho::Recusado;
+    try {
+        bd().transacao([&] {
+            d = Desfecho::Recusado;
+            if (!token.token.isEmpty() &&
+                !RegistosTerminal::Gravar(bd(), token.token, token.terminal, token.funcao, dataHora)) {
+                d = Desfecho::JaFeito;
+                return;
+            }
+            if (corpo()) {
+                d = Desfecho::Feito;
+                return;
+            }
+            if (!token.token.isEmpty()) throw Recusa{};
+        });
+    } catch (const Recusa&) {
+        d = Desfecho::Recusado;
+    }
+    if (!token.token.isEmpty()) m_jaGravada = d == Desfecho::JaFeito;
+    return d;
 }
 
 // A line the office prepared (HoraInicio = 0 and Total = 0) is no running operation, whatever its

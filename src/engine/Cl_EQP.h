@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -30,7 +32,9 @@ struct ResultadoEQP
 // orders' shop-floor states, opens and closes the working day and answers the screens' lookups.
 // Every operation that writes runs as one transaction on bd_lig; questions to the operator are
 // asked before it opens. Refusals return false with the operator's message in the out text;
-// database errors pass to the caller as ErroBD unless the operation says otherwise.
+// database errors pass to the caller as ErroBD unless the operation says otherwise. Given a token
+// (setToken), an operation that writes records it in its own transaction (oka_RegistosTerminal),
+// so that it is done at most once: a refusal records nothing.
 class Cl_EQP
 {
 public:
@@ -41,6 +45,13 @@ public:
     InteraccaoOperador* operador() const { return m_operador; }
     // What the last operation that writes did (see ResultadoEQP).
     const ResultadoEQP& Resultado() const { return m_resultado; }
+    // The token of the next operation that writes, with the terminal and function code recorded
+    // beside it. Taken by the next public operation that writes, whatever becomes of it (not by
+    // the operations it calls itself: Dia_Inicio's starts, TerminaTodasOperacoes' endings).
+    void setToken(const QString& token, const QString& terminal, const QString& funcao);
+    // The last operation that writes found its token already recorded: it did nothing now (it
+    // was done before) and answered true.
+    bool JaGravada() const { return m_jaGravada; }
 
     // --- Starting (Cl_EQP_Inicio.cpp) ---
     // Starts a labour line (takes over the order's prepared line for the operation when there is
@@ -125,6 +136,18 @@ private:
     };
 
     LigacaoDados& bd() const;
+
+    struct TokenFuncao
+    {
+        QString token, terminal, funcao;
+    };
+    // The token given for this operation (empty when none, or when an outer operation took it).
+    TokenFuncao TomarToken();
+    enum class Desfecho { Feito, Recusado, JaFeito };
+    // Runs `corpo` as the operation's transaction. With a token, the token is recorded first: when
+    // it is already there nothing runs (JaFeito). `corpo` returns false when the operation refuses;
+    // with a token the transaction is then rolled back, so a refusal writes nothing at all.
+    Desfecho Transacao(const TokenFuncao& token, const QDateTime& dataHora, const std::function<bool()>& corpo);
     // False with "Operador não indentificado !" (then "Obra não indentificada !") for an empty id.
     static bool OperadorIdentificado(const QString& inOperador, QString& outMensagem);
     static bool OperadorEObraIdentificados(const QString& inOperador, const QString& inObra, QString& outMensagem);
@@ -177,10 +200,13 @@ private:
     bool CalculaCustosObra(const QString& obra, bool ordemPresa = false);
 
     // The state-change family: closes the open lines of the order (of one operator when given).
-    bool MudarEstadoObra(const QString* operador, const QString& obra, const QDateTime& dataHora, int estadoLinha,
-                         qint32 subEstado, const QString* notas, const QString& semLinhas, QString& outMensagem);
+    bool MudarEstadoObra(const TokenFuncao& token, const QString* operador, const QString& obra,
+                         const QDateTime& dataHora, int estadoLinha, qint32 subEstado, const QString* notas,
+                         const QString& semLinhas, QString& outMensagem);
 
     LigacaoDados* m_bd = nullptr;
     InteraccaoOperador* m_operador = nullptr;
     ResultadoEQP m_resultado;
+    TokenFuncao m_token;
+    bool m_jaGravada = false;
 };

@@ -3,12 +3,13 @@
 
 bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QString& outMensagem)
 {
+    const TokenFuncao token = TomarToken();
     m_resultado = ResultadoEQP{};
     if (!OperadorIdentificado(inOperador, outMensagem)) return false;
     bool houve = false;
     int interrompidas = 0;
     QStringList obras;
-    bd().transacao([&] {
+    const Desfecho desfecho = Transacao(token, inDataHora, [&] {
         const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(
             QStringLiteral("SELECT ") + ColunasLinhaAberta + QStringLiteral(" FROM oka_LinFo_Ope WHERE Func = ? AND ") +
                 AbertaIniciada + QStringLiteral(" ORDER BY NoFo, NoLinha"),
@@ -27,7 +28,9 @@ bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QSt
         // order already held by its SubEstado).
         for (const QString& obra : obras)
             CalculaCustosObra(obra, true);
+        return houve;
     });
+    if (desfecho == Desfecho::JaFeito) return true;
     if (houve)
         outMensagem.clear();
     else
@@ -40,21 +43,20 @@ bool Cl_EQP::Dia_Fim(const QString& inOperador, const QDateTime& inDataHora, QSt
 
 bool Cl_EQP::Dia_Inicio(const QString& inUtilizador, const QDateTime& inDataHora, QString& outMensagemErro)
 {
+    const TokenFuncao token = TomarToken();
     m_resultado = ResultadoEQP{};
     if (!OperadorIdentificado(inUtilizador, outMensagemErro)) return false;
     QString lista;
-    if (ExisteOperacaoIniciada(inUtilizador, lista)) {
-        outMensagemErro =
-            QStringLiteral("Utilizador com uma ordem já inciada!\r\n Não é possivel abrir o dia !\r\n") + lista;
-        return false;
-    }
     bool houve = false;
     const QString mensagemAntes = outMensagemErro;
     // The resumptions, gathered here: each start below keeps only its own.
     ResultadoEQP retomadas;
-    bd().transacao([&] {
+    // The check of running work is made after the token: a day opened before is found done.
+    const Desfecho desfecho = Transacao(token, inDataHora, [&] {
         outMensagemErro = mensagemAntes;
         retomadas = ResultadoEQP{};
+        houve = false;
+        if (ExisteOperacaoIniciada(inUtilizador, lista)) return false;
         const Registos r = bd().consultar(QStringLiteral("SELECT NoFo, NoLinha, Opera, Maquina FROM oka_LinFo_Ope"
                                                          " WHERE Estado = 8 AND Func = ? ORDER BY NoFo, NoLinha"),
                                           {inUtilizador});
@@ -73,7 +75,18 @@ bool Cl_EQP::Dia_Inicio(const QString& inUtilizador, const QDateTime& inDataHora
                 if (!retomadas.Obras.contains(l.texto("NoFo"))) retomadas.Obras << l.texto("NoFo");
             }
         }
+        return houve;
     });
+    if (desfecho == Desfecho::JaFeito) {
+        outMensagemErro = mensagemAntes;
+        m_resultado = ResultadoEQP{};
+        return true;
+    }
+    if (!lista.isEmpty()) {
+        outMensagemErro =
+            QStringLiteral("Utilizador com uma ordem já inciada!\r\n Não é possivel abrir o dia !\r\n") + lista;
+        return false;
+    }
     if (!houve) outMensagemErro = QStringLiteral("Não existem operações para iniciar para este funcionario!");
     m_resultado = retomadas;
     m_resultado.DataHora = inDataHora;
@@ -87,10 +100,11 @@ bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, QString& outMens
 
 bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, const QDateTime& inDataHora, QString& outMensagem)
 {
+    const TokenFuncao token = TomarToken();
     m_resultado = ResultadoEQP{};
     QStringList terminadas, falhadas;
     int fechadas = 0;
-    bd().transacao([&] {
+    const Desfecho desfecho = Transacao(token, inDataHora, [&] {
         terminadas.clear();
         falhadas.clear();
         fechadas = 0;
@@ -105,8 +119,9 @@ bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, const QDateTime&
         }
         // An order found nothing to end either because another terminal ended its lines meanwhile
         // (nothing is left to this call) or because its running line already has an end or a
-        // duration, which no closer touches: only the latter is named.
-        if (falhadas.isEmpty()) return;
+        // duration, which no closer touches: only the latter is named. What was ended stays ended
+        // (and keeps the token) also when another order could not be.
+        if (falhadas.isEmpty()) return !terminadas.isEmpty();
         QStringList porFechar;
         for (const auto& l :
              bd().consultar(QStringLiteral("SELECT oka_CabOrc.Fo") + LinhasEmCurso +
@@ -114,8 +129,10 @@ bool Cl_EQP::TerminaTodasOperacoes(const QString& inUtilizador, const QDateTime&
                             {inUtilizador}))
             if (falhadas.contains(l.texto("Fo")) && !porFechar.contains(l.texto("Fo"))) porFechar << l.texto("Fo");
         falhadas = porFechar;
+        return !terminadas.isEmpty();
     });
     m_resultado = ResultadoEQP{};
+    if (desfecho == Desfecho::JaFeito) return true;
     m_resultado.DataHora = inDataHora;
     m_resultado.Obras = terminadas;
     m_resultado.Linhas = fechadas;

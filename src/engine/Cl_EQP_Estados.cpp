@@ -7,13 +7,14 @@ const QString semFolhas = QStringLiteral("Não existem Folhas de Obra deste Oper
 
 // Closes the started open lines (any day) of the order, of `operador` when given; then, when it
 // closed any, the order's sub-state, the notes when given, and the cost roll-up.
-bool Cl_EQP::MudarEstadoObra(const QString* operador, const QString& obra, const QDateTime& dataHora, int estadoLinha,
-                             qint32 subEstado, const QString* notas, const QString& semLinhas, QString& outMensagem)
+bool Cl_EQP::MudarEstadoObra(const TokenFuncao& token, const QString* operador, const QString& obra,
+                             const QDateTime& dataHora, int estadoLinha, qint32 subEstado, const QString* notas,
+                             const QString& semLinhas, QString& outMensagem)
 {
     m_resultado = ResultadoEQP{};
     bool houve = false;
     int fechadas = 0;
-    bd().transacao([&] {
+    const Desfecho desfecho = Transacao(token, dataHora, [&] {
         QString sql = QStringLiteral("SELECT ") + ColunasLinhaAberta +
                       QStringLiteral(" FROM oka_LinFo_Ope WHERE NoFo = ? AND ") + AbertaIniciada;
         QVariantList valores{obra};
@@ -26,11 +27,14 @@ bool Cl_EQP::MudarEstadoObra(const QString* operador, const QString& obra, const
         // there was nothing to close.
         fechadas = linhas.isEmpty() ? 0 : FecharLinhas(linhas, dataHora, estadoLinha);
         houve = fechadas > 0;
-        if (!houve) return;
+        // Subcontracting an order without running lines is done, with nothing to write.
+        if (!houve) return semLinhas.isEmpty();
         // Writing the header holds the order for the roll-up.
         ActualizaSubEstado(obra, subEstado, dataHora, notas);
         CalculaCustosObra(obra, true);
+        return true;
     });
+    if (desfecho == Desfecho::JaFeito) return true;
     if (houve)
         outMensagem.clear();
     else if (!semLinhas.isEmpty())
@@ -45,9 +49,10 @@ bool Cl_EQP::MudarEstadoObra(const QString* operador, const QString& obra, const
 bool Cl_EQP::Obra_Suspender(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                             const QString& inMotivo, QString& outMensagem)
 {
+    const TokenFuncao token = TomarToken();
     m_resultado = ResultadoEQP{};
     return OperadorEObraIdentificados(inOperador, inObra, outMensagem) &&
-           MudarEstadoObra(&inOperador, inObra, inDataHora, 9, 2, &inMotivo,
+           MudarEstadoObra(token, &inOperador, inObra, inDataHora, 9, 2, &inMotivo,
                            QStringLiteral("Não existem Operações para suspender nesta Folhas de Obra deste Operador!"),
                            outMensagem);
 }
@@ -55,22 +60,25 @@ bool Cl_EQP::Obra_Suspender(const QString& inOperador, const QString& inObra, co
 bool Cl_EQP::Obra_PorTerminar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                               QString& outMensagem)
 {
+    const TokenFuncao token = TomarToken();
     m_resultado = ResultadoEQP{};
     return OperadorEObraIdentificados(inOperador, inObra, outMensagem) &&
-           MudarEstadoObra(&inOperador, inObra, inDataHora, 2, 3, nullptr, semFolhas, outMensagem);
+           MudarEstadoObra(token, &inOperador, inObra, inDataHora, 2, 3, nullptr, semFolhas, outMensagem);
 }
 
 bool Cl_EQP::Obra_PorControlar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                                QString& outMensagem)
 {
+    const TokenFuncao token = TomarToken();
     m_resultado = ResultadoEQP{};
     return OperadorEObraIdentificados(inOperador, inObra, outMensagem) &&
-           MudarEstadoObra(&inOperador, inObra, inDataHora, 2, 4, nullptr, semFolhas, outMensagem);
+           MudarEstadoObra(token, &inOperador, inObra, inDataHora, 2, 4, nullptr, semFolhas, outMensagem);
 }
 
 bool Cl_EQP::Obra_Terminar(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                            QString& outMensagem)
 {
+    const TokenFuncao token = TomarToken();
     m_resultado = ResultadoEQP{};
     const QString semLinhas =
         QStringLiteral("Não existem Operações iniciadas nesta Folhas de Obra por este Operador !");
@@ -80,23 +88,25 @@ bool Cl_EQP::Obra_Terminar(const QString& inOperador, const QString& inObra, con
         outMensagem = semLinhas;
         return false;
     }
-    return MudarEstadoObra(&inOperador, inObra, inDataHora, 2, 5, nullptr, semLinhas, outMensagem);
+    return MudarEstadoObra(token, &inOperador, inObra, inDataHora, 2, 5, nullptr, semLinhas, outMensagem);
 }
 
 bool Cl_EQP::Obra_NaoConforme(const QString& inOperador, const QString& inObra, const QDateTime& inDataHora,
                               QString& outMensagem)
 {
+    const TokenFuncao token = TomarToken();
     m_resultado = ResultadoEQP{};
     return OperadorEObraIdentificados(inOperador, inObra, outMensagem) &&
-           MudarEstadoObra(&inOperador, inObra, inDataHora, 4, 7, nullptr, semFolhas, outMensagem);
+           MudarEstadoObra(token, &inOperador, inObra, inDataHora, 4, 7, nullptr, semFolhas, outMensagem);
 }
 
 bool Cl_EQP::Obra_SubContrato(const QString& inObra, const QDateTime& inDataHora, QString& outMensagem)
 {
+    const TokenFuncao token = TomarToken();
     m_resultado = ResultadoEQP{};
     if (inObra.isEmpty()) {
         outMensagem = QStringLiteral("Obra não indentificada !");
         return false;
     }
-    return MudarEstadoObra(nullptr, inObra, inDataHora, 2, 6, nullptr, QString(), outMensagem);
+    return MudarEstadoObra(token, nullptr, inObra, inDataHora, 2, 6, nullptr, QString(), outMensagem);
 }

@@ -66,6 +66,7 @@ QList<Cl_EQP::LinhaAberta> Cl_EQP::LinhasDe(const Registos& r)
 bool Cl_EQP::Operacao_fim(const QString& inUtilizador, const QString& inObra, const QString& inOperacao,
                           const QString& inMaquina, const QDateTime& inDataHora, QString& outMensagem)
 {
+    const TokenFuncao token = TomarToken();
     m_resultado = ResultadoEQP{};
     if (!OperadorEObraIdentificados(inUtilizador, inObra, outMensagem)) return false;
     if (inOperacao.trimmed().toInt() == 0) {
@@ -78,7 +79,7 @@ bool Cl_EQP::Operacao_fim(const QString& inUtilizador, const QString& inObra, co
     }
     bool fechou = false;
     LinhaAberta fechada;
-    bd().transacao([&] {
+    const Desfecho desfecho = Transacao(token, inDataHora, [&] {
         const QList<LinhaAberta> linhas = LinhasDe(bd().consultar(
             QStringLiteral("SELECT ") + ColunasLinhaAberta +
                 QStringLiteral(" FROM oka_LinFo_Ope WHERE NoFo = ? AND Data = ? AND Maquina = ? AND Func = ?"
@@ -93,7 +94,9 @@ bool Cl_EQP::Operacao_fim(const QString& inUtilizador, const QString& inObra, co
                 break;
             }
         if (fechou) CalculaCustosObra(inObra);
+        return fechou;
     });
+    if (desfecho == Desfecho::JaFeito) return true;
     if (!fechou) {
         outMensagem =
             QStringLiteral("Não existem operações iniciadas nesta Obra que correspondam a informação introduzida !");

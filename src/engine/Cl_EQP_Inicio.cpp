@@ -44,6 +44,7 @@ bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra,
                              bool FazTestes)
 {
     const QString crlf = QStringLiteral("\r\n");
+    const TokenFuncao token = TomarToken();
     m_resultado = ResultadoEQP{};
     if (FazTestes) {
         if (!OperadorEObraIdentificados(inUtilizador, inObra, outMensagem)) return false;
@@ -71,12 +72,12 @@ bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra,
     bool iniciou = false;
     qint32 noLinha = 0;
     QString descritivo;
-    bd().transacao([&] {
+    const Desfecho desfecho = Transacao(token, inDataHora, [&] {
         iniciou = false;
         BloquearOrdem(inObra);
         for (;;) {
             const DadosInicio d = LerDadosInicio(inObra, operacao, inMaquina, inUtilizador, inDataHora.date());
-            if (!d.temPreparada && d.duplicada) return;
+            if (!d.temPreparada && d.duplicada) return false;
             descritivo = d.nomeOperacao;
             noLinha = d.proximaLinha;
             const QVariantList valores{DataBD(inDataHora.date()),
@@ -108,7 +109,9 @@ bool Cl_EQP::Operacao_Inicio(const QString& inUtilizador, const QString& inObra,
         }
         ActualizaSubEstado(inObra, 1, inDataHora);
         iniciou = true;
+        return true;
     });
+    if (desfecho == Desfecho::JaFeito) return true;
     if (!iniciou) {
         outMensagem = QStringLiteral("Esta Ordem Fabrico já tem esta operação iniciada por este funcionário !");
         return false;

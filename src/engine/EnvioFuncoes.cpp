@@ -36,10 +36,29 @@ DesfechoConfirmacao EnvioFuncoes::Confirmar(EntradaJornal funcao)
         d.resultado = m_executor.Executar(pedido);
         return d;
     } catch (const ErroBD& e) {
-        // A commit whose answer was lost is kept as well: its token tells the replay whether it
-        // landed, so it is done once either way.
         if (!ServidorInacessivel(e)) throw;
-        return guardar(funcao, e.texto());
+        if (e.tipo() != ErroBD::Tipo::ResultadoIncerto) return guardar(funcao, e.texto());
+        // The COMMIT went unanswered: the token tells whether it landed. The look-up opens the
+        // connection again once; when the server does not answer it either, the function is kept
+        // and the replay looks the token up before anything else, so it is done once either way.
+        try {
+            if (m_executor.Gravada(funcao.Token)) {
+                d.incerta = true;
+                d.resultado = ResultadoFuncao{ResultadoFuncao::Tipo::Motor, true, AvisoIncertoGravado()};
+                return d;
+            }
+        } catch (const ErroBD& depois) {
+            if (!ServidorInacessivel(depois)) throw;
+            DesfechoConfirmacao g = guardar(funcao, e.texto());
+            g.incerta = true;
+            return g;
+        }
+        DesfechoConfirmacao g = guardar(
+            funcao,
+            QStringLiteral("O registo não ficou gravado quando a ligação se perdeu ao gravar (%1)").arg(e.texto()));
+        g.incerta = true;
+        g.resultado.mensagem = AvisoIncertoGuardado();
+        return g;
     }
 }
 

@@ -8,14 +8,20 @@
 // What became of a confirmed function.
 struct DesfechoConfirmacao
 {
-    ResultadoFuncao resultado; // the engine's answer when it ran
-    bool guardada = false;     // kept in the journal instead: the operator is told AvisoGuardado
+    ResultadoFuncao resultado; // the engine's answer when it ran; when kept, what the operator is told
+    bool guardada = false;     // kept in the journal instead of done
     qint64 sequencia = 0;      // the journal entry, when kept
+    // The answer to its COMMIT was lost. Its token, looked up at once, told whether it landed:
+    // done (resultado says so) or kept (guardada). When the server could not be asked, it is
+    // kept and the replay finds out by the token.
+    bool incerta = false;
 };
 
 // The one entry point for Confirmar: runs the function on the server with a new token, or keeps
 // it in the journal when the server cannot be reached. While entries wait, new functions join
 // them in the journal without trying the server, so that they are done in the order confirmed.
+// A function whose COMMIT went unanswered is looked up by its token once the connection answers
+// again: done, or kept to be sent; never done twice.
 // Functions that are not the engine's (an empty or unknown code, frmTerminal2's AC008) are never
 // kept: their answer comes back as it is.
 class EnvioFuncoes
@@ -30,6 +36,17 @@ public:
     // ErroBD (nothing was kept); a journal that cannot be written throws ErroJornal: the function
     // was then neither done nor kept, and the operator must be told.
     DesfechoConfirmacao Confirmar(EntradaJornal funcao);
+
+    // What the operator is told of a COMMIT whose answer was lost, once the token answered.
+    static QString AvisoIncertoGravado()
+    {
+        return QStringLiteral("A ligação ao servidor perdeu-se ao gravar, mas o registo ficou gravado.");
+    }
+    static QString AvisoIncertoGuardado()
+    {
+        return QStringLiteral("A ligação ao servidor perdeu-se ao gravar e o registo não ficou gravado: registo "
+                              "guardado, será enviado");
+    }
 
     // The reasons written in the journal.
     static QString RazaoPendentes() { return QStringLiteral("Registos anteriores por enviar"); }

@@ -119,32 +119,19 @@ ResultadoFuncao ExecutorEQP::Executar(const PedidoFuncao& p)
     OperadorReenvio substituto;
     std::optional<TrocaOperador> troca;
     if (p.Reenvio) troca.emplace(m_eqp, &substituto);
-    auto juntarMostrado = [&](ResultadoFuncao& res) {
-        if (!substituto.mostrado.isEmpty())
-            res.mensagem = (QStringList{res.mensagem} + substituto.mostrado).join(QStringLiteral("\r\n")).trimmed();
-    };
-
-    if (p.Token.isEmpty() || m_entrega) {
-        if (!p.Token.isEmpty()) m_entrega(m_eqp, p.Token, m_terminal);
-        r = Despachar(p);
-        juntarMostrado(r);
-        return r;
+    if (!p.Token.isEmpty()) Preparar();
+    if (p.Reenvio && !p.Obra.isEmpty() && p.VerificacoesOmitidas.contains(VerificacaoExistenciaObra())) {
+        qint32 estado = 0, subEstado = 0;
+        if (!m_eqp.Existe_FolhaObra(p.Obra, estado, subEstado))
+            return {ResultadoFuncao::Tipo::Motor, false, MensagemObraInexistente()};
     }
-
-    Preparar();
-    LigacaoDados& bd = *m_eqp.bd_lig();
-    // The token and the function's rows in one transaction (the engine's own joins it): both land
-    // or neither does, and a token already there means the function was done before.
-    bd.transacao([&] {
-        substituto.mostrado.clear();
-        if (!RegistosTerminal::Gravar(bd, p.Token, m_terminal, p.Funcao, p.DataHora)) {
-            r = ResultadoFuncao{ResultadoFuncao::Tipo::JaGravada, true, {}};
-            return;
-        }
-        r = Despachar(p);
-        if (!r.resultado) RegistosTerminal::Apagar(bd, p.Token);
-    });
-    juntarMostrado(r);
+    // The engine records the token inside the function's own transaction.
+    m_eqp.setToken(p.Token, m_terminal, p.Funcao);
+    r = Despachar(p);
+    m_eqp.setToken({}, {}, {});
+    if (!p.Token.isEmpty() && m_eqp.JaGravada()) return {ResultadoFuncao::Tipo::JaGravada, true, {}};
+    if (!substituto.mostrado.isEmpty())
+        r.mensagem = (QStringList{r.mensagem} + substituto.mostrado).join(QStringLiteral("\r\n")).trimmed();
     return r;
 }
 

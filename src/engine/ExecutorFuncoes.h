@@ -1,9 +1,8 @@
 #pragma once
 
-#include <functional>
-
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 class Cl_EQP;
 
@@ -31,6 +30,9 @@ struct PedidoFuncao
     QDateTime DataHora;   // the event's date and time: the engine records this one
     QString Token;        // when given, the function is done at most once
     bool Reenvio = false; // replayed from the journal: nobody at the terminal to ask
+    // Checks the screen could not make without the server (see ExecutorEQP): a replay makes
+    // those that still matter before the function runs.
+    QStringList VerificacoesOmitidas;
 };
 
 struct ResultadoFuncao
@@ -61,8 +63,9 @@ public:
 };
 
 // The function codes on the engine Cl_EQP, as the screens dispatch them. With a token the
-// function and the token's row (oka_RegistosTerminal) are written in one transaction: a token
-// already there gives JaGravada and runs nothing, a refusal leaves no token.
+// engine writes the function and the token's row (oka_RegistosTerminal) in one transaction: a
+// token already there gives JaGravada and runs nothing, a refusal leaves no token. Questions to
+// the operator are asked by the engine before its transaction opens.
 class ExecutorEQP : public ExecutorFuncoes
 {
 public:
@@ -73,21 +76,19 @@ public:
     static ResultadoFuncao::Tipo Natureza(const QString& funcao, TipoEcra ecra);
     // "Função não implementada ! <" code ">".
     static QString MensagemDesconhecida(const QString& funcao);
+    // The order typed on the keypad was taken without asking the server whether it exists. A
+    // replay asks first and refuses the function with the screen's message when it does not.
+    static QString VerificacaoExistenciaObra() { return QStringLiteral("Existência da obra"); }
+    static QString MensagemObraInexistente() { return QStringLiteral("A Folha de Obra indicada não existe !"); }
 
     ResultadoFuncao Executar(const PedidoFuncao& pedido) override;
     bool Gravada(const QString& token) override;
     void Preparar() override;
-
-    // Once the engine writes the token inside its own transactions, it is handed over with this
-    // instead of the transaction around the call.
-    using EntregaToken = std::function<void(Cl_EQP& eqp, const QString& token, const QString& terminal)>;
-    void setEntregaToken(EntregaToken entrega) { m_entrega = std::move(entrega); }
 
 private:
     ResultadoFuncao Despachar(const PedidoFuncao& p);
 
     Cl_EQP& m_eqp;
     QString m_terminal;
-    EntregaToken m_entrega;
     bool m_preparado = false;
 };

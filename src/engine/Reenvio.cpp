@@ -31,6 +31,7 @@ PedidoFuncao Reenvio::PedidoDe(const EntradaJornal& e)
     p.DataHora = e.DataHora;
     p.Token = e.Token;
     p.Reenvio = true;
+    p.VerificacoesOmitidas = e.VerificacoesOmitidas;
     return p;
 }
 
@@ -84,6 +85,7 @@ RelatorioReenvio Reenvio::Executar(int maximo)
         // Whatever was done on the server has its token there: the next replay finds it.
         r.interrompido = true;
         r.falha = e.texto();
+        r.falhaJornal = true;
     } catch (const ErroBD& e) {
         r.interrompido = true;
         r.falha = e.texto();

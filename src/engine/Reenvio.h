@@ -29,6 +29,7 @@ struct RelatorioReenvio
     bool interrompido = false; // stopped before the end: entries still wait (see falha)
     bool ocupado = false;      // another process was replaying the journal: nothing done here
     QString falha;             // why it stopped: the server's error or the journal's
+    bool falhaJornal = false;  // it was the journal's: it could not be read or written
     int pendentes = 0;         // entries waiting after the replay
     int totalRecusadas = 0;    // entries in the refused list after the replay
 };

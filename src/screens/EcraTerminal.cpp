@@ -11,7 +11,9 @@
 #include <QLocale>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QSysInfo>
 #include <QTimer>
 
 #include "base/InteraccaoOperador.h"
@@ -29,9 +31,12 @@
 #include "dataaccess/DefinicoesBD.h"
 #include "dataaccess/DefinicoesLeitor.h"
 #include "dataaccess/ErroBD.h"
+#include "dataaccess/FalhaServidor.h"
 #include "dataaccess/LeitorConfiguracao.h"
 #include "dataaccess/LigacaoDados.h"
+#include "dataaccess/MonitorLigacao.h"
 #include "engine/Cl_EQP.h"
+#include "engine/Reenvio.h"
 #include "engine/cl_Funcionarios.h"
 #include "engine/cl_Maquinas.h"
 #include "engine/cl_Motivos.h"
@@ -105,6 +110,7 @@ EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
     Menu->setFont(FonteTerminal(14, true));
     Menu->setStyleSheet(QStringLiteral("QMenu::item { padding: %1px %2px; }").arg(Twips::Px(240)).arg(Twips::Px(360)));
     Menu_SQL = Menu->addAction(QStringLiteral("Ligação ao Servidor SQL"));
+    Menu_Recusados = Menu->addAction(QStringLiteral("Registos Recusados"));
     Menu->addSeparator();
     Menu_exit = Menu->addAction(QStringLiteral("&Sair"));
 
@@ -132,6 +138,8 @@ EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
     connect(btConfigurar, &QPushButton::clicked, this, [this] { Menu->popup(QCursor::pos()); });
     connect(Menu_SQL, &QAction::triggered, this,
             [this] { Proteger(QStringLiteral("Menu_SQL"), [this] { AbrirDefinicoesBD(); }); });
+    connect(Menu_Recusados, &QAction::triggered, this,
+            [this] { Proteger(QStringLiteral("Menu_Recusados"), [this] { MostrarRecusados(); }); });
     connect(Menu_exit, &QAction::triggered, this, [this] { SairMenu(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
 
@@ -144,6 +152,12 @@ EcraTerminal::EcraTerminal(QWidget* parent) : QWidget(parent)
 
 EcraTerminal::~EcraTerminal()
 {
+    m_monitor.reset();
+    m_reenvio.reset();
+    m_executorReenvio.reset();
+    m_eqpReenvio.reset();
+    m_envio.reset();
+    m_executor.reset();
     EQP.reset();
     if (m_ligacaoPropria) m_ligacaoPropria->Fechar();
 }
@@ -187,9 +201,157 @@ void EcraTerminal::Mostra()
     EQP->setBd_lig(Ligacao);
     EQP->setOperador(operador());
     m_leitor->instalar();
+    IniciarJornal();
     // The first resize then comes at the full-screen size, which the layout is computed from.
     if (QScreen* ecra = screen()) setGeometry(ecra->geometry());
     showFullScreen();
+}
+
+QString EcraTerminal::NomeTerminal()
+{
+    return QSysInfo::machineHostName().left(40);
+}
+
+void EcraTerminal::IniciarJornal()
+{
+    if (!Ligacao) return;
+    m_jornal =
+        std::make_unique<JornalLocal>(m_ficheiroJornal.isEmpty() ? JornalLocal::FicheiroPadrao() : m_ficheiroJornal);
+    const QString destino = Ligacao->parametros().descricao();
+    m_executor = std::make_unique<ExecutorEQP>(*EQP, NomeTerminal());
+    m_envio = std::make_unique<EnvioFuncoes>(*m_executor, *m_jornal, destino, NomeTerminal());
+    m_eqpReenvio = std::make_unique<Cl_EQP>();
+    m_eqpReenvio->setBd_lig(Ligacao);
+    m_executorReenvio = std::make_unique<ExecutorEQP>(*m_eqpReenvio, NomeTerminal());
+    m_reenvio = std::make_unique<Reenvio>(*m_jornal, *m_executorReenvio, destino);
+    connect(m_reenvio.get(), &Reenvio::entradaTratada, this,
+            [this](const EventoReenvio& evento) { RegistarReenvio(evento); });
+    try {
+        m_jornal->ApagarEnviadasAntesDe(QDateTime::currentDateTime().addDays(-30));
+    } catch (const ErroJornal& e) {
+        // Said by the strip and at the first function that must be kept.
+        Registar(Agora(), QString(), QString(), QString(), QString(), e.texto());
+    }
+    ActualizarJornal();
+    if (PorEnviar > 0) EsperarServidor();
+}
+
+void EcraTerminal::ActualizarJornal()
+{
+    if (!m_jornal) return;
+    QString titulo;
+    try {
+        const QString destino = Ligacao->parametros().descricao();
+        PorEnviar = m_jornal->NumeroPendentes(destino);
+        Recusados = m_jornal->NumeroRecusadas(destino);
+        if (PorEnviar > 0 || Recusados > 0)
+            titulo = QStringLiteral("Por enviar: %1 · Recusados: %2").arg(PorEnviar).arg(Recusados);
+    } catch (const ErroJornal&) {
+        titulo = QStringLiteral("Jornal com erro");
+    }
+    FrameDataHora->setTitle(titulo);
+    // Refused entries want a supervisor: in red; entries waiting only in the frame's dark colour.
+    FrameDataHora->setStyleSheet(Recusados > 0 || titulo == QLatin1String("Jornal com erro")
+                                     ? QStringLiteral("QGroupBox::title { color: #b00020; }")
+                                     : QString());
+}
+
+bool EcraTerminal::SemLigacao() const
+{
+    return m_monitor && m_monitor->activo();
+}
+
+void EcraTerminal::EsperarServidor()
+{
+    if (!m_monitor) {
+        m_monitor = std::make_unique<MonitorLigacao>(Ligacao->parametros());
+        connect(m_monitor.get(), &MonitorLigacao::alcancavel, this, [this] { AgendarReenvio(0); });
+    }
+    m_monitor->Iniciar();
+}
+
+void EcraTerminal::AgendarReenvio(int ms)
+{
+    if (m_reenvioAgendado) return;
+    m_reenvioAgendado = true;
+    QTimer::singleShot(ms, this, [this] {
+        m_reenvioAgendado = false;
+        ReenviarPasso();
+    });
+}
+
+void EcraTerminal::ReenviarPasso()
+{
+    if (!m_reenvio) return;
+    // Never in the middle of the screen's own work, nor under a dialog the operator is reading.
+    if (m_aTrabalhar > 0 || QApplication::activeModalWidget()) {
+        AgendarReenvio(500);
+        return;
+    }
+    ++m_aTrabalhar;
+    const RelatorioReenvio r = m_reenvio->Executar(EntradasPorPasso);
+    --m_aTrabalhar;
+    ActualizarJornal();
+    if (r.ocupado) {
+        // Another process sends this journal now: looked at again later.
+        EsperarServidor();
+        return;
+    }
+    if (r.interrompido) {
+        // A journal that cannot be written is said once; the server out of reach is waited for.
+        if (r.falhaJornal && r.falha != m_falhaJornalMostrada) {
+            m_falhaJornalMostrada = r.falha;
+            Registar(Agora(), QString(), QString(), QString(), QString(), r.falha);
+            operador()->MensagemSistema(r.falha, 2);
+        }
+        EsperarServidor();
+        return;
+    }
+    if (r.pendentes > 0) AgendarReenvio(0);
+}
+
+void EcraTerminal::RegistarReenvio(const EventoReenvio& evento)
+{
+    const EntradaJornal& e = evento.entrada;
+    Registar(Agora(), e.NomeUtilizador.isEmpty() ? QString() : QStringLiteral("Utilizador:") + e.NomeUtilizador,
+             e.Obra.isEmpty() ? QString() : QStringLiteral("Obra:") + e.Obra,
+             e.DescricaoFuncao.isEmpty() ? QString() : QStringLiteral("Função:") + e.DescricaoFuncao,
+             e.DescricaoMaquina.isEmpty() ? QString() : QStringLiteral("Maquina:") + e.DescricaoMaquina,
+             Reenvio::TextoLog(evento));
+}
+
+void EcraTerminal::MostrarRecusados()
+{
+    if (!m_jornal) return;
+    const QString titulo = Menu_Recusados->text();
+    QString supervisor;
+    const QString funcao = QStringLiteral("Função:") + titulo;
+    if (!operador()->AutorizarSupervisor(titulo, Ligacao, m_definicoesEcra.NivelSupervisor, supervisor,
+                                         [&](const QString& quem, const QString& mensagem) {
+                                             Registar(Agora(), QStringLiteral("Utilizador:") + quem, QString(), funcao,
+                                                      QString(), mensagem);
+                                         }))
+        return;
+    const QList<EntradaJornal> recusadas = m_jornal->Recusadas(Ligacao->parametros().descricao());
+    Registar(Agora(), QStringLiteral("Utilizador:") + supervisor, QString(), funcao, QString(),
+             QStringLiteral("Registos recusados vistos com a palavra passe do supervisor (%1).").arg(recusadas.size()));
+    if (recusadas.isEmpty()) {
+        operador()->Aviso(QStringLiteral("Não há registos recusados."), 0, AlturaDialogo);
+        return;
+    }
+    QStringList blocos;
+    for (const EntradaJornal& e : recusadas) {
+        QStringList quem{e.DescricaoFuncao.isEmpty() ? e.Funcao : e.DescricaoFuncao};
+        if (!e.NomeUtilizador.isEmpty()) quem << e.NomeUtilizador;
+        if (!e.Obra.isEmpty()) quem << QStringLiteral("obra ") + e.Obra;
+        if (!e.DescricaoOperacao.isEmpty()) quem << e.DescricaoOperacao;
+        if (!e.DescricaoMaquina.isEmpty()) quem << e.DescricaoMaquina;
+        blocos << e.DataHora.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")) + QStringLiteral(" — ") +
+                      quem.join(QStringLiteral(", ")) + QStringLiteral("\r\n") + e.Mensagem;
+    }
+    operador()->Aviso(QStringLiteral("Registos recusados pelo servidor (%1):\r\n\r\n").arg(recusadas.size()) +
+                          blocos.join(QStringLiteral("\r\n\r\n")),
+                      0, AlturaDialogoLista);
 }
 
 double EcraTerminal::Largura() const
@@ -361,6 +523,8 @@ void EcraTerminal::Confirmar()
 {
     // Touches made while the engine works are dropped: a second Confirmar records nothing.
     Ocupado ocupado(this);
+    ++m_aTrabalhar;
+    const auto fim = qScopeGuard([this] { --m_aTrabalhar; });
     QApplication::beep();
     const QString quando = Agora();
     const QString nome = lbNome->text();
@@ -374,12 +538,22 @@ void EcraTerminal::Confirmar()
         const SeleccaoConfirmada seleccao{NomeUtilizador,   Obra,           Funcao, DescricaoOperacao,
                                           DescricaoMaquina, MotivoSuspensao};
         bool resultado = false;
+        m_desfecho = DesfechoConfirmacao{};
         const Despacho despacho = Despachar(codigo, resultado, mensagem);
         switch (despacho) {
         case Despacho::Motor:
             AposMotor(codigo, resultado, mensagem);
-            // Shown once the screen is in the state it returns to.
-            if (resultado) MostrarConfirmacao(TextoConfirmacao(seleccao, EQP->Resultado(), mensagem));
+            // Shown once the screen is in the state it returns to. Kept to be sent: a notice that
+            // it is not on the server yet; a lost answer to a COMMIT: what its token said.
+            if (m_desfecho.guardada)
+                operador()->Aviso(mensagem, 0, AlturaDialogo);
+            else if (resultado && m_desfecho.incerta)
+                MostrarConfirmacao(mensagem + (seleccao.NomeUtilizador.isEmpty()
+                                                   ? QString()
+                                                   : QStringLiteral("\n") + seleccao.NomeUtilizador));
+            else if (resultado)
+                MostrarConfirmacao(TextoConfirmacao(seleccao, EQP->Resultado(), mensagem));
+            ActualizarJornal();
             break;
         case Despacho::Desconhecida:
             operador()->Aviso(QStringLiteral("Função não implementada ! <") + codigo + QStringLiteral(">"), 2,
@@ -391,6 +565,14 @@ void EcraTerminal::Confirmar()
             // One line per function: the panel writes it when its own confirmation ends.
             return;
         }
+    } catch (const ErroJornal& e) {
+        // Neither done on the server nor kept: the operator must know that nothing was recorded.
+        MostraInfo();
+        mensagem = QStringLiteral("Sem ligação ao servidor, e o registo não pôde ser guardado no jornal: %1 Nada "
+                                  "foi registado; repita quando o servidor responder.")
+                       .arg(e.texto());
+        operador()->MensagemSistema(mensagem, 2);
+        ActualizarJornal();
     } catch (const std::exception& e) {
         MostraInfo();
         mensagem = textoErro(QStringLiteral("Confirmar"), e);
@@ -412,28 +594,39 @@ EcraTerminal::Despacho EcraTerminal::Despachar(const QString& codigo, bool& resu
 
 EcraTerminal::Despacho EcraTerminal::DespacharComum(const QString& codigo, bool& resultado, QString& mensagem)
 {
-    if (codigo.isEmpty()) return Despacho::Nenhum;
-    const QDateTime agora = QDateTime::currentDateTime();
-    if (codigo == QLatin1String("AC001"))
-        resultado = EQP->Obra_Suspender(Utilizador, Obra, agora, MotivoSuspensao, mensagem);
-    else if (codigo == QLatin1String("AC002"))
-        resultado = EQP->Obra_PorTerminar(Utilizador, Obra, agora, mensagem);
-    else if (codigo == QLatin1String("AC003"))
-        resultado = EQP->Obra_PorControlar(Utilizador, Obra, agora, mensagem);
-    else if (codigo == QLatin1String("AC004"))
-        resultado = EQP->Obra_Terminar(Utilizador, Obra, agora, mensagem);
-    else if (codigo == QLatin1String("AC005"))
-        resultado = EQP->Obra_NaoConforme(Utilizador, Obra, agora, mensagem);
-    else if (codigo == QLatin1String("AC006"))
-        resultado = EQP->Obra_SubContrato(Obra, agora, mensagem);
-    else if (codigo == QLatin1String("AC007"))
-        resultado = EQP->Operacao_Inicio(Utilizador, Obra, Operacao, Maquina, agora, mensagem, true);
-    else if (codigo == QLatin1String("OB002"))
-        resultado = EQP->Dia_Inicio(Utilizador, agora, mensagem);
-    else if (codigo == QLatin1String("OB003"))
-        resultado = EQP->Dia_Fim(Utilizador, agora, mensagem);
-    else
+    switch (ExecutorEQP::Natureza(codigo, EcraDoTipo(TipoTerminal()))) {
+    case ResultadoFuncao::Tipo::Nenhuma:
+        return Despacho::Nenhum;
+    case ResultadoFuncao::Tipo::Motor:
+        return Enviar(codigo, resultado, mensagem);
+    default:
         return Despacho::Desconhecida;
+    }
+}
+
+EcraTerminal::Despacho EcraTerminal::Enviar(const QString& codigo, bool& resultado, QString& mensagem)
+{
+    if (!m_envio) throw ErroBD(QStringLiteral("Cl_EQP sem ligação à base de dados"));
+    EntradaJornal f;
+    f.Funcao = codigo;
+    f.DescricaoFuncao = DescricaoFuncao;
+    f.TipoTerminal = TipoTerminal();
+    f.Utilizador = Utilizador;
+    f.NomeUtilizador = NomeUtilizador;
+    f.Obra = Obra;
+    f.Operacao = Operacao;
+    f.DescricaoOperacao = DescricaoOperacao;
+    f.Maquina = Maquina;
+    f.DescricaoMaquina = DescricaoMaquina;
+    f.MotivoSuspensao = MotivoSuspensao;
+    f.DataHora = QDateTime::currentDateTime();
+    if (!Obra.isEmpty() && Obra == m_obraNaoVerificada)
+        f.VerificacoesOmitidas << ExecutorEQP::VerificacaoExistenciaObra();
+    m_desfecho = m_envio->Confirmar(f);
+    resultado = m_desfecho.resultado.resultado;
+    mensagem = m_desfecho.resultado.mensagem;
+    // Sent later, once the server answers: waited for from now on.
+    if (m_desfecho.guardada) EsperarServidor();
     return Despacho::Motor;
 }
 
@@ -448,9 +641,19 @@ void EcraTerminal::EscolheuFuncao(const QString& Nome, const QString& Codigo)
         QString codigo = Codigo;
         if (!EscolhaFuncaoEcra(Nome, codigo)) {
             if (codigo == QLatin1String("AC001")) {
-                cl_Motivos motivos;
-                motivos.setBid_lig(Ligacao);
-                const Registos lista = motivos.Lista_Motivos();
+                // Without the server, the reasons read last time are offered.
+                if (!SemLigacao() || !m_temMotivos) {
+                    try {
+                        cl_Motivos motivos;
+                        motivos.setBid_lig(Ligacao);
+                        m_motivos = motivos.Lista_Motivos();
+                        m_temMotivos = true;
+                    } catch (const ErroBD& e) {
+                        if (!ServidorInacessivel(e)) throw;
+                        EsperarServidor();
+                    }
+                }
+                const Registos lista = m_motivos;
                 if (!lista.vazio()) {
                     const QString motivo = operador()->EscolherMotivo(lista, QStringLiteral("MOTIVO DA SUSPENSÃO"));
                     // Left without a reason ("Cancelar"): no suspension is selected.
@@ -487,7 +690,7 @@ bool EcraTerminal::SeleccionarObra(const QString& numero)
 {
     qint32 estado = 0;
     qint32 subEstado = 0;
-    if (!EQP->Existe_FolhaObra(numero, estado, subEstado)) {
+    if (!ObraExiste(numero, estado, subEstado)) {
         operador()->Aviso(QStringLiteral("A Folha de Obra indicada não existe !"), 0, AlturaDialogo);
         return false;
     }
@@ -591,6 +794,22 @@ bool EcraTerminal::LerMaquina(const CodigoLido& c, QString& codigo, QString& nom
     return true;
 }
 
+bool EcraTerminal::ObraExiste(const QString& numero, qint32& estado, qint32& subEstado)
+{
+    m_obraNaoVerificada.clear();
+    if (!SemLigacao()) {
+        try {
+            return EQP->Existe_FolhaObra(numero, estado, subEstado);
+        } catch (const ErroBD& e) {
+            if (!ServidorInacessivel(e)) throw;
+            EsperarServidor();
+        }
+    }
+    m_obraNaoVerificada = numero;
+    estado = 1;
+    return true;
+}
+
 void EcraTerminal::CarregarFuncoes(PainelBotoes* painel, const QStringList& textos, const QStringList& codigos)
 {
     painel->CarregarBotoes_Lista(QStringList{QString(), QStringLiteral("Suspender"), QStringLiteral("Por Terminar"),
@@ -685,6 +904,8 @@ QString EcraTerminal::textoErro(const QString& rotina, const std::exception& e) 
 void EcraTerminal::Proteger(const QString& rotina, const std::function<void()>& corpo)
 {
     Ocupado ocupado(this);
+    ++m_aTrabalhar;
+    const auto fim = qScopeGuard([this] { --m_aTrabalhar; });
     try {
         corpo();
     } catch (const std::exception& e) {

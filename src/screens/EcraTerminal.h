@@ -12,10 +12,15 @@
 
 #include "base/ClassificadorCodigos.h"
 #include "dataaccess/DefinicoesEcra.h"
+#include "dataaccess/Registos.h"
+#include "engine/EnvioFuncoes.h"
 
 class Cl_EQP;
 class DefinicoesLeitor;
 class LeitorCodigos;
+class MonitorLigacao;
+class Reenvio;
+struct EventoReenvio;
 class InteraccaoOperador;
 class LigacaoDados;
 class QAction;
@@ -31,6 +36,9 @@ class okaBotao;
 // Cancelar / Sair, clock with the configuration menu), the selection state, Confirmar with
 // its dispatch to the engine and the daily log. Each screen adds its panels (CarregaEcra) and
 // its own part of the dispatch. Every dialog goes through the operator interface.
+// Engine functions are confirmed through EnvioFuncoes: done on the server, or kept in the local
+// journal while the server is out of reach and sent later, in order, a few at a time between
+// the screen's events once the server answers again.
 class EcraTerminal : public QWidget
 {
     Q_OBJECT
@@ -62,6 +70,23 @@ public:
     // of the maximised window lays out and loads the panels. Scans are read from then on.
     virtual void Mostra();
 
+    // The journal's file (before Mostra); default: jornal.db in the program folder.
+    void setFicheiroJornal(const QString& ficheiro) { m_ficheiroJornal = ficheiro; }
+    JornalLocal* Jornal() const { return m_jornal.get(); }
+    // Waits for the server while entries wait or it is known out of reach (nullptr before the
+    // first time it was needed).
+    MonitorLigacao* Monitor() const { return m_monitor.get(); }
+    // This terminal's name in the journal and in the server's token rows.
+    static QString NomeTerminal();
+    // Entries waiting to be sent and entries the server refused, as the strip shows them.
+    int PorEnviar = 0;
+    int Recusados = 0;
+    // Sends the next few waiting entries; goes on at the next turn of the event loop while more
+    // wait and the server answers. Not while the screen is busy or a dialog is open (later then).
+    void ReenviarPasso();
+    static constexpr int EntradasPorPasso = 3;
+    // The refused entries with the server's message, once a supervisor gave his password.
+    void MostrarRecusados();
     void DataHora();
     // The clock's tick (every second): the time and date, and panels waiting to be loaded.
     void Timer1_Timer();
@@ -142,6 +167,7 @@ public:
     QTimer* Timer1;
     QMenu* Menu;
     QAction* Menu_SQL;
+    QAction* Menu_Recusados;
     QAction* Menu_exit;
 
     static constexpr int AlturaDialogo = 3345;
@@ -166,6 +192,10 @@ protected:
     Despacho DespacharComum(const QString& codigo, bool& resultado, QString& mensagem);
     // Called by Confirmar before the dispatch.
     virtual void AntesDeDespachar() {}
+    // "Tipo de Terminal" of this screen, for the journal (0 frmTerminal, 1 frmTerminal2).
+    virtual int TipoTerminal() const = 0;
+    // Confirms the engine function `codigo` with the selection through EnvioFuncoes.
+    Despacho Enviar(const QString& codigo, bool& resultado, QString& mensagem);
     // What the screen does after an engine operation answered.
     virtual void AposMotor(const QString& codigo, bool resultado, const QString& mensagem) = 0;
     // Marks the panel buttons of what is selected (employee, order, function, operation,
@@ -196,6 +226,13 @@ protected:
     // that refused showed its own message), and written to the daily log under the selection.
     void RecusarLeitura(const QString& motivo, bool mostrado = false);
 
+    // Existe_FolhaObra; without the server the number is taken as typed, the check is recorded
+    // as skipped for the function confirmed on it, and the answer is an order in production.
+    bool ObraExiste(const QString& numero, qint32& estado, qint32& subEstado);
+    // True while the server is known to be out of reach (the monitor waits for it).
+    bool SemLigacao() const;
+    // Starts waiting for the server in the background.
+    void EsperarServidor();
     // Fills a function panel with the functions both screens offer followed by the screen's own
     // (captions and codes).
     static void CarregarFuncoes(PainelBotoes* painel, const QStringList& textos, const QStringList& codigos);
@@ -225,7 +262,16 @@ protected:
 
 private:
     QString textoErro(const QString& rotina, const std::exception& e) const;
-
+    // Opens the journal, the executors, the replay; drops sent entries older than 30 days and
+    // waits for the server when entries wait.
+    void IniciarJornal();
+    // The strip's counters from the journal (a journal that cannot be read is said there).
+    void ActualizarJornal();
+    void RegistarReenvio(const EventoReenvio& evento);
+    void AgendarReenvio(int ms);
+    // The reasons of the last list read: a suspension chosen without the server offers them.
+    Registos m_motivos;
+    bool m_temMotivos = false;
     std::unique_ptr<LigacaoDados> m_ligacaoPropria;
     InteraccaoOperador* m_operador = nullptr;
     std::unique_ptr<InteraccaoOperador> m_operadorProprio;
@@ -245,4 +291,22 @@ private:
     ClassificadorCodigos m_prefixos;
     // The scan being handled was typed into a password field: its text is never shown or logged.
     bool m_leituraEmSenha = false;
+
+    QString m_ficheiroJornal;
+    std::unique_ptr<JornalLocal> m_jornal;
+    std::unique_ptr<ExecutorEQP> m_executor;
+    std::unique_ptr<EnvioFuncoes> m_envio;
+    // The replay runs on an engine of its own (same connection): never in the middle of the
+    // screen's own call.
+    std::unique_ptr<Cl_EQP> m_eqpReenvio;
+    std::unique_ptr<ExecutorEQP> m_executorReenvio;
+    std::unique_ptr<Reenvio> m_reenvio;
+    std::unique_ptr<MonitorLigacao> m_monitor;
+    DesfechoConfirmacao m_desfecho;
+    // The order taken without asking the server whether it exists.
+    QString m_obraNaoVerificada;
+    // Handlers and replay steps running now (a step waits for them to end).
+    int m_aTrabalhar = 0;
+    bool m_reenvioAgendado = false;
+    QString m_falhaJornalMostrada;
 };

@@ -7,6 +7,7 @@
 #include "base/InteraccaoOperador.h"
 #include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
+#include "dataaccess/FalhaServidor.h"
 #include "engine/Cl_EQP.h"
 #include "engine/cl_Funcionarios.h"
 #include "engine/cl_Maquinas.h"
@@ -201,7 +202,18 @@ bool frmTerminal::EscolhaFuncaoEcra(const QString& Nome, QString& codigo)
         operador()->Aviso(QStringLiteral("Deve indicar primeiro o utilizador"), 0, AlturaDialogo);
         codigo.clear();
     } else {
-        const Registos lista = EQP->ListaOperacoesUtilizador(Utilizador);
+        Registos lista;
+        try {
+            lista = EQP->ListaOperacoesUtilizador(Utilizador);
+        } catch (const ErroBD& e) {
+            // The list is only for reading: without the server the function is chosen all the same.
+            if (!ServidorInacessivel(e)) throw;
+            EsperarServidor();
+            operador()->Aviso(QStringLiteral("Sem ligação ao servidor: não é possível mostrar as operações em curso."),
+                              0, AlturaDialogo);
+            DescricaoFuncao = Nome;
+            return true;
+        }
         if (lista.vazio()) {
             operador()->Aviso(QStringLiteral("Não ha operações em curso"), 0, AlturaDialogo);
         } else {
@@ -215,19 +227,6 @@ bool frmTerminal::EscolhaFuncaoEcra(const QString& Nome, QString& codigo)
     }
     DescricaoFuncao = Nome;
     return true;
-}
-
-EcraTerminal::Despacho frmTerminal::Despachar(const QString& codigo, bool& resultado, QString& mensagem)
-{
-    if (codigo == QLatin1String("AC008")) {
-        resultado = EQP->Operacao_fim(Utilizador, Obra, Operacao, Maquina, QDateTime::currentDateTime(), mensagem);
-        return Despacho::Motor;
-    }
-    if (codigo == QLatin1String("AC009")) {
-        resultado = EQP->TerminaTodasOperacoes(Utilizador, mensagem);
-        return Despacho::Motor;
-    }
-    return DespacharComum(codigo, resultado, mensagem);
 }
 
 void frmTerminal::AposMotor(const QString& codigo, bool resultado, const QString& mensagem)

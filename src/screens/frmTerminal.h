@@ -44,7 +44,7 @@ public:
 
 protected:
     void CarregaEcra() override;
-    Despacho Despachar(const QString& codigo, bool& resultado, QString& mensagem) override;
+    int TipoTerminal() const override { return 0; }
     void AposMotor(const QString& codigo, bool resultado, const QString& mensagem) override;
     bool EscolhaFuncaoEcra(const QString& Nome, QString& codigo) override;
     void MostraSeleccao() override;

@@ -391,7 +391,6 @@ void frmTerminal2::AntesDeDespachar()
 
 EcraTerminal::Despacho frmTerminal2::Despachar(const QString& codigo, bool& resultado, QString& mensagem)
 {
-    if (codigo == QLatin1String("AC009")) return Despacho::Desconhecida;
     if (codigo == QLatin1String("AC008")) {
         if (Obra > QString()) {
             ObraConsumo = Obra;

@@ -78,6 +78,7 @@ protected:
     void CarregaEcra() override;
     Despacho Despachar(const QString& codigo, bool& resultado, QString& mensagem) override;
     void AntesDeDespachar() override;
+    int TipoTerminal() const override { return 1; }
     void AposMotor(const QString& codigo, bool resultado, const QString& mensagem) override;
     void MostraSeleccao() override;
     void CodigoLidoEcra(const CodigoLido& c) override;

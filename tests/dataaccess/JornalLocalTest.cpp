@@ -220,7 +220,7 @@ TEST_F(JornalLocal_, DoisProcessosNoMesmoFicheiro)
     std::thread filho([&] { outro = EmOutroProcesso(escrever(QStringLiteral("B"))); });
     const QString este = EmOutroProcesso(escrever(QStringLiteral("A")));
     filho.join();
-    EXPECT_EQ(este, QStringLiteral("ok"));
+    EXPECT_EQ(este, QStringLiteral("ok")) << este.toStdString();
     EXPECT_EQ(outro, QStringLiteral("ok"));
 
     JornalLocal j(f);

@@ -21,9 +21,15 @@ public:
         if (erro) throw *erro;
         return {ExecutorEQP::Natureza(p.Funcao, p.Ecra), true, {}};
     }
-    bool Gravada(const QString&) override { return false; }
+    bool Gravada(const QString& token) override
+    {
+        consultados << token;
+        if (erroConsulta) throw *erroConsulta;
+        return gravadas.contains(token);
+    }
 
-    std::optional<ErroBD> erro;
+    std::optional<ErroBD> erro, erroConsulta;
+    QStringList gravadas, consultados;
     QList<PedidoFuncao> pedidos;
 };
 
@@ -69,12 +75,11 @@ TEST_F(EnvioFuncoes_, ComLigacaoCorreLogo)
     EXPECT_EQ(jornal->NumeroPendentes(), 0);
 }
 
-// Out of reach (or a commit unanswered): kept with the same token, the reason and the skipped
-// checks; the functions after it join it without trying the server, in order.
+// Out of reach: kept with the same token, the reason and the skipped checks; the functions after
+// it join it without trying the server, in order.
 TEST_F(EnvioFuncoes_, SemLigacaoGuardaEMantemAOrdem)
 {
-    servidor.erro =
-        ErroBD(QStringLiteral("A ligação à base de dados perdeu-se ao gravar"), {}, ErroBD::Tipo::ResultadoIncerto);
+    servidor.erro = ErroBD(QStringLiteral("A ligação à base de dados perdeu-se"), {}, ErroBD::Tipo::LigacaoPerdida);
     DesfechoConfirmacao d = envio->Confirmar(Funcao(QStringLiteral("AC007")));
     EXPECT_TRUE(d.guardada);
     EXPECT_EQ(d.resultado.mensagem, QStringLiteral("Sem ligação ao servidor: registo guardado, será enviado"));
@@ -86,7 +91,7 @@ TEST_F(EnvioFuncoes_, SemLigacaoGuardaEMantemAOrdem)
     const QList<EntradaJornal> p = jornal->Pendentes(QStringLiteral("base"));
     ASSERT_EQ(p.size(), 2);
     EXPECT_EQ(p[0].Token, servidor.pedidos[0].Token);
-    EXPECT_EQ(p[0].Razao, QStringLiteral("A ligação à base de dados perdeu-se ao gravar"));
+    EXPECT_EQ(p[0].Razao, QStringLiteral("A ligação à base de dados perdeu-se"));
     EXPECT_EQ(p[0].VerificacoesOmitidas, (QStringList{QStringLiteral("Existência da obra"),
                                                       QStringLiteral("Pergunta sobre operações já iniciadas")}));
     EXPECT_EQ(p[0].Terminal, QStringLiteral("posto-1"));
@@ -112,4 +117,48 @@ TEST_F(EnvioFuncoes_, NaoGuardaOQueNaoEFaltaDeLigacao)
     EXPECT_TRUE(semJornal.Confirmar(Funcao(QStringLiteral("AC007"))).resultado.resultado) << "online needs no journal";
     servidor.erro = ErroBD(QStringLiteral("Connection refused"), {}, ErroBD::Tipo::LigacaoPerdida);
     EXPECT_THROW(semJornal.Confirmar(Funcao(QStringLiteral("AC007"))), ErroJornal);
+}
+
+// A COMMIT whose answer was lost: the token is looked up at once. Landed: done, and the operator
+// is told so; not landed: kept, and told so; the server silent again: kept for the replay to
+// find out. Never run a second time here.
+TEST_F(EnvioFuncoes_, CommitSemRespostaResolvidoPeloToken)
+{
+    const ErroBD incerto(QStringLiteral("A ligação à base de dados perdeu-se ao gravar; verifique"), {},
+                         ErroBD::Tipo::ResultadoIncerto);
+    servidor.erro = incerto;
+    EntradaJornal f = Funcao(QStringLiteral("AC008"));
+    f.Token = QStringLiteral("t1");
+    servidor.gravadas << QStringLiteral("t1");
+    DesfechoConfirmacao d = envio->Confirmar(f);
+    EXPECT_TRUE(d.incerta);
+    EXPECT_FALSE(d.guardada);
+    EXPECT_TRUE(d.resultado.resultado);
+    EXPECT_EQ(d.resultado.mensagem,
+              QStringLiteral("A ligação ao servidor perdeu-se ao gravar, mas o registo ficou gravado."));
+    EXPECT_EQ(servidor.consultados, QStringList{QStringLiteral("t1")});
+    EXPECT_EQ(jornal->NumeroPendentes(), 0);
+
+    f.Token = QStringLiteral("t2");
+    d = envio->Confirmar(f);
+    EXPECT_TRUE(d.incerta);
+    EXPECT_TRUE(d.guardada);
+    EXPECT_EQ(d.resultado.mensagem, QStringLiteral("A ligação ao servidor perdeu-se ao gravar e o registo não ficou "
+                                                   "gravado: registo guardado, será enviado"));
+    ASSERT_EQ(jornal->Pendentes().size(), 1);
+    EXPECT_EQ(jornal->Pendentes()[0].Token, QStringLiteral("t2"));
+    EXPECT_TRUE(jornal->Pendentes()[0].Razao.startsWith(
+        QStringLiteral("O registo não ficou gravado quando a ligação se perdeu ao gravar (")));
+
+    // Entries wait now: the next one joins them without asking; a fresh journal for the last case.
+    JornalLocal outro(QDir(m_pasta.path()).filePath(QStringLiteral("outro.db")));
+    EnvioFuncoes envio2(servidor, outro, QStringLiteral("base"), QStringLiteral("posto-1"));
+    servidor.erroConsulta = ErroBD(QStringLiteral("Connection refused"), {}, ErroBD::Tipo::LigacaoPerdida);
+    f.Token = QStringLiteral("t3");
+    d = envio2.Confirmar(f);
+    EXPECT_TRUE(d.guardada);
+    EXPECT_EQ(d.resultado.mensagem, QStringLiteral("Sem ligação ao servidor: registo guardado, será enviado"));
+    ASSERT_EQ(outro.Pendentes().size(), 1);
+    EXPECT_EQ(outro.Pendentes()[0].Razao, incerto.texto());
+    EXPECT_EQ(servidor.pedidos.size(), 3) << "run a second time";
 }
