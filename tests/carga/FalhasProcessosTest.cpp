@@ -9,8 +9,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -87,18 +85,6 @@ protected:
         QFile::setPermissions(f, QFile::permissions(f) | QFile::ReadOther);
         return f;
     }
-    // A database left in rollback-journal mode, as another program may leave it.
-    static void criarSemWal(const QString& ficheiro)
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("criar"));
-            db.setDatabaseName(ficheiro);
-            ASSERT_TRUE(db.open());
-            QSqlQuery q(db);
-            ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE t (a INTEGER)")));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("criar"));
-    }
     QTemporaryDir m_pasta;
 };
 
@@ -107,7 +93,7 @@ protected:
 TEST_F(FalhasProcessos, AdminRecusaUmaBaseDeDadosSoDeLeitura)
 {
     const QString bd = caminho(QStringLiteral("leitura.db"));
-    criarSemWal(bd);
+    CriarSemWal(bd);
     QFile::setPermissions(bd, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     QString programa = admin();
     QStringList args{QStringLiteral("-c"), configuracao(bd), QStringLiteral("init")};
@@ -130,7 +116,7 @@ TEST_F(FalhasProcessos, AdminRecusaUmDiscoSoDeLeitura)
 {
     if (!podeMontar()) GTEST_SKIP() << "no mount namespace here (unshare -m needs CAP_SYS_ADMIN)";
     const QString origem = caminho(QStringLiteral("origem.db"));
-    criarSemWal(origem);
+    CriarSemWal(origem);
     const QString montagem = caminho(QStringLiteral("ro"));
     QDir().mkpath(montagem);
     const QString bd = QDir(montagem).filePath(QStringLiteral("ro.db"));
@@ -150,7 +136,7 @@ TEST_F(FalhasProcessos, AdminNaoEsperaPorUmLeitorDeOutroPrograma)
 {
     if (OutroProcessoSqlite::python().isEmpty()) GTEST_SKIP() << "python3 not found: no second process";
     const QString bd = caminho(QStringLiteral("lida.db"));
-    criarSemWal(bd);
+    CriarSemWal(bd);
     OutroProcessoSqlite leitor;
     ASSERT_TRUE(leitor.segurar(bd, QStringLiteral("BEGIN"), 30));
     const Saida s = correr(

@@ -4,8 +4,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -27,20 +25,6 @@ protected:
         p.baseDados = ficheiro;
         p.opcoes = opcoes;
         return p;
-    }
-
-    // A database with one table, left in rollback-journal mode (as another program may leave it).
-    static void criarSemWal(const QString& ficheiro)
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("criar"));
-            db.setDatabaseName(ficheiro);
-            ASSERT_TRUE(db.open());
-            QSqlQuery q(db);
-            ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE t (a INTEGER)")));
-            ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO t VALUES (1)")));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("criar"));
     }
 
     // A database of ours (WAL mode) with one table.
@@ -67,7 +51,7 @@ TEST_F(FalhasSqlite, SoDeLeituraDaUmErroClaroSemReabrir)
 {
     // A read-only database in rollback-journal mode: switching it to WAL fails while opening.
     const QString f = caminho(QStringLiteral("leitura.db"));
-    criarSemWal(f);
+    CriarSemWal(f);
     LigacaoDados l;
     QString erro;
     QElapsedTimer t;
@@ -103,7 +87,7 @@ TEST_F(FalhasSqlite, LeitorNoutroProgramaNaoPenduraAAbertura)
     // While another program reads a rollback-journal database it cannot be switched to WAL: the
     // opening gives up after the busy wait instead of waiting for as long as the reader.
     const QString f = caminho(QStringLiteral("lida.db"));
-    criarSemWal(f);
+    CriarSemWal(f);
     OutroProcessoSqlite leitor;
     ASSERT_TRUE(leitor.segurar(f, QStringLiteral("BEGIN"), 20));
     LigacaoDados l;

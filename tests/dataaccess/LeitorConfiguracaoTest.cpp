@@ -16,6 +16,8 @@
 #include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
 #include "dataaccess/DefinicoesBD.h"
+#include "dataaccess/DefinicoesEcra.h"
+#include "dataaccess/DefinicoesLeitor.h"
 
 class Configuracao : public ::testing::Test
 {
@@ -32,6 +34,15 @@ protected:
     {
         QFile f(caminho);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // A section's settings (D) read from t.oka holding `texto`; Ler must give `esperado`.
+    template <class D> D lerDefinicoes(const QByteArray& texto, bool esperado, QString* erro = nullptr)
+    {
+        D d(escrever(QStringLiteral("t.oka"), texto));
+        QString e;
+        EXPECT_EQ(d.Ler(&e), esperado) << e.toStdString();
+        if (erro) *erro = e;
+        return d;
     }
     QTemporaryDir m_pasta;
 };
@@ -357,4 +368,111 @@ TEST_F(Configuracao, TemposLimiteDaBaseDeDados)
                     erro.contains(QString::fromUtf8(mau)))
             << erro.toStdString();
     }
+}
+
+// The terminal's screen settings ("Ecrã").
+class DefinicoesEcraTest : public Configuracao
+{
+protected:
+    DefinicoesEcra ler(const QByteArray& texto, bool esperado, QString* erro = nullptr)
+    {
+        return lerDefinicoes<DefinicoesEcra>(texto, esperado, erro);
+    }
+};
+
+TEST_F(DefinicoesEcraTest, DefaultsValuesAndBadValuesNamedAndReplaced)
+{
+    // Absent: Sair closes at once, supervisors from level 9, the density automatic.
+    DefinicoesEcra d = ler("[Ligação]\nTipo de Terminal=0\n", true);
+    EXPECT_FALSE(d.ConfirmarSair);
+    EXPECT_EQ(d.NivelSupervisor, 9);
+    EXPECT_EQ(d.TwipsPorPixel, 0);
+
+    d = ler("[Ecrã]\r\nConfirmar Sair=1\r\nnível supervisor = 5\r\nTwips por Pixel=12,5\r\n", true);
+    EXPECT_TRUE(d.ConfirmarSair);
+    EXPECT_EQ(d.NivelSupervisor, 5);
+    EXPECT_EQ(d.TwipsPorPixel, 12.5);
+    d = ler("[Ecrã]\nConfirmar Sair=0\nTwips por Pixel=\n", true);
+    EXPECT_FALSE(d.ConfirmarSair);
+    EXPECT_EQ(d.TwipsPorPixel, 0);
+
+    // A word where 0/1 is meant guards the terminal; the file, the section and each key are named.
+    QString erro;
+    d = ler("[Ecrã]\nConfirmar Sair=sim\nNível Supervisor=chefe\nTwips por Pixel=0,5\n", false, &erro);
+    EXPECT_TRUE(d.ConfirmarSair);
+    EXPECT_EQ(d.NivelSupervisor, 9);
+    EXPECT_EQ(d.TwipsPorPixel, 0);
+    for (const char* parte : {"t.oka", "\"Ecrã\"", "\"Confirmar Sair\"", "\"sim\"", "\"Nível Supervisor\"", "\"chefe\"",
+                              "\"Twips por Pixel\"", "\"0,5\""})
+        EXPECT_TRUE(erro.contains(QString::fromUtf8(parte))) << parte << " in " << erro.toStdString();
+}
+
+// The barcode scanner's settings ("Leitor").
+class DefinicoesLeitorTest : public Configuracao
+{
+protected:
+    DefinicoesLeitor ler(const QByteArray& texto, bool esperado, QString* erro = nullptr)
+    {
+        return lerDefinicoes<DefinicoesLeitor>(texto, esperado, erro);
+    }
+    QString caminho() const { return QDir(m_pasta.path()).filePath(QStringLiteral("t.oka")); }
+};
+
+TEST_F(DefinicoesLeitorTest, DefaultsWhenTheSectionOrKeysAreMissing)
+{
+    for (const QByteArray& texto : {QByteArray("[Ligação]\nTipo de Terminal=0\n"),
+                                    QByteArray("[Leitor]\nIntervalo Máximo=\nPrefixo Obra=  \n")}) {
+        const DefinicoesLeitor d = ler(texto, true);
+        EXPECT_EQ(d.IntervaloMaximo, 30);
+        for (TipoCodigo t : ClassificadorCodigos::Tipos)
+            EXPECT_EQ(d.Prefixos.prefixo(t), ClassificadorCodigos::PrefixoPadrao(t));
+    }
+}
+
+TEST_F(DefinicoesLeitorTest, ReadsTheIntervalAndEachPrefix)
+{
+    const DefinicoesLeitor d = ler("[Leitor]\r\n"
+                                   "Intervalo Máximo = 45\r\n"
+                                   "Prefixo Funcionário=EMP\r\n"
+                                   "prefixo obra=OF\r\n"
+                                   "Prefixo Operação=OP\r\n"
+                                   "Prefixo Máquina=MAQ\r\n"
+                                   "Prefixo Artigo=ART\r\n",
+                                   true);
+    EXPECT_EQ(d.IntervaloMaximo, 45);
+    EXPECT_EQ(d.Prefixos.prefixo(TipoCodigo::Funcionario), QStringLiteral("EMP"));
+    EXPECT_EQ(d.Prefixos.prefixo(TipoCodigo::Obra), QStringLiteral("OF"));
+    EXPECT_EQ(d.Prefixos.prefixo(TipoCodigo::Maquina), QStringLiteral("MAQ"));
+    EXPECT_EQ(d.Prefixos.Classificar(QStringLiteral("ART123")).tipo, TipoCodigo::Artigo);
+}
+
+TEST_F(DefinicoesLeitorTest, BadValuesAreNamedAndReplacedByTheirDefaults)
+{
+    QString erro;
+    DefinicoesLeitor d =
+        ler("[Leitor]\nIntervalo Máximo=rápido\nPrefixo Obra=OBRA Nº\nPrefixo Artigo=REF\n", false, &erro);
+    EXPECT_EQ(erro, QStringLiteral("Ficheiro de configuração %1, secção \"Leitor\": \"Intervalo Máximo\" tem de ser "
+                                   "um número inteiro de milissegundos entre 1 e 1000 (está \"rápido\"); vale 30; "
+                                   "\"Prefixo Obra\" só pode ter letras, algarismos e sinais sem acentos nem espaços "
+                                   "(está \"OBRA Nº\"); vale OB. Corrija o ficheiro.")
+                        .arg(caminho()));
+    EXPECT_EQ(d.IntervaloMaximo, 30);
+    EXPECT_EQ(d.Prefixos.prefixo(TipoCodigo::Obra), QStringLiteral("OB"));
+    EXPECT_EQ(d.Prefixos.prefixo(TipoCodigo::Artigo), QStringLiteral("REF")); // the good one is kept
+
+    // Two prefixes that cannot be told apart: all five go back to their defaults.
+    d = ler("[Leitor]\nIntervalo Máximo=0\nPrefixo Funcionário=F\nPrefixo Obra=FO\n", false, &erro);
+    EXPECT_EQ(erro, QStringLiteral("Ficheiro de configuração %1, secção \"Leitor\": \"Intervalo Máximo\" tem de ser "
+                                   "um número inteiro de milissegundos entre 1 e 1000 (está \"0\"); vale 30; o "
+                                   "prefixo de funcionário (\"F\") começa o de obra (\"FO\"), e um código lido não se "
+                                   "distinguiria; valem os cinco prefixos de origem (FU, OB, OP, MQ, AR). Corrija o "
+                                   "ficheiro.")
+                        .arg(caminho()));
+    EXPECT_EQ(d.Prefixos.prefixo(TipoCodigo::Funcionario), QStringLiteral("FU"));
+    EXPECT_EQ(d.Prefixos.prefixo(TipoCodigo::Obra), QStringLiteral("OB"));
+
+    // A file that cannot be read says so, as for every other section.
+    DefinicoesLeitor falta(QDir(m_pasta.path()).filePath(QStringLiteral("nao-existe.oka")));
+    EXPECT_FALSE(falta.Ler(&erro));
+    EXPECT_TRUE(erro.contains(QStringLiteral("nao-existe.oka"))) << erro.toStdString();
 }

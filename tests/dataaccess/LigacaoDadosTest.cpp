@@ -358,14 +358,7 @@ INSTANCIAR_BACKENDS(LigacaoDados_);
 TEST(LigacaoDadosServidorMudo, AberturaDesisteNoTempoLimite)
 {
     ServidorMudo mudo(15);
-    std::vector<ParametrosLigacao> casos;
-    ParametrosLigacao pg;
-    pg.driver = QStringLiteral("QPSQL");
-    pg.servidor = QStringLiteral("127.0.0.1");
-    pg.porta = mudo.porta();
-    pg.baseDados = QStringLiteral("fabrica");
-    pg.utilizador = QStringLiteral("ana");
-    casos.push_back(pg);
+    std::vector<ParametrosLigacao> casos{mudo.parametrosPg()};
     // The ODBC driver named by the test script's driver list.
     if (!qEnvironmentVariable("TERMINAL_ODBC_DSN").isEmpty()) {
         ParametrosLigacao odbc;

@@ -1,10 +1,5 @@
 #include "dataaccess/MonitorLigacao.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "support/BaseDadosTeste.h"
+#include "support/ServidorMudo.h"
 
 namespace {
 
@@ -32,30 +28,6 @@ qint64 Esperar(const std::function<bool()>& feito, int ms)
     }
     return maior;
 }
-
-// A port that takes connections and never answers: what a hung server looks like.
-class PortaMuda
-{
-public:
-    PortaMuda()
-    {
-        m_escuta = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t n = sizeof a;
-        ::bind(m_escuta, reinterpret_cast<sockaddr*>(&a), n);
-        ::listen(m_escuta, 16); // the kernel completes the handshake; nobody ever reads
-        ::getsockname(m_escuta, reinterpret_cast<sockaddr*>(&a), &n);
-        m_porta = ntohs(a.sin_port);
-    }
-    ~PortaMuda() { ::close(m_escuta); }
-    int porta() const { return m_porta; }
-
-private:
-    int m_escuta = -1;
-    int m_porta = 0;
-};
 
 } // namespace
 
@@ -99,13 +71,8 @@ TEST(MonitorLigacao_, ServidorMudoNaoPrendeOEcra)
     // The driver is loaded on the main thread first, as the terminal's own connection does.
     QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("carregar"));
     QSqlDatabase::removeDatabase(QStringLiteral("carregar"));
-    PortaMuda muda;
-    ParametrosLigacao p;
-    p.driver = QStringLiteral("QPSQL");
-    p.servidor = QStringLiteral("127.0.0.1");
-    p.porta = muda.porta();
-    p.baseDados = QStringLiteral("fabrica");
-    p.utilizador = QStringLiteral("terminal");
+    ServidorMudo muda;
+    const ParametrosLigacao p = muda.parametrosPg();
     QElapsedTimer relogio;
     relogio.start();
     qint64 falhou = -1;
@@ -133,7 +100,7 @@ TEST(MonitorLigacao_, ServidorVerdadeiro)
     EXPECT_TRUE(MonitorLigacao::Sondar(base.parametros(), &erro)) << erro.toStdString();
     ParametrosLigacao fechado = base.parametros();
     {
-        PortaMuda porta; // closed again at once: the port refuses connections
+        ServidorMudo porta; // closed again at once: the port refuses connections
         fechado.porta = porta.porta();
     }
     EXPECT_FALSE(MonitorLigacao::Sondar(fechado, &erro));

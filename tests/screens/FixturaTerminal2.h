@@ -2,32 +2,21 @@
 
 // The ERP terminal on a real database with the ERP stand-in: employees with passwords, orders,
 // operations, articles with stock; the screen shown with a scripted operator.
-#include <memory>
-
-#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QResizeEvent>
-#include <QTest>
 
-#include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
-#include "controls/PainelBotoes.h"
-#include "controls/okaBotao.h"
 #include "controls/ucLogin.h"
 #include "dataaccess/CifraSenha.h"
 #include "erp/FixturaErp.h"
 #include "erp/LigacaoKovaBD.h"
-#include "screens/TeclasLeitor.h"
-#include "screens/TocarPainel.h"
+#include "screens/FixturaTerminal.h"
+#include "screens/ToqueReal.h"
 #include "screens/frmTerminal2.h"
-#include "support/BaseDadosTeste.h"
-#include "support/OperadorFalso.h"
 
-class FixturaTerminal2 : public TesteBD
+class FixturaTerminal2 : public FixturaEcra<frmTerminal2>
 {
 protected:
     void SetUp() override
@@ -56,47 +45,24 @@ protected:
         Stock(bd(), QStringLiteral("A3"), "100");
         mostrar();
     }
-    // A new screen on the fixture's database, shown and laid out at 1920 x 1080.
-    void mostrar()
+    void mostrar() { mostrarEm(bd()); }
+    // The ERP stand-in on the fixture's database.
+    void preparar(frmTerminal2& e) override
     {
-        using namespace FixturaErp;
-        ecra.reset();
         auto link = std::make_unique<LigacaoKovaBD>();
         link->setModo(2);
         ASSERT_TRUE(link->Ligar(QStringLiteral("."), QString(), QStringLiteral("Demo"), QStringLiteral("u"),
                                 QStringLiteral("p")));
         link->setBaseDados(&bd());
-        ecra = std::make_unique<frmTerminal2>();
-        ecra->setLigacao(&bd());
-        // The scripted operator, or the terminal's own touch dialogs.
-        if (!dialogosReais) ecra->setOperador(&op);
-        ecra->setLigKova(std::move(link));
-        ecra->Mostra();
-        // Keys typed by the tests come at a person's pace unless a test scans.
-        teclas.ligar(ecra->leitorCodigos());
-        QCoreApplication::processEvents();
-        ASSERT_TRUE(ecra->EcraCarregado);
-        // The test screen is the terminal's panel, 1920 x 1080; the window fills it.
-        ASSERT_EQ(ecra->geometry(), ecra->screen()->geometry());
-    }
-    void TearDown() override
-    {
-        ecra.reset();
-        DefinirPastaPrograma(QString());
-        TesteBD::TearDown();
+        e.setLigKova(std::move(link));
     }
 
-    static void tocar(PainelBotoes* painel, const QString& texto) { TocarPainel(painel, texto); }
     // Touches the employee's button, types the password on the control's keyboard and enter.
     void entrar(const QString& nome, const QString& senha = QStringLiteral("1234"))
     {
-        tocar(ecra->PainelBotesUtilizadores, nome);
-        static const QString ordem = QStringLiteral(" 1234567890_ASDFGHJKLÇZXCVBNMQWERTYUIOP");
-        for (QChar c : senha)
-            QTest::mouseClick(ecra->ucLogin->btAlfa[std::size_t(ordem.indexOf(c.toUpper()))], Qt::LeftButton);
-        QTest::mouseClick(ecra->ucLogin->btAlfa[ucLogin::TeclaEnter], Qt::LeftButton);
+        TocarBotao(ecra->PainelBotesUtilizadores, nome);
+        EscreverLogin(ecra->ucLogin, senha);
     }
-    void confirmar() { QTest::mouseClick(ecra->btConfirmar, Qt::LeftButton); }
     bool emIdentificacao() const
     {
         return ecra->ucLogin->isVisible() && ecra->PainelBotesUtilizadores->isVisible() &&
@@ -109,13 +75,4 @@ protected:
                ecra->FrameBase->isVisible() && ecra->PainelInfo->isVisible() && ecra->PainelObra->isVisible() &&
                ecra->PainelFuncoes->isVisible() && ecra->PainelOperacoes->isVisible();
     }
-    qint64 contar(const QString& sql, const QVariantList& valores = {})
-    {
-        return bd().consultar(sql, valores).primeira().inteiro(0);
-    }
-
-    OperadorFalso op;
-    TeclasLeitor teclas;
-    bool dialogosReais = false;
-    std::unique_ptr<frmTerminal2> ecra;
 };

@@ -118,14 +118,6 @@ protected:
         EXPECT_GE(menu->actionGeometry(accao).height(), Twips::Px(PainelBotoes::AlturaBotao) * 9 / 10);
         QTest::mouseClick(menu->windowHandle(), Qt::LeftButton, {}, menu->actionGeometry(accao).center());
     }
-    // Types `texto` on the login control's keyboard and touches enter.
-    static void escrever(ucLogin* login, const QString& texto)
-    {
-        static const QString ordem = QStringLiteral(" 1234567890_ASDFGHJKLÇZXCVBNMQWERTYUIOP");
-        for (QChar c : texto)
-            Tocar(login->btAlfa[std::size_t(ordem.indexOf(c.toUpper()))]);
-        Tocar(login->btAlfa[ucLogin::TeclaEnter]);
-    }
     // In the supervisor dialog: `nome` touched, `senha` typed; the refusal that follows answered.
     static void tentar(frmSupervisor* f, const QString& nome, const QString& senha, const QString& recusa)
     {
@@ -135,7 +127,7 @@ protected:
                 EXPECT_TRUE(a->mensagem().contains(recusa)) << a->mensagem().toStdString();
                 Tocar(a->btSair());
             });
-        escrever(f->Login, senha);
+        EscreverLogin(f->Login, senha);
     }
     QStringList registos() const
     {

@@ -11,14 +11,8 @@
 #include "screens/FixturaTerminal2.h"
 #include "screens/PainelConsumo.h"
 #include "screens/RegistoDiario.h"
-#include "screens/frmTerminal.h"
 
 namespace {
-
-QStringList Info(const EcraTerminal* e)
-{
-    return {e->lbNome->text(), e->lbObra->text(), e->lbFuncao->text(), e->lbOperacao->text(), e->lbMaquina->text()};
-}
 
 // The captions of the marked buttons of a panel.
 QStringList Marcados(const PainelBotoes* painel)
@@ -48,63 +42,28 @@ QList<QStringList> Registo(const QString& pasta)
 
 } // namespace
 
-class LeituraT0 : public TesteBD
+class LeituraT0 : public FixturaTerminal
 {
 protected:
-    void SetUp() override
+    // An operation with no name: on file, but not one the terminal registers.
+    void dados() override
     {
-        TesteBD::SetUp();
-        if (IsSkipped()) return;
-        DefinirPastaPrograma(base().pasta());
-        bd().executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI) VALUES (1, 5)"));
-        for (const auto& [id, nome] : {std::pair{"F1", "Ana Silva"}, std::pair{"F2", "Bruno Costa"}})
-            bd().executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome, Nivel, CustoHora) "
-                                         "VALUES (?, ?, 0, '12')"),
-                          {QString::fromLatin1(id), QString::fromUtf8(nome)});
-        bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"));
-        bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (20, 'Soldadura')"));
         bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (5, NULL)"));
-        bd().executar(
-            QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M1', 'Serra', '20')"));
-        bd().executar(
-            QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M2', 'Prensa', '8')"));
-        bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES ('1001', 1, 0)"));
-        bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES ('1002', 4, 0)"));
-
-        ecra = std::make_unique<frmTerminal>();
-        ecra->setLigacao(&bd());
-        ecra->setOperador(&op);
-        ecra->Mostra();
-        teclas.ligar(ecra->leitorCodigos());
-        QCoreApplication::processEvents();
-        ASSERT_TRUE(ecra->EcraCarregado);
     }
-    void TearDown() override
-    {
-        ecra.reset();
-        DefinirPastaPrograma(QString());
-        TesteBD::TearDown();
-    }
-    void ler(const QString& codigo, Qt::Key fim = Qt::Key_Return) { teclas.ler(ecra.get(), codigo, fim); }
-
-    OperadorFalso op;
-    TeclasLeitor teclas;
-    std::unique_ptr<frmTerminal> ecra;
 };
 
 TEST_P(LeituraT0, ScansSelectAsTouchesDoAndAPersonsTypingDoesNot)
 {
     // A person typing a badge's text on a keyboard: nothing is read.
     teclas.teclar(ecra.get(), QStringLiteral("FUF1"), TeclasLeitor::Pessoa);
-    EXPECT_EQ(Info(ecra.get()), QStringList(5));
+    EXPECT_EQ(info(), QStringList(5));
 
     ler(QStringLiteral("FUF1"));
     ler(QStringLiteral("ob1001")); // prefixes in small letters (Caps Lock on)
     ler(QStringLiteral("OP10"));
     ler(QStringLiteral("MQM1"), Qt::Key_Tab);
-    EXPECT_EQ(Info(ecra.get()),
-              (QStringList{QStringLiteral("Utilizador:Ana Silva"), QStringLiteral("Obra:1001"), QString(),
-                           QStringLiteral("Operação:Corte"), QStringLiteral("Maquina:Serra")}));
+    EXPECT_EQ(info(), (QStringList{QStringLiteral("Utilizador:Ana Silva"), QStringLiteral("Obra:1001"), QString(),
+                                   QStringLiteral("Operação:Corte"), QStringLiteral("Maquina:Serra")}));
     EXPECT_EQ(ecra->Utilizador, QStringLiteral("F1"));
     // Marked as a touch marks them: the employee, "Obra", the operation and the machine.
     EXPECT_EQ(Marcados(ecra->PainelUtilizadores), QStringList{QStringLiteral("Ana Silva")});
@@ -123,12 +82,10 @@ TEST_P(LeituraT0, ScansSelectAsTouchesDoAndAPersonsTypingDoesNot)
     ler(QStringLiteral("OB1001"));
 
     // What was scanned is what Confirmar starts.
-    TocarPainel(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
-    QTest::mouseClick(ecra->btConfirmar, Qt::LeftButton);
-    EXPECT_EQ(bd().consultar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE NoFo = '1001' AND Func = 'F2' "
-                                            "AND Opera = 10 AND Maquina = 'M1' AND Estado = 1"))
-                  .primeira()
-                  .inteiro(0),
+    tocar(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    confirmar();
+    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE NoFo = '1001' AND Func = 'F2' AND "
+                                    "Opera = 10 AND Maquina = 'M1' AND Estado = 1")),
               1);
     // Only the confirmation is in the log: a scan that selects writes nothing.
     EXPECT_EQ(LinhasRegisto(base().pasta()).size(), 1);
@@ -140,7 +97,7 @@ TEST_P(LeituraT0, RefusedScansAreShownAndLoggedAndChangeNothing)
     op.numerosDigitados << QStringLiteral("1001");
     TocarPainel(ecra->PainelObras, QStringLiteral("Obra"));
     TocarPainel(ecra->PainelOperacoes, QStringLiteral("Corte"));
-    const QStringList antes = Info(ecra.get());
+    const QStringList antes = info();
     op.dialogos.clear();
 
     const QList<std::pair<QString, QString>> casos{
@@ -164,7 +121,7 @@ TEST_P(LeituraT0, RefusedScansAreShownAndLoggedAndChangeNothing)
         EXPECT_EQ(op.dialogos[0].tipo, QStringLiteral("Aviso"));
         EXPECT_EQ(op.dialogos[0].texto, mensagem);
         EXPECT_EQ(op.dialogos[0].imagem, 2);
-        EXPECT_EQ(S(Info(ecra.get())), S(antes));
+        EXPECT_EQ(S(info()), S(antes));
         EXPECT_EQ(S(Registo(base().pasta()).last()), S({antes[0], antes[1], antes[2], antes[4], mensagem}));
     }
 
@@ -176,7 +133,7 @@ TEST_P(LeituraT0, RefusedScansAreShownAndLoggedAndChangeNothing)
     EXPECT_EQ(op.dialogos[0].texto, QStringLiteral("A Folha de Obra indicada não existe !"));
     EXPECT_EQ(op.dialogos[0].imagem, 0);
     EXPECT_EQ(op.dialogos[0].altura, 3345);
-    EXPECT_EQ(S(Info(ecra.get())), S(antes));
+    EXPECT_EQ(S(info()), S(antes));
     EXPECT_EQ(Registo(base().pasta()).last().last(),
               QStringLiteral("A Folha de Obra indicada não existe ! (código lido \"OB9999\")"));
 
@@ -191,7 +148,7 @@ TEST_P(LeituraT0, RefusedScansAreShownAndLoggedAndChangeNothing)
     EXPECT_EQ(op.textos(QStringLiteral("Aviso")),
               QStringList{QStringLiteral("O código \"FUF2\" foi lido com uma janela aberta e não foi usado: feche a "
                                          "janela e leia o código de novo.")});
-    EXPECT_EQ(S(Info(ecra.get())), S(antes));
+    EXPECT_EQ(S(info()), S(antes));
     EXPECT_EQ(Registo(base().pasta()).size(), int(casos.size()) + 2);
 }
 
@@ -199,8 +156,6 @@ INSTANCIAR_BACKENDS(LeituraT0);
 
 class LeituraT2 : public FixturaTerminal2
 {
-protected:
-    void ler(const QString& codigo, Qt::Key fim = Qt::Key_Return) { teclas.ler(ecra.get(), codigo, fim); }
 };
 
 TEST_P(LeituraT2, ABadgeScanPicksTheEmployeeAndThePasswordLogsIn)
@@ -246,8 +201,8 @@ TEST_P(LeituraT2, OrdersAndOperationsAreScannedAtWorkAndTheRestRefused)
     ASSERT_TRUE(emTrabalho());
     ler(QStringLiteral("OB1003"));
     ler(QStringLiteral("OP20"));
-    EXPECT_EQ(Info(ecra.get()), (QStringList{QStringLiteral("Utilizador:Ana Silva"), QStringLiteral("Obra:1003"),
-                                             QString(), QStringLiteral("Operação:Soldadura"), QString()}));
+    EXPECT_EQ(info(), (QStringList{QStringLiteral("Utilizador:Ana Silva"), QStringLiteral("Obra:1003"), QString(),
+                                   QStringLiteral("Operação:Soldadura"), QString()}));
     EXPECT_EQ(Marcados(ecra->PainelObra), QStringList{QStringLiteral("Obra 1003")});
     EXPECT_EQ(Marcados(ecra->PainelOperacoes), QStringList{QStringLiteral("Soldadura")});
     EXPECT_TRUE(op.dialogos.isEmpty());
@@ -258,7 +213,7 @@ TEST_P(LeituraT2, OrdersAndOperationsAreScannedAtWorkAndTheRestRefused)
     EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1002"));
     EXPECT_EQ(Marcados(ecra->PainelObra), QStringList{QStringLiteral("Obra")});
 
-    const QStringList antes = Info(ecra.get());
+    const QStringList antes = info();
     for (const auto& [codigo, mensagem] : QList<std::pair<QString, QString>>{
              {QStringLiteral("FUF2"), QStringLiteral("Já está um funcionário identificado: toque em Cancelar antes de "
                                                      "ler outro cartão (código lido \"FUF2\").")},
@@ -270,7 +225,7 @@ TEST_P(LeituraT2, OrdersAndOperationsAreScannedAtWorkAndTheRestRefused)
         op.dialogos.clear();
         ler(codigo);
         EXPECT_EQ(S(op.textos(QStringLiteral("Aviso"))), S({mensagem}));
-        EXPECT_EQ(S(Info(ecra.get())), S(antes));
+        EXPECT_EQ(S(info()), S(antes));
         EXPECT_EQ(S(Registo(base().pasta()).last()), S({antes[0], antes[1], antes[2], antes[4], mensagem}));
     }
     EXPECT_TRUE(emTrabalho());

@@ -2,12 +2,9 @@
 // network) shows the busy veil and the hourglass, and the touches made meanwhile never fire.
 #include "controls/Ocupado.h"
 
-#include <memory>
-
 #include <QCursor>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QThread>
 #include <QTimer>
@@ -16,16 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "base/Actividade.h"
-#include "base/PastaPrograma.h"
-#include "controls/AjudaModal.h"
-#include "controls/TeclandoNumerico.h"
-#include "controls/frmAviso.h"
-#include "controls/frmTeclado.h"
+#include "screens/FixturaTerminal.h"
 #include "screens/RegistoDiario.h"
 #include "screens/ToqueReal.h"
-#include "screens/frmTerminal.h"
-#include "support/BaseDadosTeste.h"
-#include "support/OperadorFalso.h"
 
 namespace {
 
@@ -63,38 +53,10 @@ void TocarMaisTarde(QWidget* alvo)
     });
 }
 
-class EcraOcupado : public ::testing::Test
+// On SQLite only: the slowness is made here, not by the server.
+class EcraOcupado : public FixturaTerminal
 {
 protected:
-    void SetUp() override
-    {
-        base = std::make_unique<BaseDadosTeste>(Backend::SQLite);
-        DefinirPastaPrograma(base->pasta());
-        LigacaoDados& bd = base->bd();
-        bd.executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI) VALUES (1, 5)"));
-        for (const char* nome : {"Ana Silva", "Bruno Costa"})
-            bd.executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome, Nivel, CustoHora) "
-                                       "VALUES (?, ?, 0, '12')"),
-                        {QString::fromUtf8(nome).left(1), QString::fromUtf8(nome)});
-        bd.executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"));
-        bd.executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (20, 'Soldadura')"));
-        bd.executar(QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M1', 'Serra', 20)"));
-        bd.executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES ('1001', 1, 0)"));
-    }
-    void TearDown() override
-    {
-        ecra.reset();
-        DefinirPastaPrograma(QString());
-    }
-    void mostrar(bool falso)
-    {
-        ecra = std::make_unique<frmTerminal>();
-        ecra->setLigacao(&base->bd());
-        if (falso) ecra->setOperador(&op);
-        ecra->Mostra();
-        QCoreApplication::processEvents();
-        ASSERT_TRUE(ecra->EcraCarregado);
-    }
     // Employee, order 1001, operation and machine, and "Iniciar Operação", all by touch.
     void selecionar(const QString& funcionario, const QString& operacao)
     {
@@ -104,19 +66,11 @@ protected:
         TocarBotao(ecra->PainelMaquinas, QStringLiteral("Serra"));
         TocarBotao(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
     }
-    qint64 linhas()
-    {
-        return base->bd().consultar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope")).primeira().inteiro(0);
-    }
-
-    std::unique_ptr<BaseDadosTeste> base;
-    std::unique_ptr<frmTerminal> ecra;
-    OperadorFalso op;
+    qint64 linhas() { return contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope")); }
 };
 
-TEST_F(EcraOcupado, ASlowConfirmarShowsTheVeilAndTheTouchesMadeMeanwhileNeverFire)
+TEST_P(EcraOcupado, ASlowConfirmarShowsTheVeilAndTheTouchesMadeMeanwhileNeverFire)
 {
-    mostrar(true);
     // A quick touch shows nothing and leaves the pointer alone.
     const int antes = Ocupado::vezesMostrado();
     Tocar(ecra->btConfirmar);
@@ -125,10 +79,10 @@ TEST_F(EcraOcupado, ASlowConfirmarShowsTheVeilAndTheTouchesMadeMeanwhileNeverFir
 
     op.numerosDigitados << QStringLiteral("1001");
     selecionar(QStringLiteral("Ana Silva"), QStringLiteral("Corte"));
-    const qsizetype registadas = LinhasRegisto(base->pasta()).size();
+    const qsizetype registadas = LinhasRegisto(base().pasta()).size();
 
-    // Every statement 120 ms: the start (a handful of statements) takes well over half a second. Meanwhile the operator touches
-    // Confirmar again and another employee; the veil and the hourglass are up after 300 ms.
+    // Every statement 120 ms: the start (a handful of statements) takes well over half a second. Meanwhile the operator
+    // touches Confirmar again and another employee; the veil and the hourglass are up after 300 ms.
     bool tocou = false, veu = false, ampulheta = false;
     QElapsedTimer relogio;
     relogio.start();
@@ -156,7 +110,7 @@ TEST_F(EcraOcupado, ASlowConfirmarShowsTheVeilAndTheTouchesMadeMeanwhileNeverFir
 
     // One start, one log line; the queued touches did nothing (the selection stays cleared).
     EXPECT_EQ(linhas(), 1);
-    EXPECT_EQ(LinhasRegisto(base->pasta()).size(), registadas + 1);
+    EXPECT_EQ(LinhasRegisto(base().pasta()).size(), registadas + 1);
     EXPECT_EQ(ecra->lbNome->text(), QString());
     EXPECT_TRUE(op.textos(QStringLiteral("Aviso")).isEmpty());
     // Over: the veil gone, the pointer as before, touches reach the screen again.
@@ -169,27 +123,18 @@ TEST_F(EcraOcupado, ASlowConfirmarShowsTheVeilAndTheTouchesMadeMeanwhileNeverFir
 
 // A question and a refusal in the middle of a slow operation are the operator's turn: the
 // usual pointer, no veil, and their buttons answer the touch.
-TEST_F(EcraOcupado, DialogsOpenedDuringTheWorkAreAnsweredAsUsual)
+TEST_P(EcraOcupado, DialogsOpenedDuringTheWorkAreAnsweredAsUsual)
 {
-    mostrar(false);
-    QuandoModal<frmTeclado>([](frmTeclado* f) {
-        for (const char* t : {"1", "0", "0", "1", "enter"})
-            Tocar(f->teclado()->tecla(QString::fromLatin1(t)));
-    });
-    TocarBotao(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
-    TocarBotao(ecra->PainelObras, QStringLiteral("Obra"));
-    TocarBotao(ecra->PainelOperacoes, QStringLiteral("Corte"));
-    TocarBotao(ecra->PainelMaquinas, QStringLiteral("Serra"));
-    TocarBotao(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
+    dialogosReais = true;
+    mostrar();
+    TeclarNumero(QStringLiteral("1001"));
+    selecionar(QStringLiteral("Ana Silva"), QStringLiteral("Corte"));
     Tocar(ecra->btConfirmar);
     ASSERT_EQ(linhas(), 1);
 
     // A second operation for her: the engine asks first (she has one running); declined, it
     // refuses. Both dialogs come up while the work is slow.
-    QuandoModal<frmTeclado>([](frmTeclado* f) {
-        for (const char* t : {"1", "0", "0", "1", "enter"})
-            Tocar(f->teclado()->tecla(QString::fromLatin1(t)));
-    });
+    TeclarNumero(QStringLiteral("1001"));
     TocarBotao(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
     TocarBotao(ecra->PainelObras, QStringLiteral("Obra"));
     TocarBotao(ecra->PainelOperacoes, QStringLiteral("Soldadura"));
@@ -214,5 +159,7 @@ TEST_F(EcraOcupado, DialogsOpenedDuringTheWorkAreAnsweredAsUsual)
     EXPECT_FALSE(Ocupado::activo());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, EcraOcupado, ::testing::Values(Backend::SQLite), NomeParametroBackend);
 
 } // namespace

@@ -3,63 +3,38 @@
 // again. What the operator sees, what is kept, what the strip counts, what is sent once the server
 // answers, and the refused entries a supervisor can read. PostgreSQL only: an embedded database
 // never goes out of reach.
-#include <memory>
-
 #include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QGroupBox>
-#include <QLabel>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include "../../bench/comum/ProxyAtraso.hpp"
-#include "base/PastaPrograma.h"
 #include "base/Rotinas.h"
-#include "controls/PainelBotoes.h"
-#include "controls/okaBotao.h"
-#include "controls/ucLogin.h"
 #include "dataaccess/CifraSenha.h"
 #include "dataaccess/JornalLocal.h"
 #include "dataaccess/MonitorLigacao.h"
 #include "erp/LigacaoKovaBD.h"
+#include "screens/FixturaTerminal.h"
 #include "screens/PainelConsumo.h"
 #include "screens/RegistoDiario.h"
-#include "screens/TocarPainel.h"
-#include "screens/frmTerminal.h"
+#include "screens/ToqueReal.h"
 #include "screens/frmTerminal2.h"
-#include "support/BaseDadosTeste.h"
-#include "support/OperadorFalso.h"
 
 namespace {
 
-class SemLigacao : public ::testing::Test
+class SemLigacao : public FixturaEcra<frmTerminal>
 {
 protected:
     void SetUp() override
     {
-        m_base = std::make_unique<BaseDadosTeste>(Backend::PostgreSQL);
-        if (!m_base->disponivel()) GTEST_SKIP() << "PostgreSQL not configured";
-        DefinirPastaPrograma(m_base->pasta());
-        LigacaoDados& bd = m_base->bd();
-        bd.executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI) VALUES (1, 5)"));
-        for (const auto& [id, nome] : {std::pair{"F1", "Ana Silva"}, std::pair{"F2", "Bruno Costa"}})
-            bd.executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome, Nivel, CustoHora) "
-                                       "VALUES (?, ?, 0, '12')"),
-                        {QString::fromLatin1(id), QString::fromUtf8(nome)});
-        bd.executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"));
-        bd.executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (20, 'Soldadura')"));
-        bd.executar(
-            QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M1', 'Serra', '20')"));
-        bd.executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES ('1001', 1, 0)"));
-        bd.executar(QStringLiteral("INSERT INTO oka_Motivos (codigo, Motivo) VALUES ('R1', 'Falta de material')"));
-
+        TesteBD::SetUp();
+        if (IsSkipped()) return;
+        DefinirPastaPrograma(base().pasta());
+        DadosTerminal(bd());
         m_proxy = std::make_unique<bench::ProxyAtraso>(QStringLiteral("127.0.0.1"),
                                                        qEnvironmentVariable("TERMINAL_PG_PORT").toInt());
         QString erro;
         ASSERT_TRUE(m_proxy->iniciar(&erro)) << erro.toStdString();
-        m_parametros = m_base->parametros();
+        m_parametros = base().parametros();
         m_parametros.servidor = QStringLiteral("127.0.0.1");
         m_parametros.porta = m_proxy->porta();
         m_parametros.segundosLigacao = 2;
@@ -70,7 +45,7 @@ protected:
         ecra.reset();
         m_ligacao.reset();
         m_proxy.reset();
-        DefinirPastaPrograma(QString());
+        FixturaEcra::TearDown();
     }
     // A new terminal (a restart) on the same journal, its connection through the proxy.
     void mostrar()
@@ -79,15 +54,8 @@ protected:
         m_ligacao = std::make_unique<LigacaoDados>();
         QString erro;
         ASSERT_TRUE(m_ligacao->Abrir(m_parametros, &erro)) << erro.toStdString();
-        ecra = std::make_unique<frmTerminal>();
-        ecra->setLigacao(m_ligacao.get());
-        ecra->setOperador(&op);
-        ecra->Mostra();
-        QCoreApplication::processEvents();
-        ASSERT_TRUE(ecra->EcraCarregado);
+        mostrarEm(*m_ligacao);
     }
-    static void tocar(PainelBotoes* painel, const QString& texto) { TocarPainel(painel, texto); }
-    void confirmar() { QTest::mouseClick(ecra->btConfirmar, Qt::LeftButton); }
     void funcao(const QString& funcionario, const QString& obra, const QString& texto)
     {
         tocar(ecra->PainelUtilizadores, funcionario);
@@ -110,21 +78,17 @@ protected:
         }
         return QTest::qWaitFor([&] { return ecra->PorEnviar == 0; }, 15000);
     }
-    qint64 contar(const QString& sql) { return m_base->bd().consultar(sql).primeira().inteiro(0); }
     QStringList mensagensRegisto()
     {
         QStringList r;
-        for (const QByteArray& l : LinhasRegisto(m_base->pasta()))
+        for (const QByteArray& l : LinhasRegisto(base().pasta()))
             r << CamposRegisto(l).value(4);
         return r;
     }
 
-    std::unique_ptr<BaseDadosTeste> m_base;
     std::unique_ptr<bench::ProxyAtraso> m_proxy;
     ParametrosLigacao m_parametros;
     std::unique_ptr<LigacaoDados> m_ligacao;
-    OperadorFalso op;
-    std::unique_ptr<frmTerminal> ecra;
 };
 
 } // namespace
@@ -133,7 +97,7 @@ protected:
 // question about them are skipped, each Confirmar is kept with a notice, the strip counts them.
 // Back: sent in order with their own times, the one on an order that does not exist refused with
 // the screen's message, every outcome in the daily log.
-TEST_F(SemLigacao, GuardaMostraContaEEnviaQuandoVolta)
+TEST_P(SemLigacao, GuardaMostraContaEEnviaQuandoVolta)
 {
     funcao(QStringLiteral("Ana Silva"), QStringLiteral("1001"), QStringLiteral("Iniciar Operação"));
     ASSERT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope")), 1);
@@ -168,7 +132,7 @@ TEST_F(SemLigacao, GuardaMostraContaEEnviaQuandoVolta)
     m_proxy->recusar(false);
     ASSERT_TRUE(esperarEnvio());
     EXPECT_EQ(ecra->FrameDataHora->title(), QStringLiteral("Por enviar: 0 · Recusados: 1"));
-    const Registos l = m_base->bd().consultar(
+    const Registos l = bd().consultar(
         QStringLiteral("SELECT Estado, HoraInicio, HoraFim FROM oka_LinFo_Ope WHERE Func = 'F1' ORDER BY NoLinha"));
     ASSERT_EQ(l.RecordCount(), 2);
     EXPECT_EQ(l[0].inteiro("Estado"), 2);
@@ -188,7 +152,7 @@ TEST_F(SemLigacao, GuardaMostraContaEEnviaQuandoVolta)
 
 // The refused entries: only with a supervisor's password, listed with the engine's message; both
 // the refusal and the viewing go to the daily log.
-TEST_F(SemLigacao, RecusadosSoParaOSupervisor)
+TEST_P(SemLigacao, RecusadosSoParaOSupervisor)
 {
     m_proxy->recusar(true);
     funcao(QStringLiteral("Bruno Costa"), QStringLiteral("9999"), QStringLiteral("Iniciar Operação"));
@@ -219,7 +183,7 @@ TEST_F(SemLigacao, RecusadosSoParaOSupervisor)
 // sends them. The connection lost in the middle of sending (the answer to the first one's COMMIT
 // lost, the server out of reach again) leaves them waiting; sent later, each exactly once, the
 // first found already done by its token.
-TEST_F(SemLigacao, ReiniciadoEInterrompidoAMeioDoEnvio)
+TEST_P(SemLigacao, ReiniciadoEInterrompidoAMeioDoEnvio)
 {
     m_proxy->recusar(true);
     funcao(QStringLiteral("Ana Silva"), QStringLiteral("1001"), QStringLiteral("Iniciar Operação"));
@@ -246,7 +210,7 @@ TEST_F(SemLigacao, ReiniciadoEInterrompidoAMeioDoEnvio)
     EXPECT_EQ(ecra->FrameDataHora->title(), QString());
     EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_RegistosTerminal")), 3);
     const Registos l =
-        m_base->bd().consultar(QStringLiteral("SELECT Estado FROM oka_LinFo_Ope WHERE Func = 'F1' ORDER BY NoLinha"));
+        bd().consultar(QStringLiteral("SELECT Estado FROM oka_LinFo_Ope WHERE Func = 'F1' ORDER BY NoLinha"));
     ASSERT_EQ(l.RecordCount(), 2);
     EXPECT_EQ(l[0].inteiro(0), 2);
     EXPECT_EQ(l[1].inteiro(0), 1);
@@ -261,13 +225,13 @@ TEST_F(SemLigacao, ReiniciadoEInterrompidoAMeioDoEnvio)
 
 // A journal that cannot be written: said as an error naming the file, nothing recorded, nothing
 // counted as kept.
-TEST_F(SemLigacao, JornalQueNaoSePodeEscrever)
+TEST_P(SemLigacao, JornalQueNaoSePodeEscrever)
 {
     ecra.reset();
     ecra = std::make_unique<frmTerminal>();
     ecra->setLigacao(m_ligacao.get());
     ecra->setOperador(&op);
-    const QString ficheiro = QDir(m_base->pasta()).filePath(QStringLiteral("nao-ha/jornal.db"));
+    const QString ficheiro = QDir(base().pasta()).filePath(QStringLiteral("nao-ha/jornal.db"));
     ecra->setFicheiroJornal(ficheiro);
     ecra->Mostra();
     QCoreApplication::processEvents();
@@ -288,11 +252,11 @@ TEST_F(SemLigacao, JornalQueNaoSePodeEscrever)
 // The ERP terminal: a kept function returns to the identification like a done one, the strip's
 // count stays in sight there; material consumption is never kept (stock cannot be checked
 // without the server): it goes to its own panel as always.
-TEST_F(SemLigacao, TerminalErpGuardaOsRegistosMasNaoOsConsumos)
+TEST_P(SemLigacao, TerminalErpGuardaOsRegistosMasNaoOsConsumos)
 {
     ecra.reset();
-    m_base->bd().executar(QStringLiteral("UPDATE oka_Funcionarios SET Senha = ?"),
-                          {CifraSenha::Cifrar(QStringLiteral("1234"))});
+    bd().executar(QStringLiteral("UPDATE oka_Funcionarios SET Senha = ?"),
+                  {CifraSenha::Cifrar(QStringLiteral("1234"))});
     auto kova = std::make_unique<LigacaoKovaBD>();
     kova->setModo(2);
     ASSERT_TRUE(
@@ -306,9 +270,7 @@ TEST_F(SemLigacao, TerminalErpGuardaOsRegistosMasNaoOsConsumos)
     QCoreApplication::processEvents();
     auto entrar = [&] {
         tocar(t2.PainelBotesUtilizadores, QStringLiteral("Ana Silva"));
-        for (int tecla : {1, 2, 3, 4})
-            QTest::mouseClick(t2.ucLogin->btAlfa[std::size_t(tecla)], Qt::LeftButton);
-        QTest::mouseClick(t2.ucLogin->btAlfa[ucLogin::TeclaEnter], Qt::LeftButton);
+        EscreverLogin(t2.ucLogin, QStringLiteral("1234"));
         ASSERT_TRUE(t2.PainelObra->isVisible());
         tocar(t2.PainelObra, QStringLiteral("Obra 1001"));
     };
@@ -338,3 +300,5 @@ TEST_F(SemLigacao, TerminalErpGuardaOsRegistosMasNaoOsConsumos)
     EXPECT_EQ(guardadas[0].TipoTerminal, 1);
     EXPECT_EQ(guardadas[0].Utilizador, QStringLiteral("F1"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, SemLigacao, ::testing::Values(Backend::PostgreSQL), NomeParametroBackend);

@@ -6,14 +6,21 @@
 #include <string>
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
 
 #include <gtest/gtest.h>
 
+#include "controls/AjudaModal.h"
 #include "controls/PainelBotoes.h"
+#include "controls/TeclandoNumerico.h"
+#include "controls/TituloDialogo.h"
+#include "controls/frmAviso.h"
+#include "controls/frmTeclado.h"
 #include "controls/okaBotao.h"
+#include "controls/ucLogin.h"
 
 // How a failure names a widget: its caption, else its object name, else its class.
 inline std::string NomeWidget(const QWidget* w)
@@ -73,4 +80,43 @@ inline void TocarBotao(PainelBotoes* painel, const QString& texto)
         Tocar(topo < 0 ? painel->btPageDown() : painel->btPageUp());
     }
     Tocar(painel->botaoDoItem(k));
+}
+
+// Types `texto` on the login control's keyboard, a touch per key, then touches enter.
+inline void EscreverLogin(ucLogin* login, const QString& texto)
+{
+    static const QString ordem = QStringLiteral(" 1234567890_ASDFGHJKLÇZXCVBNMQWERTYUIOP");
+    for (const QChar c : texto)
+        Tocar(login->btAlfa[std::size_t(ordem.indexOf(c.toUpper()))]);
+    Tocar(login->btAlfa[ucLogin::TeclaEnter]);
+}
+
+// The caption strip of a dialog holds its window title.
+inline void ConferirLegenda(QWidget* f)
+{
+    auto* t = f->findChild<TituloDialogo*>();
+    ASSERT_NE(t, nullptr);
+    EXPECT_TRUE(t->isVisible());
+    EXPECT_EQ(t->legenda()->text(), f->windowTitle());
+}
+
+// The keypad dialog, when it comes up, answers `numero`, typed key by key, then enter.
+inline void TeclarNumero(const QString& numero)
+{
+    QuandoModal<frmTeclado>([numero](frmTeclado* f) {
+        ConferirLegenda(f);
+        for (const QChar c : numero)
+            Tocar(f->teclado()->tecla(QString(c)));
+        Tocar(f->teclado()->tecla(QStringLiteral("enter")));
+    });
+}
+
+// The message dialog, when it comes up, is read into `texto` and closed with its button ("Sair",
+// or "Confirma" for a question).
+inline void ResponderAviso(QString* texto)
+{
+    QuandoModal<frmAviso>([texto](frmAviso* f) {
+        if (texto) *texto = f->mensagem();
+        Tocar(f->ModoAviso == 0 ? f->btSair() : f->btConf());
+    });
 }

@@ -1,61 +1,18 @@
 // Both terminals walked with a finger: every touch is a press and a release at a point of the
 // shown window (page buttons included), every dialog is the terminal's own, answered the same
 // way. Each function code is confirmed once and its effect read back from the database.
-#include <memory>
-
-#include <QGroupBox>
-#include <QLabel>
-
 #include <gtest/gtest.h>
 
-#include "base/PastaPrograma.h"
-#include "controls/AjudaModal.h"
 #include "controls/GrelhaConsumo.h"
 #include "controls/NotaConfirmacao.h"
-#include "controls/TeclandoNumerico.h"
-#include "controls/TituloDialogo.h"
-#include "controls/frmAviso.h"
 #include "controls/frmMotSus.h"
-#include "controls/frmTeclado.h"
 #include "controls/frmTecladoAlfa.h"
 #include "controls/oka_input.h"
 #include "screens/FixturaTerminal2.h"
 #include "screens/PainelConsumo.h"
 #include "screens/RegistoDiario.h"
-#include "screens/ToqueReal.h"
-#include "screens/frmTerminal.h"
 
 namespace {
-
-// The caption strip of a dialog holds its window title.
-inline void ConferirLegenda(QWidget* f)
-{
-    auto* t = f->findChild<TituloDialogo*>();
-    ASSERT_NE(t, nullptr);
-    EXPECT_TRUE(t->isVisible());
-    EXPECT_EQ(t->legenda()->text(), f->windowTitle());
-}
-
-// The keypad dialog answers `numero`, typed key by key, then enter.
-void TeclarNumero(const QString& numero)
-{
-    QuandoModal<frmTeclado>([numero](frmTeclado* f) {
-        ConferirLegenda(f);
-        for (const QChar c : numero)
-            Tocar(f->teclado()->tecla(QString(c)));
-        Tocar(f->teclado()->tecla(QStringLiteral("enter")));
-    });
-}
-
-// The message dialog is read into `texto` and closed with its button ("Sair", or "Confirma"
-// for a question).
-void ResponderAviso(QString* texto)
-{
-    QuandoModal<frmAviso>([texto](frmAviso* f) {
-        if (texto) *texto = f->mensagem();
-        Tocar(f->ModoAviso == 0 ? f->btSair() : f->btConf());
-    });
-}
 
 // A time of day kept as hh.mmss, as the confirmation shows it ("08:05").
 QString HoraMinuto(const Currency& hora)
@@ -81,52 +38,33 @@ QStringList Marcados(PainelBotoes* painel)
     return r;
 }
 
-class ToquesT0 : public TesteBD
+class ToquesT0 : public FixturaTerminal
 {
 protected:
+    // The terminal's own dialogs: no scripted operator.
     void SetUp() override
     {
-        TesteBD::SetUp();
-        if (IsSkipped()) return;
-        DefinirPastaPrograma(base().pasta());
-        bd().executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI) VALUES (1, 5)"));
+        dialogosReais = true;
+        FixturaTerminal::SetUp();
+    }
+    // More employees than the panel shows (the last reached with the page buttons), orders 1002 to
+    // 1007 in production, a second reason.
+    void dados() override
+    {
         const auto funcionario = [&](const QString& id, const QString& nome) {
             bd().executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome, Nivel, CustoHora) "
                                          "VALUES (?, ?, 0, '12')"),
                           {id, nome});
         };
-        funcionario(QStringLiteral("F1"), QStringLiteral("Ana Silva"));
-        funcionario(QStringLiteral("F2"), QStringLiteral("Bruno Costa"));
-        // More employees than the panel shows: the last is reached with the page buttons.
         for (int i = 1; i <= 70; ++i)
             funcionario(QStringLiteral("P%1").arg(i, 2, 10, QLatin1Char('0')),
                         QStringLiteral("Operário %1").arg(i, 2, 10, QLatin1Char('0')));
         funcionario(QStringLiteral("F3"), QStringLiteral("Zélia Gomes"));
-        bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"));
-        bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (20, 'Soldadura')"));
-        bd().executar(
-            QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M1', 'Serra', 20)"));
-        bd().executar(
-            QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M2', 'Prensa', 8)"));
-        for (int fo = 1001; fo <= 1007; ++fo)
+        bd().executar(QStringLiteral("UPDATE oka_CabOrc SET EstadoFo = 1 WHERE Fo = '1002'"));
+        for (int fo = 1003; fo <= 1007; ++fo)
             bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES (?, 1, 0)"),
                           {QString::number(fo)});
-        bd().executar(QStringLiteral("INSERT INTO oka_Motivos (codigo, Motivo) VALUES ('R1', 'Falta de material')"));
         bd().executar(QStringLiteral("INSERT INTO oka_Motivos (codigo, Motivo) VALUES ('R2', 'Avaria')"));
-
-        // The terminal's own dialogs: no scripted operator.
-        ecra = std::make_unique<frmTerminal>();
-        ecra->setLigacao(&bd());
-        ecra->Mostra();
-        QCoreApplication::processEvents();
-        ASSERT_TRUE(ecra->EcraCarregado);
-        ASSERT_EQ(ecra->geometry(), ecra->screen()->geometry());
-    }
-    void TearDown() override
-    {
-        ecra.reset();
-        DefinirPastaPrograma(QString());
-        TesteBD::TearDown();
     }
 
     // Employee, order typed on the keypad (when given), operation and machine.
@@ -143,10 +81,6 @@ protected:
         if (!maquina.isEmpty()) TocarBotao(ecra->PainelMaquinas, maquina);
     }
     void confirmar() { Tocar(ecra->btConfirmar); }
-    qint64 contar(const QString& sql, const QVariantList& valores = {})
-    {
-        return bd().consultar(sql, valores).primeira().inteiro(0);
-    }
     qint64 subEstado(const QString& fo)
     {
         return contar(QStringLiteral("SELECT SubEstado FROM oka_CabOrc WHERE Fo = ?"), {fo});
@@ -164,8 +98,6 @@ protected:
                               .primeira()
                               .moeda(0));
     }
-
-    std::unique_ptr<frmTerminal> ecra;
 };
 
 TEST_P(ToquesT0, EveryFunctionByTouchWithItsEffectInTheDatabase)
@@ -388,15 +320,6 @@ protected:
         for (int fo = 2001; fo <= 2100; ++fo)
             FixturaErp::Ordem(bd(), QString::number(fo));
     }
-    // The employee's button, the password on the control's keyboard, enter.
-    void entrarPorToque(const QString& nome, const QString& senha = QStringLiteral("1234"))
-    {
-        TocarBotao(ecra->PainelBotesUtilizadores, nome);
-        static const QString ordem = QStringLiteral(" 1234567890_ASDFGHJKLÇZXCVBNMQWERTYUIOP");
-        for (const QChar c : senha)
-            Tocar(ecra->ucLogin->btAlfa[std::size_t(ordem.indexOf(c.toUpper()))]);
-        Tocar(ecra->ucLogin->btAlfa[ucLogin::TeclaEnter]);
-    }
 };
 
 TEST_P(ToquesT2, LoginOrderFunctionConfirmarAndConsumptionByTouch)
@@ -404,13 +327,13 @@ TEST_P(ToquesT2, LoginOrderFunctionConfirmarAndConsumptionByTouch)
     // A wrong password: the message dialog, still identifying.
     QString aviso;
     ResponderAviso(&aviso);
-    entrarPorToque(QStringLiteral("Ana Silva"), QStringLiteral("99"));
+    entrar(QStringLiteral("Ana Silva"), QStringLiteral("99"));
     EXPECT_EQ(aviso, QStringLiteral("Palavra passe errada !"));
     EXPECT_TRUE(emIdentificacao());
 
     // AC007 on an order button.
     ecra->ucLogin->Reset();
-    entrarPorToque(QStringLiteral("Ana Silva"));
+    entrar(QStringLiteral("Ana Silva"));
     ASSERT_TRUE(emTrabalho());
     TocarBotao(ecra->PainelObra, QStringLiteral("Obra 1001"));
     TocarBotao(ecra->PainelOperacoes, QStringLiteral("Corte"));
@@ -426,7 +349,7 @@ TEST_P(ToquesT2, LoginOrderFunctionConfirmarAndConsumptionByTouch)
               QStringLiteral("Operação Corte iniciada às %1 — obra 1001\nAna Silva").arg(HoraMinuto(inicio)));
 
     // OB001 on this screen: the order typed on the keypad, then AC002 on it.
-    entrarPorToque(QStringLiteral("Ana Silva"));
+    entrar(QStringLiteral("Ana Silva"));
     TeclarNumero(QStringLiteral("1001"));
     TocarBotao(ecra->PainelObra, QStringLiteral("Obra"));
     EXPECT_EQ(ecra->lbObra->text(), QStringLiteral("Obra:1001"));
@@ -435,7 +358,7 @@ TEST_P(ToquesT2, LoginOrderFunctionConfirmarAndConsumptionByTouch)
     EXPECT_EQ(contar(QStringLiteral("SELECT SubEstado FROM oka_CabOrc WHERE Fo = '1001'")), 3);
 
     // A code this screen does not know: the message, nothing written, the employee stays.
-    entrarPorToque(QStringLiteral("Bruno Costa"));
+    entrar(QStringLiteral("Bruno Costa"));
     TocarBotao(ecra->PainelObra, QStringLiteral("Obra 1003"));
     ecra->Funcao = QStringLiteral("AC009");
     ResponderAviso(&aviso);
@@ -483,7 +406,7 @@ TEST_P(ToquesT2, LoginOrderFunctionConfirmarAndConsumptionByTouch)
                   .arg(doc[0].texto(0), doc[0].texto(1), doc[0].texto(2), doc[0].texto(3), doc[0].texto(4)));
 
     // Cancelar by touch logs out.
-    entrarPorToque(QStringLiteral("Bruno Costa"));
+    entrar(QStringLiteral("Bruno Costa"));
     Tocar(ecra->btCancelar);
     EXPECT_TRUE(emIdentificacao());
 }
@@ -495,7 +418,7 @@ TEST_P(ToquesT2, TheSelectionStaysMarkedUntilCleared)
     TocarBotao(ecra->PainelBotesUtilizadores, QStringLiteral("Bruno Costa"));
     EXPECT_EQ(Marcados(ecra->PainelBotesUtilizadores), QStringList{QStringLiteral("Bruno Costa")});
     ecra->ucLogin->Reset();
-    entrarPorToque(QStringLiteral("Ana Silva"));
+    entrar(QStringLiteral("Ana Silva"));
     ASSERT_TRUE(emTrabalho());
     TocarBotao(ecra->PainelObra, QStringLiteral("Obra 2100"));
     TocarBotao(ecra->PainelOperacoes, QStringLiteral("Soldadura"));

@@ -136,8 +136,7 @@ TEST_P(EcraT2, OrderEntryCancelAndConsumptionWithoutOrder)
         (QStringList{QStringLiteral("Utilizador:Bruno Costa"), QString(), QStringLiteral("Função:Consumo de Materiais"),
                      QString(), QStringLiteral("Deve Indicar a Obra")}));
 
-    // Cancel in the work state logs out and empties the panels.
-    entrar(QStringLiteral("Bruno Costa"));
+    // Cancel in the work state (still logged in after the refusal) logs out and empties the panels.
     TocarPainel(ecra->PainelObra, QStringLiteral("Obra 1001"));
     QTest::mouseClick(ecra->btCancelar, Qt::LeftButton);
     EXPECT_TRUE(emIdentificacao());

@@ -1,83 +1,21 @@
 // frmTerminal walked as an operator would: real widgets, a real database, scripted dialogs.
 #include "screens/frmTerminal.h"
 
-#include <memory>
-
 #include <QAction>
-#include <QApplication>
 #include <QDir>
-#include <QFile>
-#include <QGroupBox>
-#include <QLabel>
 #include <QRegularExpression>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
-#include "base/PastaPrograma.h"
-#include "base/Rotinas.h"
-#include "controls/PainelBotoes.h"
 #include "controls/Twips.h"
-#include "controls/okaBotao.h"
+#include "screens/FixturaTerminal.h"
 #include "screens/RegistoDiario.h"
-#include "screens/TocarPainel.h"
-#include "support/BaseDadosTeste.h"
-#include "support/OperadorFalso.h"
 
 namespace {
 
-class EcraT0 : public TesteBD
+class EcraT0 : public FixturaTerminal
 {
 protected:
-    void SetUp() override
-    {
-        TesteBD::SetUp();
-        if (IsSkipped()) return;
-        DefinirPastaPrograma(base().pasta());
-        bd().executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI) VALUES (1, 5)"));
-        for (const auto& [id, nome] : {std::pair{"F1", "Ana Silva"}, std::pair{"F2", "Bruno Costa"}})
-            bd().executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome, Nivel, CustoHora) "
-                                         "VALUES (?, ?, 0, '12')"),
-                          {QString::fromLatin1(id), QString::fromUtf8(nome)});
-        bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"));
-        bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (20, 'Soldadura')"));
-        bd().executar(
-            QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M1', 'Serra', '20')"));
-        bd().executar(
-            QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome, CustoHora) VALUES ('M2', 'Prensa', '8')"));
-        bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES ('1001', 1, 0)"));
-        bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES ('1002', 4, 0)"));
-        bd().executar(QStringLiteral("INSERT INTO oka_Motivos (codigo, Motivo) VALUES ('R1', 'Falta de material')"));
-
-        ecra = std::make_unique<frmTerminal>();
-        ecra->setLigacao(&bd());
-        ecra->setOperador(&op);
-        ecra->Mostra();
-        QCoreApplication::processEvents();
-        ASSERT_TRUE(ecra->EcraCarregado);
-    }
-    void TearDown() override
-    {
-        ecra.reset();
-        DefinirPastaPrograma(QString());
-        TesteBD::TearDown();
-    }
-
-    static void tocar(PainelBotoes* painel, const QString& texto) { TocarPainel(painel, texto); }
-    void confirmar() { QTest::mouseClick(ecra->btConfirmar, Qt::LeftButton); }
-    QStringList info() const
-    {
-        return {ecra->lbNome->text(), ecra->lbObra->text(), ecra->lbFuncao->text(), ecra->lbOperacao->text(),
-                ecra->lbMaquina->text()};
-    }
-    // The day's log as written (Latin-1, CR LF).
-    QByteArray registo()
-    {
-        QFile f(QDir(base().pasta())
-                    .filePath(
-                        QStringLiteral("log-%1.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")))));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     // The log line expected for these captions, with the time stamp read from the line itself
     // (checked to be well formed and within the test's run).
     void esperarRegisto(const QByteArray& linha, const QStringList& campos, const QString& mensagem)
@@ -93,22 +31,7 @@ protected:
                 .toLatin1();
         EXPECT_EQ(linha.toStdString(), esperada.toStdString());
     }
-    QList<QByteArray> linhasRegisto()
-    {
-        QList<QByteArray> linhas;
-        const QByteArray r = registo();
-        qsizetype i = 0;
-        while (i < r.size()) {
-            const qsizetype fim = r.indexOf("\r\n", i);
-            linhas << r.mid(i, fim - i + 2);
-            i = fim + 2;
-        }
-        return linhas;
-    }
-    qint64 contar(const QString& sql, const QVariantList& valores = {})
-    {
-        return bd().consultar(sql, valores).primeira().inteiro(0);
-    }
+    QList<QByteArray> linhasRegisto() { return LinhasRegisto(base().pasta()); }
     // Employee, order on the keypad, operation, machine, then "Iniciar Operação" confirmed.
     void iniciar(const QString& funcionario, const QString& obra, const QString& operacao, const QString& maquina)
     {
@@ -120,9 +43,6 @@ protected:
         tocar(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
         confirmar();
     }
-
-    OperadorFalso op;
-    std::unique_ptr<frmTerminal> ecra;
 };
 
 TEST_P(EcraT0, StartingAnOperationChecksTheOrderWritesTheLineClearsAndLogs)
@@ -318,7 +238,7 @@ TEST_P(EcraT0, CancelClearsAndOrderKeypadClosedEmptyKeepsTheFunctionCode)
     QTest::mouseClick(ecra->btCancelar, Qt::LeftButton);
     EXPECT_EQ(info(), QStringList(5, QString()));
     EXPECT_EQ(ecra->Utilizador, QString());
-    EXPECT_TRUE(registo().isEmpty());
+    EXPECT_TRUE(linhasRegisto().isEmpty());
 
     // The SQL menu entry opens the settings dialog with the catalogue script once a supervisor
     // gave his password (refused: nothing opens); Sair closes.

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "dataaccess/LigacaoDados.h"
-
-#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include <QString>
 #include <QTemporaryDir>
 
-#include <memory>
-#include <string>
-#include <vector>
+#include <gtest/gtest.h>
+
+#include "dataaccess/LigacaoDados.h"
 
 // The backends a data test runs on. SQLite always; PostgreSQL (QPSQL) and the ODBC path (QODBC
 // through psqlODBC to the same server) when the test script has started a server and set
@@ -58,10 +58,15 @@ protected:
     void TearDown() override;
     LigacaoDados& bd() { return m_base->bd(); }
     BaseDadosTeste& base() { return *m_base; }
+    // The first column of the first row of `sql` as a whole number (a count, mostly).
+    qint64 contar(const QString& sql, const QVariantList& valores = {})
+    {
+        return bd().consultar(sql, valores).primeira().inteiro(0);
+    }
 
 private:
     std::unique_ptr<BaseDadosTeste> m_base;
 };
 
-#define INSTANCIAR_BACKENDS(Suite) \
+#define INSTANCIAR_BACKENDS(Suite)                                                                                     \
     INSTANTIATE_TEST_SUITE_P(Backends, Suite, ::testing::ValuesIn(TodosBackends()), NomeParametroBackend)

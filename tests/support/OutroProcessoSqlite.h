@@ -1,8 +1,27 @@
 #pragma once
 
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QString>
+
+#include <gtest/gtest.h>
+
+// A database with one table and one row, left in rollback-journal mode, as another program may
+// leave it (the terminal's own are in WAL mode).
+inline void CriarSemWal(const QString& ficheiro)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("criar"));
+        db.setDatabaseName(ficheiro);
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE t (a INTEGER)")));
+        ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO t VALUES (1)")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("criar"));
+}
 
 // Another program holding a SQLite database: python3's sqlite3 module runs `inicio` ("BEGIN" and
 // a read hold a reader's lock; "BEGIN EXCLUSIVE" keeps writers out), holds it for `segundos` and

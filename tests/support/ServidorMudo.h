@@ -10,6 +10,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "dataaccess/LigacaoDados.h"
+
 // A server that accepts connections on a loopback port and never answers: what a hung database
 // server looks like to a client. Connections are closed after `segundos` (so that a client with
 // no timeout of its own is let go in the end) or when the object goes.
@@ -45,6 +47,17 @@ public:
         ::close(m_escuta);
     }
     int porta() const { return m_porta; }
+    // A PostgreSQL connection to this server (database "fabrica", user "ana").
+    ParametrosLigacao parametrosPg() const
+    {
+        ParametrosLigacao p;
+        p.driver = QStringLiteral("QPSQL");
+        p.servidor = QStringLiteral("127.0.0.1");
+        p.porta = m_porta;
+        p.baseDados = QStringLiteral("fabrica");
+        p.utilizador = QStringLiteral("ana");
+        return p;
+    }
 
 private:
     int m_escuta = -1;
