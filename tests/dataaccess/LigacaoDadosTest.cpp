@@ -21,10 +21,6 @@ protected:
     {
         bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo, SubEstado) VALUES (?, 1, 0)"), {fo});
     }
-    qint64 contar(const QString& sql, const QVariantList& valores = {})
-    {
-        return bd().consultar(sql, valores).primeira().inteiro(0);
-    }
 };
 
 TEST_P(LigacaoDados_, ValoresLigadosComApostrofos)
@@ -220,19 +216,7 @@ TEST_P(LigacaoDados_, ReligaDepoisDePerderALigacao)
         EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_CabOrc")), 2);
         return;
     }
-    auto outra = base().novaLigacao();
-    auto matar = [&] {
-        const qint64 pid = bd().consultar(QStringLiteral("SELECT pg_backend_pid()")).primeira().inteiro(0);
-        outra->consultar(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid});
-        // Wait until the server has really let it go.
-        for (int i = 0; i < 200; ++i) {
-            if (outra->consultar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = ?"), {pid})
-                    .primeira()
-                    .inteiro(0) == 0)
-                return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    };
+    auto matar = [&] { base().cortarSessao(bd()); };
 
     matar();
     cabecalho(QStringLiteral("A")); // a statement on its own: reopened once and run

@@ -1,9 +1,6 @@
 // The connection keeps each statement prepared and runs it again with new values: one preparation
 // per statement text and connection, bounded in number, forgotten when the connection is reopened,
 // never carrying rows or values from one call into the next, and still usable after a failure.
-#include <chrono>
-#include <thread>
-
 #include "support/BaseDadosTeste.h"
 
 class Preparadas : public TesteBD
@@ -20,28 +17,11 @@ protected:
             .primeira()
             .inteiro(0);
     }
-    qint64 contar(const QString& sql, const QVariantList& valores = {})
-    {
-        return bd().consultar(sql, valores).primeira().inteiro(0);
-    }
     void cabecalho(const QString& fo, int estado)
     {
         bd().executar(QStringLiteral("INSERT INTO oka_CabOrc (Fo, EstadoFo) VALUES (?, ?)"), {fo, estado});
     }
-    // Ends this connection's server session from another connection, as a lost network would.
-    void cortar()
-    {
-        auto outra = base().novaLigacao();
-        const qint64 pid = contar(QStringLiteral("SELECT pg_backend_pid()"));
-        outra->consultar(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid});
-        for (int i = 0; i < 200; ++i) {
-            if (outra->consultar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = ?"), {pid})
-                    .primeira()
-                    .inteiro(0) == 0)
-                return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
+    void cortar() { base().cortarSessao(bd()); }
 
     const QString porEstado = QStringLiteral("SELECT Fo FROM oka_CabOrc WHERE EstadoFo = ? ORDER BY Fo");
 };

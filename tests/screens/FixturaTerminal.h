@@ -45,6 +45,8 @@ protected:
         ASSERT_TRUE(ecra->EcraCarregado);
         ASSERT_EQ(ecra->geometry(), ecra->screen()->geometry());
     }
+    // A new screen on the test's database.
+    virtual void mostrar() { mostrarEm(bd()); }
     // What the screen needs before it is shown.
     virtual void preparar(Ecra&) {}
 
@@ -98,5 +100,4 @@ protected:
         mostrar();
     }
     virtual void dados() {}
-    void mostrar() { mostrarEm(bd()); }
 };

@@ -45,7 +45,6 @@ protected:
         Stock(bd(), QStringLiteral("A3"), "100");
         mostrar();
     }
-    void mostrar() { mostrarEm(bd()); }
     // The ERP stand-in on the fixture's database.
     void preparar(frmTerminal2& e) override
     {

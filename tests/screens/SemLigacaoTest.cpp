@@ -21,35 +21,30 @@
 
 namespace {
 
-class SemLigacao : public FixturaEcra<frmTerminal>
+class SemLigacao : public FixturaTerminal
 {
 protected:
-    void SetUp() override
-    {
-        TesteBD::SetUp();
-        if (IsSkipped()) return;
-        DefinirPastaPrograma(base().pasta());
-        DadosTerminal(bd());
-        m_proxy = std::make_unique<bench::ProxyAtraso>(QStringLiteral("127.0.0.1"),
-                                                       qEnvironmentVariable("TERMINAL_PG_PORT").toInt());
-        QString erro;
-        ASSERT_TRUE(m_proxy->iniciar(&erro)) << erro.toStdString();
-        m_parametros = base().parametros();
-        m_parametros.servidor = QStringLiteral("127.0.0.1");
-        m_parametros.porta = m_proxy->porta();
-        m_parametros.segundosLigacao = 2;
-        mostrar();
-    }
     void TearDown() override
     {
         ecra.reset();
         m_ligacao.reset();
         m_proxy.reset();
-        FixturaEcra::TearDown();
+        FixturaTerminal::TearDown();
     }
-    // A new terminal (a restart) on the same journal, its connection through the proxy.
-    void mostrar()
+    // A new terminal (a restart) on the same journal, its connection through the proxy (started
+    // with the first).
+    void mostrar() override
     {
+        if (!m_proxy) {
+            m_proxy = std::make_unique<bench::ProxyAtraso>(QStringLiteral("127.0.0.1"),
+                                                           qEnvironmentVariable("TERMINAL_PG_PORT").toInt());
+            QString erro;
+            ASSERT_TRUE(m_proxy->iniciar(&erro)) << erro.toStdString();
+            m_parametros = base().parametros();
+            m_parametros.servidor = QStringLiteral("127.0.0.1");
+            m_parametros.porta = m_proxy->porta();
+            m_parametros.segundosLigacao = 2;
+        }
         ecra.reset();
         m_ligacao = std::make_unique<LigacaoDados>();
         QString erro;

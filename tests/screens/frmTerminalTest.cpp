@@ -322,23 +322,19 @@ TEST_P(EcraT0, UnwritableLogIsNoticedOnceAndTheFunctionStaysRecorded)
 
 INSTANCIAR_BACKENDS(EcraT0);
 
-// The frame: information lines, clock, strip and panel geometry.
-class EcraT0Frame : public ::testing::Test
+// The frame: information lines, clock, strip and panel geometry, on an empty database (SQLite).
+class EcraT0Frame : public FixturaEcra<frmTerminal>
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(base.disponivel());
-        base.bd().executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI) VALUES (1, 5)"));
-        DefinirPastaPrograma(base.pasta());
+        TesteBD::SetUp();
+        bd().executar(QStringLiteral("INSERT INTO oka_Contador (Id, CI) VALUES (1, 5)"));
+        DefinirPastaPrograma(base().pasta());
     }
-    void TearDown() override { DefinirPastaPrograma(QString()); }
-
-    BaseDadosTeste base{Backend::SQLite};
-    OperadorFalso op;
 };
 
-TEST_F(EcraT0Frame, ColumnsAreTwentyTwentyTwentyThirtyAndOrdersWithFunctionsTake073HPlus120)
+TEST_P(EcraT0Frame, ColumnsAreTwentyTwentyTwentyThirtyAndOrdersWithFunctionsTake073HPlus120)
 {
     for (const auto& [W, H] : {std::pair{28800.0, 16200.0}, std::pair{12000.0, 9000.0}, std::pair{19215.0, 10245.0}}) {
         const frmTerminal::Geometria g = frmTerminal::CalculaGeometria(W, H);
@@ -358,120 +354,106 @@ TEST_F(EcraT0Frame, ColumnsAreTwentyTwentyTwentyThirtyAndOrdersWithFunctionsTake
     EXPECT_EQ(frmTerminal::CalculaGeometria(12352.5, 9000).Utilizadores.width(), 2470);
 }
 
-TEST_F(EcraT0Frame, ShownScreenPlacesPanelsAndStripFromItsClientArea)
+TEST_P(EcraT0Frame, ShownScreenPlacesPanelsAndStripFromItsClientArea)
 {
-    frmTerminal ecra;
-    ecra.setLigacao(&base.bd());
-    ecra.setOperador(&op);
-    ecra.Mostra();
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(ecra.EcraCarregado);
-    EXPECT_TRUE(ecra.windowState() & Qt::WindowFullScreen);
-    const double W = Twips::DePx(ecra.width());
-    const double H = Twips::DePx(ecra.height());
+    mostrar();
+    EXPECT_TRUE(ecra->windowState() & Qt::WindowFullScreen);
+    const double W = Twips::DePx(ecra->width());
+    const double H = Twips::DePx(ecra->height());
     const frmTerminal::Geometria g = frmTerminal::CalculaGeometria(W, H);
     const auto px = [](const QRect& t) { return Twips::Rect(t.x(), t.y(), t.width(), t.height()); };
-    EXPECT_EQ(ecra.PainelUtilizadores->geometry(), px(g.Utilizadores));
-    EXPECT_EQ(ecra.PainelObras->geometry(), px(g.Obras));
-    EXPECT_EQ(ecra.PainelFuncoes->geometry(), px(g.Funcoes));
-    EXPECT_EQ(ecra.PainelOperacoes->geometry(), px(g.Operacoes));
-    EXPECT_EQ(ecra.PainelMaquinas->geometry(), px(g.Maquinas));
+    EXPECT_EQ(ecra->PainelUtilizadores->geometry(), px(g.Utilizadores));
+    EXPECT_EQ(ecra->PainelObras->geometry(), px(g.Obras));
+    EXPECT_EQ(ecra->PainelFuncoes->geometry(), px(g.Funcoes));
+    EXPECT_EQ(ecra->PainelOperacoes->geometry(), px(g.Operacoes));
+    EXPECT_EQ(ecra->PainelMaquinas->geometry(), px(g.Maquinas));
 
-    EXPECT_EQ(ecra.FrameBase->geometry().bottom(), ecra.height() - 1);
-    EXPECT_NEAR(ecra.FrameBase->geometry().center().x(), ecra.width() / 2.0, 1.0);
-    EXPECT_EQ(ecra.FrameDataHora->geometry().bottomRight(), QPoint(ecra.width() - 1, ecra.height() - 1));
-    EXPECT_EQ(ecra.PainelInfo->x(), 0);
-    EXPECT_NEAR(ecra.PainelInfo->width(), ecra.FrameBase->x() - Twips::Px(140), 1.0);
+    EXPECT_EQ(ecra->FrameBase->geometry().bottom(), ecra->height() - 1);
+    EXPECT_NEAR(ecra->FrameBase->geometry().center().x(), ecra->width() / 2.0, 1.0);
+    EXPECT_EQ(ecra->FrameDataHora->geometry().bottomRight(), QPoint(ecra->width() - 1, ecra->height() - 1));
+    EXPECT_EQ(ecra->PainelInfo->x(), 0);
+    EXPECT_NEAR(ecra->PainelInfo->width(), ecra->FrameBase->x() - Twips::Px(140), 1.0);
 
     // The function panel holds the eight functions of this screen, in order.
-    EXPECT_EQ(ecra.PainelFuncoes->textos(),
+    EXPECT_EQ(ecra->PainelFuncoes->textos(),
               (QStringList{QStringLiteral("Suspender"), QStringLiteral("Por Terminar"), QStringLiteral("Por Controlar"),
                            QStringLiteral("Obra Controlada"), QStringLiteral("Não Conforme"),
                            QStringLiteral("Iniciar Operação"), QStringLiteral("Lista de Operações"),
                            QStringLiteral("Terminar Todas Operações")}));
 
     // A later resize moves nothing.
-    const QRect antes = ecra.PainelMaquinas->geometry();
-    ecra.showNormal();
-    ecra.resize(400, 300);
+    const QRect antes = ecra->PainelMaquinas->geometry();
+    ecra->showNormal();
+    ecra->resize(400, 300);
     QCoreApplication::processEvents();
-    EXPECT_EQ(ecra.PainelMaquinas->geometry(), antes);
-    EXPECT_TRUE(ecra.windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized));
+    EXPECT_EQ(ecra->PainelMaquinas->geometry(), antes);
+    EXPECT_TRUE(ecra->windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized));
 }
 
 // The employee list cannot be read at start: the other panels are placed and loaded all the
 // same, and the employees come at the next Cancelar, without a restart.
-TEST_F(EcraT0Frame, PanelsLoadEachOnItsOwnAndAFailedOneIsLoadedAgainAtCancelar)
+TEST_P(EcraT0Frame, PanelsLoadEachOnItsOwnAndAFailedOneIsLoadedAgainAtCancelar)
 {
-    base.bd().executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome) VALUES ('F1', 'Ana Silva')"));
-    base.bd().executar(QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome) VALUES ('M1', 'Serra')"));
-    base.bd().executar(QStringLiteral("ALTER TABLE oka_Funcionarios RENAME TO oka_Func_Fora"));
-    frmTerminal ecra;
-    ecra.setLigacao(&base.bd());
-    ecra.setOperador(&op);
-    ecra.Mostra();
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(ecra.EcraCarregado);
+    bd().executar(QStringLiteral("INSERT INTO oka_Funcionarios (FuncId, FuncNome) VALUES ('F1', 'Ana Silva')"));
+    bd().executar(QStringLiteral("INSERT INTO oka_Maquinas (MaqId, MaqNome) VALUES ('M1', 'Serra')"));
+    bd().executar(QStringLiteral("ALTER TABLE oka_Funcionarios RENAME TO oka_Func_Fora"));
+    mostrar();
     EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 1);
-    EXPECT_EQ(ecra.PainelUtilizadores->numeroItens(), 0);
-    EXPECT_EQ(ecra.PainelObras->textos().size(), 3);
-    EXPECT_EQ(ecra.PainelFuncoes->textos().size(), 8);
-    EXPECT_EQ(ecra.PainelMaquinas->textos(), QStringList{QStringLiteral("Serra")});
+    EXPECT_EQ(ecra->PainelUtilizadores->numeroItens(), 0);
+    EXPECT_EQ(ecra->PainelObras->textos().size(), 3);
+    EXPECT_EQ(ecra->PainelFuncoes->textos().size(), 8);
+    EXPECT_EQ(ecra->PainelMaquinas->textos(), QStringList{QStringLiteral("Serra")});
     const frmTerminal::Geometria g =
-        frmTerminal::CalculaGeometria(Twips::DePx(ecra.width()), Twips::DePx(ecra.height()));
-    EXPECT_EQ(ecra.PainelObras->geometry(), Twips::Rect(g.Obras.x(), g.Obras.y(), g.Obras.width(), g.Obras.height()));
-    EXPECT_EQ(ecra.PainelUtilizadores->geometry(),
+        frmTerminal::CalculaGeometria(Twips::DePx(ecra->width()), Twips::DePx(ecra->height()));
+    EXPECT_EQ(ecra->PainelObras->geometry(), Twips::Rect(g.Obras.x(), g.Obras.y(), g.Obras.width(), g.Obras.height()));
+    EXPECT_EQ(ecra->PainelUtilizadores->geometry(),
               Twips::Rect(g.Utilizadores.x(), g.Utilizadores.y(), g.Utilizadores.width(), g.Utilizadores.height()));
-    EXPECT_TRUE(ecra.PainelObras->isVisible());
-    EXPECT_EQ(ecra.PaineisPorCarregar(), QStringList{QStringLiteral("PainelUtilizadores")});
+    EXPECT_TRUE(ecra->PainelObras->isVisible());
+    EXPECT_EQ(ecra->PaineisPorCarregar(), QStringList{QStringLiteral("PainelUtilizadores")});
 
     // Still failing: Cancelar tries again and says so.
-    QTest::mouseClick(ecra.btCancelar, Qt::LeftButton);
+    QTest::mouseClick(ecra->btCancelar, Qt::LeftButton);
     EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 2);
-    EXPECT_EQ(ecra.PainelUtilizadores->numeroItens(), 0);
+    EXPECT_EQ(ecra->PainelUtilizadores->numeroItens(), 0);
 
-    base.bd().executar(QStringLiteral("ALTER TABLE oka_Func_Fora RENAME TO oka_Funcionarios"));
-    QTest::mouseClick(ecra.btCancelar, Qt::LeftButton);
-    EXPECT_EQ(ecra.PainelUtilizadores->textos(), QStringList{QStringLiteral("Ana Silva")});
-    EXPECT_TRUE(ecra.PaineisPorCarregar().isEmpty());
+    bd().executar(QStringLiteral("ALTER TABLE oka_Func_Fora RENAME TO oka_Funcionarios"));
+    QTest::mouseClick(ecra->btCancelar, Qt::LeftButton);
+    EXPECT_EQ(ecra->PainelUtilizadores->textos(), QStringList{QStringLiteral("Ana Silva")});
+    EXPECT_TRUE(ecra->PaineisPorCarregar().isEmpty());
     EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 2);
 }
 
 // Once the database answers again the clock loads the panel, with no touch at all.
-TEST_F(EcraT0Frame, AFailedPanelIsLoadedByTheClockOnceTheDatabaseAnswers)
+TEST_P(EcraT0Frame, AFailedPanelIsLoadedByTheClockOnceTheDatabaseAnswers)
 {
-    base.bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"));
-    base.bd().executar(QStringLiteral("ALTER TABLE oka_Operacoes RENAME TO oka_Oper_Fora"));
-    frmTerminal ecra;
-    ecra.setLigacao(&base.bd());
-    ecra.setOperador(&op);
-    ecra.IntervaloRecarga = 0;
-    ecra.Mostra();
-    QCoreApplication::processEvents();
-    ASSERT_EQ(ecra.PaineisPorCarregar(), QStringList{QStringLiteral("PainelOperacoes")});
+    bd().executar(QStringLiteral("INSERT INTO oka_Operacoes (OperId, OperNome) VALUES (10, 'Corte')"));
+    bd().executar(QStringLiteral("ALTER TABLE oka_Operacoes RENAME TO oka_Oper_Fora"));
+    mostrar();
+    ecra->IntervaloRecarga = 0;
+    ASSERT_EQ(ecra->PaineisPorCarregar(), QStringList{QStringLiteral("PainelOperacoes")});
     // Tries by the clock that fail again are not shown.
-    ecra.Timer1_Timer();
+    ecra->Timer1_Timer();
     EXPECT_EQ(op.textos(QStringLiteral("MensagemSistema")).size(), 1);
-    base.bd().executar(QStringLiteral("ALTER TABLE oka_Oper_Fora RENAME TO oka_Operacoes"));
-    ecra.Timer1_Timer();
-    EXPECT_EQ(ecra.PainelOperacoes->textos(), QStringList{QStringLiteral("Corte")});
-    EXPECT_TRUE(ecra.PaineisPorCarregar().isEmpty());
+    bd().executar(QStringLiteral("ALTER TABLE oka_Oper_Fora RENAME TO oka_Operacoes"));
+    ecra->Timer1_Timer();
+    EXPECT_EQ(ecra->PainelOperacoes->textos(), QStringList{QStringLiteral("Corte")});
+    EXPECT_TRUE(ecra->PaineisPorCarregar().isEmpty());
 }
 
-TEST_F(EcraT0Frame, InformationLinesClockAndDateInPortugueseWhateverTheLocale)
+TEST_P(EcraT0Frame, InformationLinesClockAndDateInPortugueseWhateverTheLocale)
 {
     const QLocale antes;
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    frmTerminal ecra;
+    frmTerminal t;
     QLocale::setDefault(antes);
 
-    ecra.Funcao = QStringLiteral("AC002");
-    ecra.DescricaoFuncao = QStringLiteral("Por Terminar");
-    ecra.DescricaoOperacao = QStringLiteral("Corte"); // no code: not shown
-    ecra.MostraInfo();
-    EXPECT_EQ(ecra.lbNome->text(), QString());
-    EXPECT_EQ(ecra.lbFuncao->text(), QStringLiteral("Função:Por Terminar"));
-    EXPECT_EQ(ecra.lbOperacao->text(), QString());
+    t.Funcao = QStringLiteral("AC002");
+    t.DescricaoFuncao = QStringLiteral("Por Terminar");
+    t.DescricaoOperacao = QStringLiteral("Corte"); // no code: not shown
+    t.MostraInfo();
+    EXPECT_EQ(t.lbNome->text(), QString());
+    EXPECT_EQ(t.lbFuncao->text(), QStringLiteral("Função:Por Terminar"));
+    EXPECT_EQ(t.lbOperacao->text(), QString());
 
     const QDate hoje = QDate::currentDate();
     const QLocale pt(QLocale::Portuguese, QLocale::Portugal);
@@ -479,9 +461,11 @@ TEST_F(EcraT0Frame, InformationLinesClockAndDateInPortugueseWhateverTheLocale)
                              QStringLiteral(" %1 de ").arg(hoje.day(), 2, 10, QChar(u'0')) +
                              pt.monthName(hoje.month()) + QStringLiteral("  %1").arg(hoje.year());
     if (QDate::currentDate() == hoje) {
-        EXPECT_EQ(ecra.lbData->text(), esperada);
+        EXPECT_EQ(t.lbData->text(), esperada);
     }
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$")).match(ecra.lbHora->text()).hasMatch());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$")).match(t.lbHora->text()).hasMatch());
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, EcraT0Frame, ::testing::Values(Backend::SQLite), NomeParametroBackend);
 
 } // namespace

@@ -1,10 +1,13 @@
 #include "support/BaseDadosTeste.h"
 
-#include "dataaccess/EsquemaBD.h"
+#include <chrono>
+#include <thread>
 
 #include <QAtomicInt>
 #include <QCoreApplication>
 #include <QDir>
+
+#include "dataaccess/EsquemaBD.h"
 
 namespace {
 
@@ -52,7 +55,8 @@ BaseDadosTeste::BaseDadosTeste(Backend backend, bool criarEsquema) : m_backend(b
     case Backend::ODBC: {
         if (env("TERMINAL_PG_HOST").isEmpty() || (backend == Backend::ODBC && env("TERMINAL_ODBC_DSN").isEmpty()))
             return;
-        m_esquemaPg = QStringLiteral("t_%1_%2").arg(QCoreApplication::applicationPid()).arg(contador.fetchAndAddRelaxed(1));
+        m_esquemaPg =
+            QStringLiteral("t_%1_%2").arg(QCoreApplication::applicationPid()).arg(contador.fetchAndAddRelaxed(1));
         if (backend == Backend::PostgreSQL) {
             m_parametros.driver = QStringLiteral("QPSQL");
             m_parametros.servidor = env("TERMINAL_PG_HOST");
@@ -71,25 +75,21 @@ BaseDadosTeste::BaseDadosTeste(Backend backend, bool criarEsquema) : m_backend(b
         admin.aoLigar = QStringList{QStringLiteral("SET client_min_messages TO warning")};
         LigacaoDados ligacaoAdmin;
         QString erro;
-        if (!ligacaoAdmin.Abrir(admin, &erro))
-            throw std::runtime_error(erro.toStdString());
+        if (!ligacaoAdmin.Abrir(admin, &erro)) throw std::runtime_error(erro.toStdString());
         ligacaoAdmin.executar(QStringLiteral("CREATE SCHEMA %1").arg(m_esquemaPg));
         break;
     }
     }
     m_bd = std::make_unique<LigacaoDados>();
     QString erro;
-    if (!m_bd->Abrir(m_parametros, &erro))
-        throw std::runtime_error(erro.toStdString());
-    if (criarEsquema)
-        EsquemaBD::Criar(*m_bd);
+    if (!m_bd->Abrir(m_parametros, &erro)) throw std::runtime_error(erro.toStdString());
+    if (criarEsquema) EsquemaBD::Criar(*m_bd);
     m_disponivel = true;
 }
 
 BaseDadosTeste::~BaseDadosTeste()
 {
-    if (m_bd)
-        m_bd->Fechar();
+    if (m_bd) m_bd->Fechar();
     m_bd.reset();
     if (!m_esquemaPg.isEmpty()) {
         ParametrosLigacao admin = m_parametros;
@@ -108,9 +108,22 @@ std::unique_ptr<LigacaoDados> BaseDadosTeste::novaLigacao()
 {
     auto l = std::make_unique<LigacaoDados>();
     QString erro;
-    if (!l->Abrir(m_parametros, &erro))
-        throw std::runtime_error(erro.toStdString());
+    if (!l->Abrir(m_parametros, &erro)) throw std::runtime_error(erro.toStdString());
     return l;
+}
+
+void BaseDadosTeste::cortarSessao(LigacaoDados& ligacao)
+{
+    auto outra = novaLigacao();
+    const qint64 pid = ligacao.consultar(QStringLiteral("SELECT pg_backend_pid()")).primeira().inteiro(0);
+    outra->consultar(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid});
+    for (int i = 0; i < 200; ++i) {
+        if (outra->consultar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = ?"), {pid})
+                .primeira()
+                .inteiro(0) == 0)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 void TesteBD::SetUp()

@@ -37,6 +37,9 @@ public:
     // Parameters of this database (for another connection, possibly from another thread).
     const ParametrosLigacao& parametros() const { return m_parametros; }
     std::unique_ptr<LigacaoDados> novaLigacao();
+    // Ends the server session of `ligacao` (to this database) from another connection, as a lost
+    // network would, and waits until the server has let it go. PostgreSQL only.
+    void cortarSessao(LigacaoDados& ligacao);
     // A folder that lives as long as the fixture (program folder for logs and configuration).
     QString pasta() const { return m_pasta.path(); }
 
