@@ -82,7 +82,7 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    try {
+    return correrPrincipal([&] {
         if (foraDeAlcance) {
             OpcoesForaDeAlcance o;
             o.terminais = p.terminais;
@@ -117,14 +117,10 @@ int main(int argc, char** argv)
         }
         const ParametrosLigacao par = parametrosDe(bd);
         if (gerar > 0) {
-            recriar(par);
-            LigacaoDados l;
-            QString erro;
-            if (!l.Abrir(par, &erro)) throw std::runtime_error(erro.toStdString());
             ParametrosGerador g;
             g.linhas = gerar;
             g.ordens = int(std::max<qint64>(200, gerar / 50));
-            const ResultadoGerador r = GeradorDados::Gerar(l, g);
+            const ResultadoGerador r = gerarDeNovo(par, g);
             out << "Gerado: " << r.ordens << " ordens, " << r.linhas << " linhas em "
                 << QString::number(r.segundos, 'f', 1) << " s\n";
             out.flush();
@@ -136,10 +132,5 @@ int main(int argc, char** argv)
         const ResultadoCarga r = correrCarga(par, p);
         out << r.relatorio();
         return r.violacoes.isEmpty() && r.errosInesperados.isEmpty() ? 0 : 1;
-    } catch (const ErroBD& e) {
-        err << "Erro da base de dados: " << e.texto() << "\n";
-    } catch (const std::exception& e) {
-        err << e.what() << "\n";
-    }
-    return 1;
+    });
 }

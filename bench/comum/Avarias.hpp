@@ -32,10 +32,6 @@ struct ResultadoAvaria
 // A small factory for the fault runs.
 inline void gerarPequena(const ParametrosLigacao& par, qint64 linhas = 4000)
 {
-    recriar(par);
-    LigacaoDados l;
-    QString erro;
-    if (!l.Abrir(par, &erro)) throw std::runtime_error(erro.toStdString());
     ParametrosGerador g;
     g.linhas = linhas;
     g.ordens = 80;
@@ -44,7 +40,7 @@ inline void gerarPequena(const ParametrosLigacao& par, qint64 linhas = 4000)
     g.operacoes = 30;
     g.maquinas = 10;
     g.artigos = 400;
-    GeradorDados::Gerar(l, g);
+    gerarDeNovo(par, g);
 }
 
 // The server out of reach in the middle of a load run: PostgreSQL stopped (immediately, as a

@@ -2,11 +2,10 @@
 //   bench_gerador --bd sqlite:FILE|pg:SCHEMA [--ordens N] [--linhas N] [--funcionarios N]
 //                 [--operacoes N] [--maquinas N] [--artigos N] [--semente N]
 // The SQLite file or the PostgreSQL schema is created anew.
-#include "comum/LigacaoBench.hpp"
-#include "dataaccess/GeradorDados.h"
-
 #include <QCoreApplication>
 #include <QTextStream>
+
+#include "comum/LigacaoBench.hpp"
 
 int main(int argc, char** argv)
 {
@@ -39,27 +38,14 @@ int main(int argc, char** argv)
                " [--operacoes N] [--maquinas N] [--artigos N] [--semente N]\n";
         return 2;
     }
-    try {
+    return bench::correrPrincipal([&] {
         const ParametrosLigacao par = bench::parametrosDe(bd);
-        bench::recriar(par);
-        LigacaoDados l;
-        QString erro;
-        if (!l.Abrir(par, &erro)) {
-            err << erro << "\n";
-            return 1;
-        }
-        const ResultadoGerador r = GeradorDados::Gerar(l, p, [&](const QString& t) {
+        const ResultadoGerador r = bench::gerarDeNovo(par, p, [&](const QString& t) {
             out << t << "\n";
             out.flush();
         });
         out << bench::nomeBackend(par) << ": " << r.ordens << " ordens, " << r.linhas << " linhas, " << r.materiais
             << " linhas de material, " << r.artigos << " artigos em " << QString::number(r.segundos, 'f', 1) << " s\n";
-    } catch (const ErroBD& e) {
-        err << "Erro da base de dados: " << e.texto() << "\n";
-        return 1;
-    } catch (const std::exception& e) {
-        err << e.what() << "\n";
-        return 1;
-    }
-    return 0;
+        return 0;
+    });
 }

@@ -9,7 +9,6 @@
 //                  [--odbc "Attr=V;..."] [--linhas N] [--traco]
 #include <functional>
 #include <map>
-#include <random>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,15 +19,11 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include "comum/BancoMotor.hpp"
 #include "comum/LigacaoBench.hpp"
 #include "comum/Medicao.hpp"
-#include "comum/OperadorScript.hpp"
 #include "comum/ProxyAtraso.hpp"
-#include "dataaccess/GeradorDados.h"
 #include "dataaccess/RegistosTerminal.h"
-#include "engine/Cl_EQP.h"
-#include "erp/LigacaoKovaBD.h"
-#include "erp/cl_GravaKova.h"
 
 using namespace bench;
 
@@ -53,14 +48,6 @@ struct Opcoes
     ParametrosGerador fabrica;
 };
 
-// What one timed call works on.
-struct Alvo
-{
-    QString func, obra, oper, maq;
-    QDateTime t;
-    QStringList artigos;
-};
-
 struct Caso
 {
     QString nome;
@@ -69,37 +56,11 @@ struct Caso
     std::function<void(Alvo&)> limpar;   // untimed, without delay
 };
 
-// The engine and the ERP stand-in on one connection, and the factory's free employees, orders in
-// production, machines and articles in stock to pick targets from (the same sequence every run).
-class Banco
+class Banco : public BancoMotor
 {
 public:
-    Banco(LigacaoDados& l, const QDate& dia, const QString& pastaKova) : m_l(l), m_dia(dia)
-    {
-        m_eqp.setBd_lig(&l);
-        m_eqp.setOperador(&m_op);
-        m_kova.setBaseDados(&l);
-        m_kova.Ligar(pastaKova, QString(), QStringLiteral("BENCH"), QStringLiteral("bench"), QStringLiteral("bench"));
-        for (const auto& r : l.consultar(QStringLiteral("SELECT Fo FROM oka_CabOrc WHERE EstadoFo = 1 ORDER BY Fo")))
-            m_obras << r.texto(0);
-        for (const auto& r : l.consultar(QStringLiteral(
-                 "SELECT FuncId FROM oka_Funcionarios WHERE FuncId NOT IN"
-                 " (SELECT Func FROM oka_LinFo_Ope WHERE Estado IN (1, 8) AND Func IS NOT NULL) ORDER BY FuncId")))
-            m_funcs << r.texto(0);
-        for (const auto& r : l.consultar(QStringLiteral("SELECT MaqId FROM oka_Maquinas ORDER BY MaqId")))
-            m_maqs << r.texto(0);
-        m_nOper = int(l.consultar(QStringLiteral("SELECT COUNT(*) FROM oka_Operacoes")).primeira().inteiro(0));
-        for (const auto& r : l.consultar(
-                 QStringLiteral("SELECT ARTIGO FROM ARTARM WHERE ARMAZEM = ? AND EXISTENC > 500 ORDER BY ARTIGO"),
-                 {GeradorDados::Armazem()}))
-            m_artigos << r.texto(0);
-        m_todasObras = int(l.consultar(QStringLiteral("SELECT COUNT(*) FROM oka_CabOrc")).primeira().inteiro(0));
-        if (m_obras.isEmpty() || m_funcs.isEmpty() || m_maqs.isEmpty() || m_artigos.size() < 10)
-            throw std::runtime_error("the generated factory has too few free employees, orders or articles");
-    }
-
+    using BancoMotor::BancoMotor;
     std::vector<Caso> casos();
-    OperadorScript& operador() { return m_op; }
 
 private:
     // A confirmed function as the terminals run it: with its token, written by the engine in the
@@ -109,77 +70,6 @@ private:
         m_eqp.setToken(RegistosTerminal::NovoToken(), QStringLiteral("bench"), QString::fromLatin1(funcao));
         return m_eqp;
     }
-    QDateTime agora()
-    {
-        m_segundo += 37;
-        if (m_segundo > 23 * 3600) {
-            m_dia = m_dia.addDays(1);
-            m_segundo = 6 * 3600;
-        }
-        return QDateTime(m_dia, QTime(0, 0).addSecs(m_segundo));
-    }
-    int aleatorio(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_rng); }
-    QString func() { return m_funcs[m_proximoFunc++ % m_funcs.size()]; }
-    QString obra() { return m_obras[aleatorio(int(m_obras.size()))]; }
-    QString maq() { return m_maqs[aleatorio(int(m_maqs.size()))]; }
-    QString oper() { return QString::number(1 + aleatorio(m_nOper)); }
-    void novoAlvo(Alvo& a)
-    {
-        a.func = func();
-        a.obra = obra();
-        a.oper = oper();
-        a.maq = maq();
-    }
-    void inicio(const QString& f, const QString& o, const QString& op, const QString& m)
-    {
-        QString msg;
-        m_eqp.Operacao_Inicio(f, o, op, m, agora(), msg, true);
-    }
-    void terminarTudo(const QString& f)
-    {
-        QString msg;
-        m_eqp.TerminaTodasOperacoes(f, agora(), msg);
-    }
-    bool gravar(const Alvo& a)
-    {
-        cl_GravaKova g;
-        g.setBd(&m_l);
-        g.setLigKova(&m_kova);
-        g.setOperador(&m_op);
-        QStringList arts{QString()}, vazios{QString()}, nomes{QString()}, arms{QString()};
-        QList<double> q{0}, pu{0};
-        for (const QString& art : a.artigos) {
-            arts << art;
-            vazios << QString();
-            nomes << QStringLiteral("Artigo");
-            arms << GeradorDados::Armazem();
-            q << 1.0;
-            pu << 1.5;
-        }
-        return g.GravaSaidas(arts, q, pu, vazios, QStringLiteral("PR1"), a.obra, vazios, vazios, nomes, arms);
-    }
-    std::function<void(Alvo&)> artigos(int n)
-    {
-        return [this, n](Alvo& a) {
-            a.obra = obra();
-            a.artigos.clear();
-            while (a.artigos.size() < n) {
-                const QString art = m_artigos[aleatorio(int(m_artigos.size()))];
-                if (!a.artigos.contains(art)) a.artigos << art;
-            }
-        };
-    }
-
-    LigacaoDados& m_l;
-    Cl_EQP m_eqp;
-    OperadorScript m_op;
-    LigacaoKovaBD m_kova;
-    QDate m_dia;
-    int m_segundo = 6 * 3600;
-    std::mt19937 m_rng{7};
-    QStringList m_obras, m_funcs, m_maqs, m_artigos;
-    int m_nOper = 1, m_todasObras = 1;
-    int m_proximoFunc = 0;
 };
 
 std::vector<Caso> Banco::casos()
@@ -187,11 +77,7 @@ std::vector<Caso> Banco::casos()
     std::vector<Caso> c;
     auto nada = [](Alvo&) {};
     // A running line of a free employee to act on.
-    auto comInicio = [this](Alvo& a) {
-        novoAlvo(a);
-        inicio(a.func, a.obra, a.oper, a.maq);
-        a.t = agora();
-    };
+    auto comInicio = [this](Alvo& a) { iniciado(a); };
     // Two running lines of one employee on two orders.
     auto doisInicios = [this](Alvo& a) {
         novoAlvo(a);
@@ -212,11 +98,7 @@ std::vector<Caso> Banco::casos()
                      nada});
     };
 
-    c.push_back({QStringLiteral("Operacao_Inicio"),
-                 [this](Alvo& a) {
-                     novoAlvo(a);
-                     a.t = agora();
-                 },
+    c.push_back({QStringLiteral("Operacao_Inicio"), [this](Alvo& a) { paraIniciar(a); },
                  [this](Alvo& a) {
                      QString m;
                      return comToken("AC007").Operacao_Inicio(a.func, a.obra, a.oper, a.maq, a.t, m, true);
@@ -246,17 +128,11 @@ std::vector<Caso> Banco::casos()
                      QString m;
                      return comToken("OB003").Dia_Fim(a.func, a.t, m);
                  },
-                 [this](Alvo& a) {
-                     QString m;
-                     m_eqp.Dia_Inicio(a.func, agora(), m);
-                     terminarTudo(a.func);
-                 }});
+                 [this](Alvo& a) { diaReaberto(a); }});
     c.push_back({QStringLiteral("Dia_Inicio"),
                  [this, doisInicios](Alvo& a) {
                      doisInicios(a);
-                     QString m;
-                     m_eqp.Dia_Fim(a.func, agora(), m);
-                     a.t = agora();
+                     diaFechado(a);
                  },
                  [this](Alvo& a) {
                      QString m;
@@ -269,30 +145,30 @@ std::vector<Caso> Banco::casos()
                      return comToken("AC009").TerminaTodasOperacoes(a.func, a.t, m);
                  },
                  nada});
-    c.push_back({QStringLiteral("GravaSaidas (2 linhas)"), artigos(2), [this](Alvo& a) { return gravar(a); }, nada});
-    c.push_back({QStringLiteral("GravaSaidas (10 linhas)"), artigos(10), [this](Alvo& a) { return gravar(a); }, nada});
-    c.push_back({QStringLiteral("Existe_FolhaObra"),
-                 [this](Alvo& a) { a.obra = GeradorDados::NumeroOrdem(aleatorio(m_todasObras)); },
+    c.push_back({QStringLiteral("GravaSaidas (2 linhas)"), [this](Alvo& a) { artigos(a, 2); },
+                 [this](Alvo& a) { return gravar(a); }, nada});
+    c.push_back({QStringLiteral("GravaSaidas (10 linhas)"), [this](Alvo& a) { artigos(a, 10); },
+                 [this](Alvo& a) { return gravar(a); }, nada});
+    c.push_back({QStringLiteral("Existe_FolhaObra"), [this](Alvo& a) { a.obra = qualquerObra(); },
                  [this](Alvo& a) {
                      qint32 e = 0, s = 0;
                      return m_eqp.Existe_FolhaObra(a.obra, e, s);
                  },
                  nada});
-    c.push_back({QStringLiteral("aNumeroProcessoDaOrdem"),
-                 [this](Alvo& a) { a.obra = GeradorDados::NumeroOrdem(aleatorio(m_todasObras)); },
+    c.push_back({QStringLiteral("aNumeroProcessoDaOrdem"), [this](Alvo& a) { a.obra = qualquerObra(); },
                  [this](Alvo& a) { return !m_eqp.aNumeroProcessoDaOrdem(a.obra).isEmpty(); }, nada});
     c.push_back({QStringLiteral("ListaOperacoesUtilizador"), comInicio,
                  [this](Alvo& a) { return !m_eqp.ListaOperacoesUtilizador(a.func).vazio(); }, fimDe});
     c.push_back({QStringLiteral("ListaOrdensPorFUncionario"), nada,
                  [this](Alvo& a) { return !m_eqp.ListaOrdensPorFUncionario(a.func).vazio(); }, nada});
-    c.push_back({QStringLiteral("CM_ValidaArtigo"), artigos(1),
+    c.push_back({QStringLiteral("CM_ValidaArtigo"), [this](Alvo& a) { artigos(a, 1); },
                  [this](Alvo& a) {
                      QString d, m, u;
                      double f = 0;
                      return m_eqp.CM_ValidaArtigo(a.artigos[0], d, f, m, u);
                  },
                  nada});
-    c.push_back({QStringLiteral("ExisteQuantidadeNoArmazem"), artigos(1),
+    c.push_back({QStringLiteral("ExisteQuantidadeNoArmazem"), [this](Alvo& a) { artigos(a, 1); },
                  [this](Alvo& a) {
                      QString m, arm;
                      return m_eqp.ExisteQuantidadeNoArmazem(a.artigos[0], Currency(1), m, arm);
@@ -678,22 +554,19 @@ int main(int argc, char** argv)
     EsquemaDaCorrida esquema;
     std::unique_ptr<ProxyAtraso> proxy;
     QTemporaryDir pastaSqlite;
-    try {
+    const int estado = correrPrincipal([&] {
         if (querPg) {
             // A schema of our own for this run, dropped at the end.
             esquema.nome = QStringLiteral("latencia_%1").arg(QCoreApplication::applicationPid());
             const ParametrosLigacao direto = parametrosPgAmbiente(esquema.nome);
-            recriar(direto);
-            LigacaoDados l;
-            QString erro;
-            if (!l.Abrir(direto, &erro)) throw std::runtime_error(erro.toStdString());
-            const ResultadoGerador g = GeradorDados::Gerar(l, o.fabrica);
+            const ResultadoGerador g = gerarDeNovo(direto, o.fabrica);
             out << "PostgreSQL: fábrica de " << g.linhas << " linhas, " << g.ordens << " ordens gerada em "
                 << QString::number(g.segundos, 'f', 1) << " s (esquema " << esquema.nome << ")\n";
 
             proxy = std::make_unique<ProxyAtraso>(
                 direto.servidor == QLatin1String("localhost") ? QStringLiteral("127.0.0.1") : direto.servidor,
                 direto.porta);
+            QString erro;
             if (!proxy->iniciar(&erro)) throw std::runtime_error(("proxy: " + erro).toStdString());
             if (o.caminhos.contains(QLatin1String("qpsql"))) {
                 ParametrosLigacao p = direto;
@@ -721,10 +594,7 @@ int main(int argc, char** argv)
         }
         if (o.caminhos.contains(QLatin1String("sqlite"))) {
             const ParametrosLigacao p = parametrosSqlite(pastaSqlite.filePath(QStringLiteral("latencia.db")));
-            LigacaoDados l;
-            QString erro;
-            if (!l.Abrir(p, &erro)) throw std::runtime_error(erro.toStdString());
-            const ResultadoGerador g = GeradorDados::Gerar(l, o.fabrica);
+            const ResultadoGerador g = gerarDeNovo(p, o.fabrica);
             out << "SQLite: fábrica de " << g.linhas << " linhas gerada em " << QString::number(g.segundos, 'f', 1)
                 << " s\n";
             caminhos.push_back({QStringLiteral("SQLite"), QStringLiteral("SQLite (sem proxy)"), p, false});
@@ -751,13 +621,9 @@ int main(int argc, char** argv)
             f.write(QJsonDocument(paraJson(res, o)).toJson());
             out << "Resultados guardados em " << o.guardar << "\n";
         }
-    } catch (const ErroBD& e) {
-        err << "Erro da base de dados: " << e.texto() << "\n";
-        return 1;
-    } catch (const std::exception& e) {
-        err << e.what() << "\n";
-        return 1;
-    }
+        return 0;
+    });
+    if (estado) return estado;
     // The smoke run: every operation worked and, through the proxy, was seen at the wire within its
     // round-trip target.
     if (o.fumo) {

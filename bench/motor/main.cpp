@@ -6,7 +6,6 @@
 // anew unless --reutilizar finds it already there.
 #include <functional>
 #include <map>
-#include <random>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,14 +13,10 @@
 #include <QTextStream>
 
 #include "base/Rotinas.h"
+#include "comum/BancoMotor.hpp"
 #include "comum/LigacaoBench.hpp"
 #include "comum/Medicao.hpp"
-#include "comum/OperadorScript.hpp"
 #include "dataaccess/EsquemaBD.h"
-#include "dataaccess/GeradorDados.h"
-#include "engine/Cl_EQP.h"
-#include "erp/LigacaoKovaBD.h"
-#include "erp/cl_GravaKova.h"
 #include "motor/Nu.h"
 
 using namespace bench;
@@ -29,15 +24,6 @@ using namespace bench;
 namespace {
 
 QTextStream out(stdout);
-
-// What one timed call works on.
-struct Alvo
-{
-    QString func, obra, oper, maq;
-    QStringList obras, opers;
-    QDateTime t;
-    QStringList artigos;
-};
 
 struct Caso
 {
@@ -54,98 +40,25 @@ struct Resultado
     int falhas = 0;
 };
 
-class Banco
+// The engine and the same statements bare, on one connection.
+class Banco : public BancoMotor
 {
 public:
-    Banco(LigacaoDados& l, const QDate& dia, const QString& pastaKova) : m_l(l), m_nu(l), m_dia(dia)
-    {
-        m_eqp.setBd_lig(&l);
-        m_eqp.setOperador(&m_op);
-        m_kova.setBaseDados(&l);
-        m_kova.Ligar(pastaKova, QString(), QStringLiteral("BENCH"), QStringLiteral("bench"), QStringLiteral("bench"));
-        for (const auto& r : l.consultar(QStringLiteral("SELECT Fo FROM oka_CabOrc WHERE EstadoFo = 1 ORDER BY Fo")))
-            m_obras << r.texto(0);
-        for (const auto& r : l.consultar(QStringLiteral(
-                 "SELECT FuncId FROM oka_Funcionarios WHERE FuncId NOT IN"
-                 " (SELECT Func FROM oka_LinFo_Ope WHERE Estado IN (1, 8) AND Func IS NOT NULL) ORDER BY FuncId")))
-            m_funcs << r.texto(0);
-        for (const auto& r : l.consultar(QStringLiteral("SELECT MaqId FROM oka_Maquinas ORDER BY MaqId")))
-            m_maqs << r.texto(0);
-        m_nOper = int(l.consultar(QStringLiteral("SELECT COUNT(*) FROM oka_Operacoes")).primeira().inteiro(0));
-        for (const auto& r :
-             l.consultar(QStringLiteral("SELECT ARTIGO FROM ARTARM WHERE ARMAZEM = ? AND EXISTENC > 500"),
-                         {GeradorDados::Armazem()}))
-            m_artigos << r.texto(0);
-        m_todasObras = int(l.consultar(QStringLiteral("SELECT COUNT(*) FROM oka_CabOrc")).primeira().inteiro(0));
-        m_segundo = 6 * 3600;
-    }
-
-    QDateTime agora()
-    {
-        m_segundo += 37;
-        if (m_segundo > 23 * 3600) {
-            m_dia = m_dia.addDays(1);
-            m_segundo = 6 * 3600;
-        }
-        return QDateTime(m_dia, QTime(0, 0).addSecs(m_segundo));
-    }
-    int aleatorio(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_rng); }
-    QString func() { return m_funcs[m_proximoFunc++ % m_funcs.size()]; }
-    QString obra() { return m_obras[aleatorio(int(m_obras.size()))]; }
-    QString qualquerObra() { return GeradorDados::NumeroOrdem(aleatorio(m_todasObras)); }
-    QString maq() { return m_maqs[aleatorio(int(m_maqs.size()))]; }
-    QString oper() { return QString::number(1 + aleatorio(m_nOper)); }
-
-    void inicio(const QString& f, const QString& o, const QString& op, const QString& m)
-    {
-        QString msg;
-        if (!m_eqp.Operacao_Inicio(f, o, op, m, agora(), msg, true)) ++m_falhasPreparacao;
-    }
-    void novoAlvo(Alvo& a)
-    {
-        a.func = func();
-        a.obra = obra();
-        a.oper = oper();
-        a.maq = maq();
-    }
-    void terminarTudo(const QString& f)
-    {
-        QString msg;
-        m_eqp.TerminaTodasOperacoes(f, agora(), msg);
-    }
-
+    Banco(LigacaoDados& l, const QDate& dia, const QString& pastaKova) : BancoMotor(l, dia, pastaKova), m_nu(l) {}
     std::vector<Caso> casos();
 
-    LigacaoDados& m_l;
+private:
     Nu m_nu;
-    Cl_EQP m_eqp;
-    OperadorScript m_op;
-    LigacaoKovaBD m_kova;
-    QDate m_dia;
-    int m_segundo = 0;
-    std::mt19937 m_rng{7};
-    QStringList m_obras, m_funcs, m_maqs, m_artigos;
-    int m_nOper = 1, m_todasObras = 1;
-    int m_proximoFunc = 0;
-    int m_falhasPreparacao = 0;
 };
 
 std::vector<Caso> Banco::casos()
 {
     std::vector<Caso> c;
     auto nada = [](Alvo&) {};
-    auto comInicio = [this](Alvo& a) {
-        novoAlvo(a);
-        inicio(a.func, a.obra, a.oper, a.maq);
-        a.t = agora();
-    };
+    auto comInicio = [this](Alvo& a) { iniciado(a); };
     auto fimDe = [this](Alvo& a) { terminarTudo(a.func); };
 
-    c.push_back({QStringLiteral("Operacao_Inicio"),
-                 [this](Alvo& a) {
-                     novoAlvo(a);
-                     a.t = agora();
-                 },
+    c.push_back({QStringLiteral("Operacao_Inicio"), [this](Alvo& a) { paraIniciar(a); },
                  [this](Alvo& a) {
                      QString m;
                      return m_eqp.Operacao_Inicio(a.func, a.obra, a.oper, a.maq, a.t, m, true);
@@ -211,18 +124,11 @@ std::vector<Caso> Banco::casos()
                      QString m;
                      return m_eqp.Dia_Fim(a.func, a.t, m);
                  },
-                 [this](Alvo& a) { return m_nu.DiaFim(a.func, a.t); },
-                 [this](Alvo& a) {
-                     QString m;
-                     m_eqp.Dia_Inicio(a.func, agora(), m);
-                     terminarTudo(a.func);
-                 }});
+                 [this](Alvo& a) { return m_nu.DiaFim(a.func, a.t); }, [this](Alvo& a) { diaReaberto(a); }});
     c.push_back({QStringLiteral("Dia_Inicio"),
                  [this, doisInicios](Alvo& a) {
                      doisInicios(a);
-                     QString m;
-                     m_eqp.Dia_Fim(a.func, agora(), m);
-                     a.t = agora();
+                     diaFechado(a);
                  },
                  [this](Alvo& a) {
                      QString m;
@@ -251,49 +157,23 @@ std::vector<Caso> Banco::casos()
     c.push_back({QStringLiteral("ListaOrdensPorFUncionario"), nada,
                  [this](Alvo& a) { return !m_eqp.ListaOrdensPorFUncionario(a.func).vazio(); },
                  [this](Alvo&) { return m_nu.ListaOrdens(); }, nada});
-    c.push_back({QStringLiteral("CM_ValidaArtigo"),
-                 [this](Alvo& a) { a.artigos = QStringList{m_artigos[aleatorio(int(m_artigos.size()))]}; },
+    c.push_back({QStringLiteral("CM_ValidaArtigo"), [this](Alvo& a) { a.artigos = QStringList{artigo()}; },
                  [this](Alvo& a) {
                      QString d, m, u;
                      double f = 0;
                      return m_eqp.CM_ValidaArtigo(a.artigos[0], d, f, m, u);
                  },
                  [this](Alvo& a) { return m_nu.ValidaArtigo(a.artigos[0]); }, nada});
-    c.push_back({QStringLiteral("ExisteQuantidadeNoArmazem"),
-                 [this](Alvo& a) { a.artigos = QStringList{m_artigos[aleatorio(int(m_artigos.size()))]}; },
+    c.push_back({QStringLiteral("ExisteQuantidadeNoArmazem"), [this](Alvo& a) { a.artigos = QStringList{artigo()}; },
                  [this](Alvo& a) {
                      QString m, arm;
                      return m_eqp.ExisteQuantidadeNoArmazem(a.artigos[0], Currency(1), m, arm);
                  },
                  [this](Alvo& a) { return m_nu.ExisteQuantidade(a.artigos[0], Currency(1)); }, nada});
-    c.push_back(
-        {QStringLiteral("GravaSaidas (10 linhas)"),
-         [this](Alvo& a) {
-             a.obra = obra();
-             a.artigos.clear();
-             while (a.artigos.size() < 10) {
-                 const QString art = m_artigos[aleatorio(int(m_artigos.size()))];
-                 if (!a.artigos.contains(art)) a.artigos << art;
-             }
-         },
-         [this](Alvo& a) {
-             cl_GravaKova g;
-             g.setBd(&m_l);
-             g.setLigKova(&m_kova);
-             g.setOperador(&m_op);
-             QStringList arts{QString()}, vazios{QString()}, nomes{QString()}, arms{QString()};
-             QList<double> q{0}, pu{0};
-             for (const QString& art : a.artigos) {
-                 arts << art;
-                 vazios << QString();
-                 nomes << QStringLiteral("Artigo");
-                 arms << GeradorDados::Armazem();
-                 q << 1.0;
-                 pu << 1.5;
-             }
-             return g.GravaSaidas(arts, q, pu, vazios, QStringLiteral("PR1"), a.obra, vazios, vazios, nomes, arms);
-         },
-         [this](Alvo& a) { return m_nu.GravaSaidas(a.obra, a.artigos, Currency(1), Currency::fromRaw(15000)); }, nada});
+    c.push_back({QStringLiteral("GravaSaidas (10 linhas)"), [this](Alvo& a) { artigos(a, 10); },
+                 [this](Alvo& a) { return gravar(a); },
+                 [this](Alvo& a) { return m_nu.GravaSaidas(a.obra, a.artigos, Currency(1), Currency::fromRaw(15000)); },
+                 nada});
     return c;
 }
 
@@ -319,11 +199,11 @@ std::map<qint64, std::map<QString, Resultado>> medir(std::map<qint64, std::uniqu
                     const bool motor = (lado == 0) == (i % 2 == 0);
                     Alvo a;
                     c.preparar(a);
-                    b->m_op.tirarErros();
+                    b->operador().tirarErros();
                     const auto t0 = Relogio::now();
                     const bool ok = motor ? c.motor(a) : c.nu(a);
                     const double t = microsDesde(t0);
-                    if (!ok || !b->m_op.tirarErros().isEmpty()) ++r.falhas;
+                    if (!ok || !b->operador().tirarErros().isEmpty()) ++r.falhas;
                     if (i >= 0) (motor ? r.motor : r.nu).adicionar(t);
                     c.limpar(a);
                 }
@@ -365,7 +245,7 @@ int main(int argc, char** argv)
                " [--reutilizar]\n";
         return 2;
     }
-    try {
+    return correrPrincipal([&] {
         QStringList ordem;
         QString backend;
         QTemporaryDir pastaKova;
@@ -395,11 +275,7 @@ int main(int argc, char** argv)
                     gerar = false;
             }
             if (gerar) {
-                recriar(p);
-                LigacaoDados l;
-                QString erro;
-                if (!l.Abrir(p, &erro)) throw std::runtime_error(erro.toStdString());
-                const ResultadoGerador r = GeradorDados::Gerar(l, g);
+                const ResultadoGerador r = gerarDeNovo(p, g);
                 out << backend << ": gerado " << n << " linhas em " << QString::number(r.segundos, 'f', 1) << " s\n";
                 out.flush();
             }
@@ -411,8 +287,8 @@ int main(int argc, char** argv)
         out << backend << " (motor / nu):\n";
         auto porTamanho = medir(bancos, repeticoes, ordem);
         for (auto& [n, b] : bancos)
-            if (b->m_falhasPreparacao)
-                out << "  (" << n << ": preparações recusadas: " << b->m_falhasPreparacao << ")\n";
+            if (b->falhasPreparacao())
+                out << "  (" << n << ": preparações recusadas: " << b->falhasPreparacao() << ")\n";
 
         // Table: median and p99 per size, growth from the smallest to the largest, engine / bare.
         QStringList cab{QStringLiteral("operação")};
@@ -443,12 +319,6 @@ int main(int argc, char** argv)
         out << (fora ? QStringLiteral("%1 operação(ões) fora dos alvos (crescimento <= 1.5x, motor/nu <= 2x)\n")
                            .arg(fora)
                      : QStringLiteral("Todas as operações dentro dos alvos (crescimento <= 1.5x, motor/nu <= 2x)\n"));
-    } catch (const ErroBD& e) {
-        err << "Erro da base de dados: " << e.texto() << "\n";
-        return 1;
-    } catch (const std::exception& e) {
-        err << e.what() << "\n";
-        return 1;
-    }
-    return 0;
+        return 0;
+    });
 }

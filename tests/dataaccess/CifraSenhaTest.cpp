@@ -8,7 +8,7 @@ TEST(CifraSenha, VerificaSemDistinguirMaiusculas)
     ASSERT_TRUE(guardada.startsWith(QStringLiteral("$argon2id$"))) << guardada.toStdString();
     EXPECT_FALSE(guardada.contains(QStringLiteral("Açores7"), Qt::CaseInsensitive));
     EXPECT_NE(CifraSenha::Cifrar(QStringLiteral("Açores7")), guardada); // salted
-    EXPECT_LE(guardada.size(), 128);                                    // fits oka_Funcionarios.Senha
+    EXPECT_LE(guardada.size(), 128); // fits oka_Funcionarios.Senha
 
     EXPECT_TRUE(CifraSenha::Verificar(QStringLiteral("Açores7"), guardada));
     EXPECT_TRUE(CifraSenha::Verificar(QStringLiteral("AÇORES7"), guardada));

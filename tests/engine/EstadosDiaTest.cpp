@@ -8,6 +8,21 @@ const QString E1 = QStringLiteral("E1"), E2 = QStringLiteral("E2"), M1 = QString
 
 class EstadosDia : public TesteEngine
 {
+protected:
+    // Suspending, "por terminar", "por controlar" and "não conforme" find no running line of E1 on
+    // `fo` at `t`: each refuses with its message.
+    void nadaParaFecharDeE1(const QString& fo, const QDateTime& t)
+    {
+        const QString semFolhas = QStringLiteral("Não existem Folhas de Obra deste Operador iniciadas!");
+        EXPECT_FALSE(eqp.Obra_Suspender(E1, fo, t, QStringLiteral("x"), msg));
+        EXPECT_EQ(msg, QStringLiteral("Não existem Operações para suspender nesta Folhas de Obra deste Operador!"));
+        EXPECT_FALSE(eqp.Obra_PorTerminar(E1, fo, t, msg));
+        EXPECT_EQ(msg, semFolhas);
+        EXPECT_FALSE(eqp.Obra_PorControlar(E1, fo, t, msg));
+        EXPECT_EQ(msg, semFolhas);
+        EXPECT_FALSE(eqp.Obra_NaoConforme(E1, fo, t, msg));
+        EXPECT_EQ(msg, semFolhas);
+    }
 };
 
 // Each member of the family on its own order: E1's running lines of any day are closed, E2's only
@@ -65,22 +80,14 @@ TEST_P(EstadosDia, FamiliaRecusaSemEscrever)
     Linha(bd(), QStringLiteral("F1"), 2, QDate(2024, 3, 4), "0", "0", "0", 20, QStringLiteral(""), 0); // prepared
     const QString antes = Fotografia(bd());
     const QDateTime t = Em(4, "10:00:00");
-    const QString f1 = QStringLiteral("F1"),
-                  semFolhas = QStringLiteral("Não existem Folhas de Obra deste Operador iniciadas!");
+    const QString f1 = QStringLiteral("F1");
     EXPECT_FALSE(eqp.Obra_Suspender({}, f1, t, {}, msg));
     EXPECT_EQ(msg, QStringLiteral("Operador não indentificado !"));
     EXPECT_FALSE(eqp.Obra_NaoConforme(E1, {}, t, msg));
     EXPECT_EQ(msg, QStringLiteral("Obra não indentificada !"));
     EXPECT_FALSE(eqp.Obra_SubContrato({}, t, msg));
     EXPECT_EQ(msg, QStringLiteral("Obra não indentificada !"));
-    EXPECT_FALSE(eqp.Obra_Suspender(E1, f1, t, QStringLiteral("x"), msg));
-    EXPECT_EQ(msg, QStringLiteral("Não existem Operações para suspender nesta Folhas de Obra deste Operador!"));
-    EXPECT_FALSE(eqp.Obra_PorTerminar(E1, f1, t, msg));
-    EXPECT_EQ(msg, semFolhas);
-    EXPECT_FALSE(eqp.Obra_PorControlar(E1, f1, t, msg));
-    EXPECT_EQ(msg, semFolhas);
-    EXPECT_FALSE(eqp.Obra_NaoConforme(E1, f1, t, msg));
-    EXPECT_EQ(msg, semFolhas);
+    nadaParaFecharDeE1(f1, t);
     EXPECT_FALSE(eqp.Obra_Terminar({}, {}, t, msg));
     EXPECT_EQ(msg, QStringLiteral("Não existem Operações iniciadas nesta Folhas de Obra por este Operador !"));
     EXPECT_FALSE(eqp.Obra_Terminar({}, f1, t, msg)); // the prepared line's empty Func is no operator
@@ -106,14 +113,7 @@ TEST_P(EstadosDia, LinhasPreparadasFicamComoEstao)
     const QString antes = Fotografia(bd());
     const QDateTime t = Em(4, "14:18:00");
     const QString semFolhas = QStringLiteral("Não existem Folhas de Obra deste Operador iniciadas!");
-    EXPECT_FALSE(eqp.Obra_Suspender(E1, f1, t, QStringLiteral("x"), msg));
-    EXPECT_EQ(msg, QStringLiteral("Não existem Operações para suspender nesta Folhas de Obra deste Operador!"));
-    EXPECT_FALSE(eqp.Obra_PorTerminar(E1, f1, t, msg));
-    EXPECT_EQ(msg, semFolhas);
-    EXPECT_FALSE(eqp.Obra_PorControlar(E1, f1, t, msg));
-    EXPECT_EQ(msg, semFolhas);
-    EXPECT_FALSE(eqp.Obra_NaoConforme(E1, f1, t, msg));
-    EXPECT_EQ(msg, semFolhas);
+    nadaParaFecharDeE1(f1, t);
     EXPECT_FALSE(eqp.Obra_Terminar(E1, f1, t, msg));
     EXPECT_EQ(msg, QStringLiteral("Não existem Operações iniciadas nesta Folhas de Obra por este Operador !"));
     EXPECT_FALSE(eqp.Operacao_fim(E1, f1, QStringLiteral("10"), M1, t, msg));
