@@ -226,16 +226,20 @@ TEST_P(ToquesT0, EveryFunctionByTouchWithItsEffectInTheDatabase)
     selecionar(QStringLiteral("Bruno Costa"), QStringLiteral("1001"), QStringLiteral("Corte"), QStringLiteral("Serra"));
     TocarBotao(ecra->PainelFuncoes, QStringLiteral("Iniciar Operação"));
     confirmar();
-    selecionar(QStringLiteral("Bruno Costa"), QString());
+    // A day function takes the order's place.
+    selecionar(QStringLiteral("Bruno Costa"), QStringLiteral("1001"));
     TocarBotao(ecra->PainelObras, QStringLiteral("Terminar Dia"));
+    EXPECT_EQ(ecra->lbObra->text(), QString());
     EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Terminar Dia"));
     confirmar();
+    EXPECT_EQ(info(), QStringList(5, QString()));
     EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Func = 'F2' AND Estado = 8")), 1);
     EXPECT_EQ(Confirmacao(ecra.get()),
               QStringLiteral("Dia terminado às %1 — 1 operação interrompida (obra 1001)\nBruno Costa")
                   .arg(horaFim(QStringLiteral("F2"), 8)));
     selecionar(QStringLiteral("Bruno Costa"), QString());
     TocarBotao(ecra->PainelObras, QStringLiteral("Iniciar Dia"));
+    EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Iniciar Dia"));
     confirmar();
     EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Func = 'F2' AND Estado = 10")), 1);
     EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Func = 'F2' AND Estado = 1")), 1);

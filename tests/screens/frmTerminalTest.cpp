@@ -162,29 +162,6 @@ TEST_P(EcraT0, SuspendingWithAReasonShowsItAndHandsItToTheEngineWithNoneOnFileNo
     EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Suspender()"));
 }
 
-TEST_P(EcraT0, EndingAndOpeningTheDay)
-{
-    iniciar(QStringLiteral("Ana Silva"), QStringLiteral("1001"), QStringLiteral("Corte"), QStringLiteral("Serra"));
-
-    tocar(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
-    op.numerosDigitados << QStringLiteral("1001");
-    tocar(ecra->PainelObras, QStringLiteral("Obra"));
-    tocar(ecra->PainelObras, QStringLiteral("Terminar Dia"));
-    EXPECT_EQ(ecra->lbObra->text(), QString());
-    EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Terminar Dia"));
-    confirmar();
-    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Estado = 8")), 1);
-    EXPECT_EQ(info(), QStringList(5, QString()));
-
-    tocar(ecra->PainelUtilizadores, QStringLiteral("Ana Silva"));
-    tocar(ecra->PainelObras, QStringLiteral("Iniciar Dia"));
-    EXPECT_EQ(ecra->lbFuncao->text(), QStringLiteral("Função:Iniciar Dia"));
-    confirmar();
-    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Estado = 10")), 1);
-    EXPECT_EQ(contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope WHERE Estado = 1")), 1);
-    EXPECT_TRUE(op.textos(QStringLiteral("Aviso")).isEmpty());
-}
-
 TEST_P(EcraT0, RefusalShowsTheEnginesMessageClearsAndLogsIt)
 {
     op.numerosDigitados << QStringLiteral("1001");
@@ -241,7 +218,7 @@ TEST_P(EcraT0, CancelClearsAndOrderKeypadClosedEmptyKeepsTheFunctionCode)
     EXPECT_TRUE(linhasRegisto().isEmpty());
 
     // The SQL menu entry opens the settings dialog with the catalogue script once a supervisor
-    // gave his password (refused: nothing opens); Sair closes.
+    // gave his password (refused: nothing opens).
     ecra->Menu_SQL->trigger();
     EXPECT_EQ(op.textos(QStringLiteral("Supervisor")), QStringList{QStringLiteral("Ligação ao Servidor SQL")});
     EXPECT_TRUE(op.textos(QStringLiteral("BD")).isEmpty());
@@ -249,9 +226,6 @@ TEST_P(EcraT0, CancelClearsAndOrderKeypadClosedEmptyKeepsTheFunctionCode)
     ecra->Menu_SQL->trigger();
     EXPECT_EQ(op.textos(QStringLiteral("BD")),
               QStringList{QDir(base().pasta()).filePath(QStringLiteral("Catalogos/bd.sql"))});
-    EXPECT_TRUE(ecra->isVisible());
-    QTest::mouseClick(ecra->btSair, Qt::LeftButton);
-    EXPECT_FALSE(ecra->isVisible());
 }
 
 // A database failure inside a touch is reported and logged; the terminal carries on.
