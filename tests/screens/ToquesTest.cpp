@@ -328,15 +328,7 @@ protected:
 
 TEST_P(ToquesT2, LoginOrderFunctionConfirmarAndConsumptionByTouch)
 {
-    // A wrong password: the message dialog, still identifying.
-    QString aviso;
-    ResponderAviso(&aviso);
-    entrar(QStringLiteral("Ana Silva"), QStringLiteral("99"));
-    EXPECT_EQ(aviso, QStringLiteral("Palavra passe errada !"));
-    EXPECT_TRUE(emIdentificacao());
-
     // AC007 on an order button.
-    ecra->ucLogin->Reset();
     entrar(QStringLiteral("Ana Silva"));
     ASSERT_TRUE(emTrabalho());
     TocarBotao(ecra->PainelObra, QStringLiteral("Obra 1001"));
@@ -365,6 +357,7 @@ TEST_P(ToquesT2, LoginOrderFunctionConfirmarAndConsumptionByTouch)
     entrar(QStringLiteral("Bruno Costa"));
     TocarBotao(ecra->PainelObra, QStringLiteral("Obra 1003"));
     ecra->Funcao = QStringLiteral("AC009");
+    QString aviso;
     ResponderAviso(&aviso);
     const qint64 antes = contar(QStringLiteral("SELECT COUNT(*) FROM oka_LinFo_Ope"));
     confirmar();
