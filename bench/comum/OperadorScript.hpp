@@ -8,7 +8,7 @@
 
 namespace bench {
 
-class OperadorScript : public InteraccaoOperador
+class OperadorScript : public OperadorSemEcra
 {
 public:
     void Aviso(const QString&, int, int) override {}
@@ -22,15 +22,6 @@ public:
         erros << texto;
         return (tipo >= 0 && tipo <= 2) ? 1 : 0;
     }
-    QString ListaSelecao(const QString&, int, const Registos&, const QString&, const QList<int>&) override
-    {
-        return {};
-    }
-    QString PedirNumero(const QString&) override { return {}; }
-    QString PedirTexto(const QString&) override { return {}; }
-    QString EscolherMotivo(const Registos&, const QString&) override { return {}; }
-    bool EditarDefinicoesKova(ValoresKova&) override { return false; }
-    bool EditarDefinicoesBD(DefinicoesBD&, const QString&) override { return false; }
 
     // Messages shown since the last call.
     QStringList tirarErros()

@@ -33,11 +33,10 @@ struct Desfazer
 
 // Stands in for the person at the terminal: nothing is shown; error boxes and notices are kept
 // as the check's failure text, questions are answered yes, the article list is kept.
-class OperadorVerificacao : public InteraccaoOperador
+class OperadorVerificacao : public OperadorSemEcra
 {
 public:
     void Aviso(const QString& mensagem, int, int) override { mensagens << umaLinha(mensagem); }
-    bool Confirmacao(const QString&, int, int) override { return true; }
     int MensagemSistema(const QString& texto, int) override
     {
         mensagens << umaLinha(texto);
@@ -50,11 +49,6 @@ public:
             codigosLista << l.texto(0);
         return {};
     }
-    QString PedirNumero(const QString&) override { return {}; }
-    QString PedirTexto(const QString&) override { return {}; }
-    QString EscolherMotivo(const Registos&, const QString&) override { return {}; }
-    bool EditarDefinicoesKova(ValoresKova&) override { return false; }
-    bool EditarDefinicoesBD(DefinicoesBD&, const QString&) override { return false; }
 
     static QString umaLinha(QString t)
     {

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class DefinicoesBD;
 class LigacaoDados;
@@ -60,4 +61,30 @@ public:
         (void)titulo, (void)ligacao, (void)nivelMinimo, (void)funcionario, (void)recusado;
         return false;
     }
+};
+
+// The operator where nobody stands at the terminal (a replay, a check, a benchmark): every
+// question is answered yes, every notice and system message is kept in `mostrado` instead of
+// shown, and every dialog closes empty.
+class OperadorSemEcra : public InteraccaoOperador
+{
+public:
+    void Aviso(const QString& mensagem, int, int) override { mostrado << mensagem; }
+    bool Confirmacao(const QString&, int, int) override { return true; }
+    int MensagemSistema(const QString& texto, int tipo) override
+    {
+        mostrado << texto;
+        return (tipo >= 0 && tipo <= 2) ? 1 : 0;
+    }
+    QString ListaSelecao(const QString&, int, const Registos&, const QString&, const QList<int>&) override
+    {
+        return {};
+    }
+    QString PedirNumero(const QString&) override { return {}; }
+    QString PedirTexto(const QString&) override { return {}; }
+    QString EscolherMotivo(const Registos&, const QString&) override { return {}; }
+    bool EditarDefinicoesKova(ValoresKova&) override { return false; }
+    bool EditarDefinicoesBD(DefinicoesBD&, const QString&) override { return false; }
+
+    QStringList mostrado;
 };

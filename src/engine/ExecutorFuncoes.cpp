@@ -11,33 +11,6 @@
 
 namespace {
 
-// Stands in for the operator while the journal is replayed. The question about operations
-// already running was skipped when the function was kept (the operator could not be asked
-// without the server) and the function was confirmed all the same: it is answered yes. What the
-// engine would have shown is kept for the result's message.
-class OperadorReenvio : public InteraccaoOperador
-{
-public:
-    void Aviso(const QString& mensagem, int, int) override { mostrado << mensagem; }
-    bool Confirmacao(const QString&, int, int) override { return true; }
-    int MensagemSistema(const QString& texto, int tipo) override
-    {
-        mostrado << texto;
-        return (tipo >= 0 && tipo <= 2) ? 1 : 0;
-    }
-    QString ListaSelecao(const QString&, int, const Registos&, const QString&, const QList<int>&) override
-    {
-        return {};
-    }
-    QString PedirNumero(const QString&) override { return {}; }
-    QString PedirTexto(const QString&) override { return {}; }
-    QString EscolherMotivo(const Registos&, const QString&) override { return {}; }
-    bool EditarDefinicoesKova(ValoresKova&) override { return false; }
-    bool EditarDefinicoesBD(DefinicoesBD&, const QString&) override { return false; }
-
-    QStringList mostrado;
-};
-
 // Puts the replay's stand-in in the engine for one call and gives the engine its operator back.
 class TrocaOperador
 {
@@ -116,7 +89,10 @@ ResultadoFuncao ExecutorEQP::Executar(const PedidoFuncao& p)
     if (r.tipo == ResultadoFuncao::Tipo::Desconhecida) r.mensagem = MensagemDesconhecida(p.Funcao);
     if (r.tipo != ResultadoFuncao::Tipo::Motor) return r;
 
-    OperadorReenvio substituto;
+    // The operator while the journal is replayed: the question about operations already running
+    // was skipped when the function was kept and the function was confirmed all the same, so it
+    // is answered yes; what the engine would have shown is kept for the result's message.
+    OperadorSemEcra substituto;
     std::optional<TrocaOperador> troca;
     if (p.Reenvio) troca.emplace(m_eqp, &substituto);
     if (!p.Token.isEmpty()) Preparar();
